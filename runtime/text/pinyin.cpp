@@ -52,8 +52,10 @@ std::string PinyinInitials(const PinyinReader& reader, std::string_view gbk) {
   std::string initials;
   const int32_t length = TextLength(gbk);
   for (int32_t p = 1; p <= length;) {
-    if (CharCode(gbk, p) >= 0) {
-      initials += gbk[static_cast<size_t>(p) - 1];
+    const int32_t code = CharCode(gbk, p);
+    if (code >= 0) {
+      // A byte of 0x80 or above standing alone is not a GBK character.
+      if (code < 0x80) initials += static_cast<char>(code);
       ++p;
       continue;
     }

@@ -52,8 +52,8 @@ class PinyinReader {
 [[nodiscard]] Result<std::string> ConvertText(const PinyinReader& reader, std::string_view gbk,
                                               int32_t mode);
 
-// The initials walk over a name's bytes: a single-byte character is kept as it
-// is, a double-byte character contributes the first byte of its reading. A
+// The initials walk over a name's bytes: an ASCII character is kept as it is,
+// a double-byte character contributes the first byte of its reading. A
 // character whose reading does not start with a single-byte character (a
 // symbol without a reading) or that is not valid GBK contributes nothing.
 // "张三" gives "zs", "A张3" gives "Az3".
