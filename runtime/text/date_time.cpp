@@ -62,9 +62,8 @@ std::string TwoDigits(int32_t v) {
 
 Result<LocalDateTime> ToLocalDateTime(double value) {
   // Checked before any conversion to an integer, which would be undefined for
-  // NaN or huge values.
-  // The first day reaches down to just above kFirstDay - 1, since a negative
-  // value's fraction is its time of day.
+  // NaN or huge values. The first day reaches down to just above
+  // kFirstDay - 1, since a negative value's fraction is its time of day.
   if (!std::isfinite(value) || value <= static_cast<double>(kFirstDay - 1) ||
       value >= static_cast<double>(kLastDay + 1)) {
     return Status::InvalidArgument("date-time value is outside the years 100 to 9999");

@@ -1,5 +1,5 @@
 #pragma once
-// Text slicing and inspection over GBK byte strings. Lengths and positions
+// Text slicing and character codes over GBK byte strings. Lengths and positions
 // count bytes, as the application expects, but a slice never holds half of a
 // double-byte character: every slicer returns exactly the characters that lie
 // wholly inside the requested byte range. So a cut that would end inside a
