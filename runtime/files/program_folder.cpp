@@ -1,0 +1,33 @@
+#include "runtime/files/program_folder.h"
+
+#include "runtime/files/native_path.h"
+
+namespace pcshop::files {
+
+Result<std::string> ProgramFolderOf(const std::filesystem::path& executable) {
+  if (!executable.is_absolute() || !executable.has_filename()) {
+    return Status::InvalidArgument("executable path is not an absolute file path: " +
+                                   executable.string());
+  }
+  std::string folder = executable.parent_path().string();
+  // The root folder becomes the empty text, so "\DATA" still lands in "/DATA".
+  while (!folder.empty() && folder.back() == '/') folder.pop_back();
+  // The path layer reads every "\" as a separator; a folder name holding one
+  // would send the data somewhere else.
+  if (folder.find('\\') != std::string::npos) {
+    return Status::InvalidArgument("program folder contains a backslash: " + folder);
+  }
+  auto text = ToTextPath(folder);
+  if (!text.ok()) {
+    return Status::InvalidArgument("program folder cannot be written in GBK: " + folder);
+  }
+  return text;
+}
+
+Result<std::string> ProgramFolder() {
+  auto exe = ExecutablePath();
+  if (!exe.ok()) return exe.status();
+  return ProgramFolderOf(*exe);
+}
+
+}  // namespace pcshop::files
