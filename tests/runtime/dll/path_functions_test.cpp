@@ -48,7 +48,7 @@ TEST_F(PathFunctionsTest, SystemFolderExistsAndTakesATrailingSeparator) {
   EXPECT_EQ(PathFileExistsA("c:\\windows\\system32\\SkinMV.dll"), 1);
 }
 
-TEST_F(PathFunctionsTest, ExistenceAndDirectoryTests) {
+TEST_F(PathFunctionsTest, FilesAndFoldersExistButOnlyFoldersAreDirectories) {
   WriteBytes(home_.drive_c() / "DATA" / "配置.zdb", "x");
   EXPECT_EQ(PathFileExistsA("C:\\DATA\\\xC5\xE4\xD6\xC3.zdb"), 1);
   EXPECT_EQ(PathFileExistsA("C:\\DATA"), 1);  // folders exist too
