@@ -1,0 +1,38 @@
+#pragma once
+// Making a new file appear whole: it is built under a temporary name beside
+// its final place, synced, and then linked to the final name only if nothing
+// is there. The operating-system calls of the table store live behind this
+// header (new_file_posix.cpp).
+
+#include <filesystem>
+
+#include "runtime/status.h"
+
+namespace pcshop::tables {
+
+// A temporary file that is removed when it goes out of scope unless it was
+// published.
+class TemporaryFile {
+ public:
+  // Creates an empty, uniquely named hidden file in the folder of `final_path`.
+  static Result<TemporaryFile> CreateBeside(const std::filesystem::path& final_path);
+
+  TemporaryFile(TemporaryFile&& other) noexcept;
+  TemporaryFile& operator=(TemporaryFile&&) = delete;
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~TemporaryFile();
+
+  const std::filesystem::path& path() const { return path_; }
+
+  // Syncs the file, gives it the name `final_path` unless a file of that name
+  // exists (then an error, and the existing file is untouched), and syncs the
+  // folder so that the new name survives a crash.
+  Status Publish(const std::filesystem::path& final_path);
+
+ private:
+  explicit TemporaryFile(std::filesystem::path path) : path_(std::move(path)) {}
+  std::filesystem::path path_;  // empty once published or moved from
+};
+
+}  // namespace pcshop::tables

@@ -1,0 +1,60 @@
+#pragma once
+// Owning handles for SQLite connections and statements, and the one place
+// where SQLite result codes become Status values.
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "runtime/status.h"
+
+namespace pcshop::tables {
+
+struct ConnectionCloser {
+  void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+struct StatementFinalizer {
+  void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+};
+using Connection = std::unique_ptr<sqlite3, ConnectionCloser>;
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+// Resets a statement when a step loop leaves early, so that no read
+// transaction stays open behind the caller's back.
+class StatementReset {
+ public:
+  explicit StatementReset(sqlite3_stmt* stmt) : stmt_(stmt) {}
+  StatementReset(const StatementReset&) = delete;
+  StatementReset& operator=(const StatementReset&) = delete;
+  ~StatementReset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+  }
+
+ private:
+  sqlite3_stmt* stmt_;
+};
+
+// Opens an existing file read-write; never creates one. The busy timeout is
+// set before anything is read, so a second running copy waits for the lock.
+Result<Connection> OpenConnection(const std::filesystem::path& file, int busy_timeout_ms);
+
+// A failure of SQLite on `db` while doing `what` to `file`, as a Status whose
+// code follows the SQLite result (busy, corruption, I/O ...).
+Status SqliteError(sqlite3* db, int rc, const std::filesystem::path& file, std::string_view what);
+
+// Runs statements that return no rows.
+Status Exec(sqlite3* db, const char* sql, const std::filesystem::path& file, std::string_view what);
+
+// Prepares a statement kept for the life of the connection.
+Result<Statement> Prepare(sqlite3* db, std::string_view sql, const std::filesystem::path& file);
+
+// Texts are bound and read as blobs, so SQLite never treats GBK as UTF-8.
+int BindBytes(sqlite3_stmt* stmt, int index, std::string_view bytes);
+std::string ColumnBytes(sqlite3_stmt* stmt, int column);
+
+}  // namespace pcshop::tables

@@ -1,0 +1,107 @@
+#pragma once
+// One open table file: its SQLite connection, field list, cached statements,
+// the record-number mapping and the record pointer. TableStore owns these and
+// adds aliases and the notion of a current table.
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "runtime/status.h"
+#include "runtime/tables/sqlite_handle.h"
+#include "runtime/tables/table_types.h"
+
+namespace pcshop::tables {
+
+class TableFile {
+ public:
+  // How long a write waits for another running copy to release the file.
+  static constexpr int kBusyTimeoutMs = 5000;
+
+  // Creates a new, empty table at `file`; refuses when anything exists there.
+  static Status Create(const std::filesystem::path& file, std::span<const FieldSpec> fields);
+
+  // Opens an existing table; a file that is not one is refused untouched. The
+  // pointer starts on record 1 (on no record when the table is empty).
+  static Result<std::unique_ptr<TableFile>> Open(const std::filesystem::path& file);
+
+  TableFile(const TableFile&) = delete;
+  TableFile& operator=(const TableFile&) = delete;
+  ~TableFile() = default;
+
+  const std::filesystem::path& path() const { return path_; }
+  const std::vector<FieldSpec>& fields() const { return fields_; }
+
+  Result<int32_t> RecordCount();
+  // 1-based number of the record under the pointer, 0 when on no record.
+  Result<int32_t> CurrentRecordNumber();
+
+  Status GoFirst();
+  Status GoToRecord(int64_t n);
+  Status SkipRecords(int64_t n);
+
+  // Values of the current record as read when the pointer moved onto it (or
+  // when this copy last wrote it): one consistent version of the record.
+  Result<FieldValue> ReadField(std::string_view name) const;
+  Result<bool> IsDeleted() const;
+
+  Result<bool> FindRecord(const std::function<bool()>& condition);
+
+  Status AppendRecord(std::span<const FieldValue> values);
+  Status ModifyRecord(std::span<const OptionalValue> values);
+  Status DeleteRecord();
+  Status PurgeDeleted();
+
+ private:
+  struct TransparentHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  struct LoadedRow {
+    bool found = false;
+    bool deleted = false;
+    std::vector<FieldValue> values;
+  };
+
+  TableFile(Connection db, std::filesystem::path path, std::vector<FieldSpec> fields);
+
+  Result<sqlite3_stmt*> Cached(const std::string& sql);
+  Status Refresh();
+  Status ReloadIds(bool in_transaction);
+  // Reads the row with `id`, fields from `first_column` of `stmt` on.
+  Status DecodeRow(sqlite3_stmt* stmt, int first_column, int64_t id, LoadedRow* row) const;
+  Status LoadRow(int64_t id, LoadedRow* row);
+  int32_t PositionOf(int64_t id) const;
+  void LeaveRecord();
+  void Enter(int64_t id, LoadedRow row);
+  Status CheckValueKinds(std::span<const OptionalValue> values, std::string_view op) const;
+  Status NoCurrentRecord(std::string_view op) const;
+  Status RunWrite(std::string_view what, const std::function<Status()>& body);
+  Status Error(int rc, std::string_view what) const { return SqliteError(db_.get(), rc, path_, what); }
+
+  Connection db_;
+  std::filesystem::path path_;
+  std::vector<FieldSpec> fields_;
+  std::unordered_map<std::string, size_t, TransparentHash, std::equal_to<>> field_index_;
+  std::unordered_map<std::string, Statement> statements_;
+
+  // Record n is ids_[n - 1]; valid while data_version_ matches the file's.
+  std::vector<int64_t> ids_;
+  int64_t data_version_ = -1;  // -1: reload before use
+
+  // The pointer holds the record's id, not its number, so that a purge or an
+  // append by another copy never moves it onto a different record.
+  int64_t current_id_ = 0;  // 0: on no record
+  bool current_deleted_ = false;
+  std::vector<FieldValue> current_values_;
+};
+
+}  // namespace pcshop::tables

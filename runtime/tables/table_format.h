@@ -1,0 +1,41 @@
+#pragma once
+// How a table lies in its SQLite file. One file per table:
+//   fields(pos, name, type, width)   the field list, pos from 1, name as GBK bytes
+//   records(id, deleted, c1 .. cN)   one row per record; ci holds field i
+// Record numbers are not stored: record n is the n-th row in id order, and
+// ids only grow, so the order is the order of insertion. Texts are blobs,
+// integers 32-bit; both tables are STRICT so SQLite itself refuses a value
+// of the wrong kind. The header's application id marks the file as ours.
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "runtime/status.h"
+#include "runtime/tables/table_types.h"
+
+namespace pcshop::tables {
+
+inline constexpr int32_t kApplicationId = 0x50435A44;  // "PCZD"
+inline constexpr int32_t kFormatVersion = 1;           // PRAGMA user_version
+
+// Column of field i (0-based) in the records table.
+std::string FieldColumn(size_t i);
+
+// "c1, c2, ..., cN".
+std::string FieldColumnList(size_t count);
+
+// Writes the header marks and both tables into an empty database, in one
+// transaction.
+Status WriteTableSchema(sqlite3* db, std::span<const FieldSpec> fields,
+                        const std::filesystem::path& file);
+
+// Reads and checks the layout of an opened file. Only reads: a file that is
+// not a table is refused with an InvalidArgument naming the file and the
+// reason, and is left exactly as it was.
+Result<std::vector<FieldSpec>> ReadTableSchema(sqlite3* db, const std::filesystem::path& file);
+
+}  // namespace pcshop::tables

@@ -1,0 +1,189 @@
+#include "runtime/tables/table_store.h"
+
+#include <system_error>
+
+#include "runtime/files/native_path.h"
+#include "runtime/tables/table_file.h"
+
+namespace pcshop::tables {
+namespace {
+
+// Links and dots resolved where the file exists, plain lexical otherwise.
+std::filesystem::path Normalised(const std::filesystem::path& native) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::weakly_canonical(native, ec);
+  if (ec) p = std::filesystem::absolute(native, ec).lexically_normal();
+  return p;
+}
+
+}  // namespace
+
+struct TableStore::OpenEntry {
+  std::string alias;
+  std::filesystem::path normalised;
+  std::unique_ptr<TableFile> file;
+};
+
+TableStore::TableStore() = default;
+TableStore::~TableStore() = default;
+
+Status TableStore::CheckNotInCondition(std::string_view op) const {
+  if (!in_condition_) return Status::Ok();
+  return Status::InvalidArgument(std::string(op) +
+                                 " cannot be called from inside a FindRecord condition");
+}
+
+Result<TableFile*> TableStore::Current(std::string_view op) const {
+  if (current_ == nullptr) return Status::NotFound(std::string(op) + ": no current table");
+  return current_->file.get();
+}
+
+Result<TableFile*> TableStore::CurrentForChange(std::string_view op) const {
+  if (Status s = CheckNotInCondition(op); !s.ok()) return s;
+  return Current(op);
+}
+
+Status TableStore::CreateTable(std::string_view path, std::span<const FieldSpec> fields) {
+  if (Status s = CheckNotInCondition("CreateTable"); !s.ok()) return s;
+  auto native = files::ToNativePath(path);
+  if (!native.ok()) return Status::InvalidArgument("CreateTable: " + native.status().message());
+  return TableFile::Create(*native, fields);
+}
+
+Status TableStore::OpenTable(std::string_view path, std::string_view alias,
+                             const OpenTableOptions& options) {
+  if (Status s = CheckNotInCondition("OpenTable"); !s.ok()) return s;
+  for (size_t i = 0; i < options.size(); ++i) {
+    if (options[i]) {
+      return Status::InvalidArgument("OpenTable: optional argument " + std::to_string(i + 3) +
+                                     " is not supported");
+    }
+  }
+  if (alias.empty()) return Status::InvalidArgument("OpenTable: empty alias");
+  auto native = files::ToNativePath(path);
+  if (!native.ok()) return Status::InvalidArgument("OpenTable: " + native.status().message());
+  const std::filesystem::path normalised = Normalised(*native);
+  for (const auto& entry : tables_) {
+    if (entry->alias != alias) continue;
+    if (entry->normalised != normalised) {
+      return Status::InvalidArgument("OpenTable: alias " + Printable(alias) +
+                                     " is already open for " + entry->normalised.string());
+    }
+    current_ = entry.get();  // already open: keep it as it is
+    return Status::Ok();
+  }
+  auto file = TableFile::Open(*native);
+  if (!file.ok()) return file.status();
+  tables_.push_back(std::make_unique<OpenEntry>(
+      OpenEntry{std::string(alias), normalised, std::move(file).value()}));
+  current_ = tables_.back().get();
+  return Status::Ok();
+}
+
+Status TableStore::SelectTable(std::string_view alias_or_path) {
+  if (Status s = CheckNotInCondition("SelectTable"); !s.ok()) return s;
+  for (const auto& entry : tables_) {
+    if (entry->alias == alias_or_path) {
+      current_ = entry.get();
+      return Status::Ok();
+    }
+  }
+  if (auto native = files::ToNativePath(alias_or_path); native.ok()) {
+    const std::filesystem::path normalised = Normalised(*native);
+    for (const auto& entry : tables_) {
+      if (entry->normalised == normalised) {
+        current_ = entry.get();
+        return Status::Ok();
+      }
+    }
+  }
+  current_ = nullptr;
+  return Status::NotFound("SelectTable: no open table is named " + Printable(alias_or_path));
+}
+
+std::string TableStore::CurrentTableName() const {
+  return current_ == nullptr ? std::string() : current_->alias;
+}
+
+Result<std::vector<FieldSpec>> TableStore::Fields() const {
+  auto t = Current("Fields");
+  if (!t.ok()) return t.status();
+  return (*t)->fields();
+}
+
+Result<int32_t> TableStore::RecordCount() {
+  auto t = Current("RecordCount");
+  if (!t.ok()) return t.status();
+  return (*t)->RecordCount();
+}
+
+Result<int32_t> TableStore::CurrentRecordNumber() {
+  auto t = Current("CurrentRecordNumber");
+  if (!t.ok()) return t.status();
+  return (*t)->CurrentRecordNumber();
+}
+
+Status TableStore::GoFirst() {
+  auto t = CurrentForChange("GoFirst");
+  if (!t.ok()) return t.status();
+  return (*t)->GoFirst();
+}
+
+Status TableStore::GoToRecord(int64_t n) {
+  auto t = CurrentForChange("GoToRecord");
+  if (!t.ok()) return t.status();
+  return (*t)->GoToRecord(n);
+}
+
+Status TableStore::SkipRecords(int64_t n) {
+  auto t = CurrentForChange("SkipRecords");
+  if (!t.ok()) return t.status();
+  return (*t)->SkipRecords(n);
+}
+
+Result<FieldValue> TableStore::ReadField(std::string_view name) {
+  auto t = Current("ReadField");
+  if (!t.ok()) return t.status();
+  return (*t)->ReadField(name);
+}
+
+Result<bool> TableStore::IsDeleted() {
+  auto t = Current("IsDeleted");
+  if (!t.ok()) return t.status();
+  return (*t)->IsDeleted();
+}
+
+Result<bool> TableStore::FindRecord(const std::function<bool()>& condition) {
+  auto t = CurrentForChange("FindRecord");
+  if (!t.ok()) return t.status();
+  in_condition_ = true;
+  auto found = (*t)->FindRecord(condition);
+  in_condition_ = false;
+  return found;
+}
+
+Status TableStore::AppendRecord(std::span<const FieldValue> values) {
+  auto t = CurrentForChange("AppendRecord");
+  if (!t.ok()) return t.status();
+  return (*t)->AppendRecord(values);
+}
+
+Status TableStore::ModifyRecord(std::span<const OptionalValue> values) {
+  auto t = CurrentForChange("ModifyRecord");
+  if (!t.ok()) return t.status();
+  return (*t)->ModifyRecord(values);
+}
+
+Status TableStore::DeleteRecord() {
+  auto t = CurrentForChange("DeleteRecord");
+  if (!t.ok()) return t.status();
+  return (*t)->DeleteRecord();
+}
+
+Status TableStore::PurgeDeleted() {
+  auto t = CurrentForChange("PurgeDeleted");
+  if (!t.ok()) return t.status();
+  return (*t)->PurgeDeleted();
+}
+
+}  // namespace pcshop::tables

@@ -1,0 +1,111 @@
+#pragma once
+// The runtime's table store: table files opened under aliases, one current
+// table, and in each open table one record pointer. The runtime owns one
+// TableStore per process; nothing here is global.
+//
+// Choices the application leaves to the store:
+// - Paths are GBK texts in Windows form, made native by files::ToNativePath.
+// - OpenTable under an alias that is already open for the same file keeps the
+//   open table (records, pointer and all) and makes it current; the same
+//   alias for a different file is refused and the open table stays. A file
+//   may be open under several aliases; each has its own pointer.
+// - SelectTable takes an alias (exact bytes; an alias wins over a path) or a
+//   path, compared after it is made native and normalised ("..", ".", links;
+//   case-sensitive like the native file system). A name that matches no open
+//   table is an error and leaves NO table current, so that the record
+//   operations that follow fail instead of acting on the wrong table.
+// - CurrentTableName is the alias, however the table was selected; empty when
+//   no table is current.
+// - Every open table keeps its own pointer; selecting a table brings back
+//   where its pointer stood. Opening puts it on record 1.
+// - GoToRecord out of 1..RecordCount and SkipRecords beyond either end are
+//   NotFound errors and leave the pointer on no record; reads, writes and
+//   skips from no record are errors, FindRecord from no record finds nothing.
+// - FindRecord scans from the pointer (inclusive) to the end, with the pointer
+//   on each candidate while the condition runs; it stops on the first match.
+//   When nothing matches the pointer ends on no record (past the end).
+//   Inside the condition only reads are allowed (ReadField, IsDeleted,
+//   RecordCount, CurrentRecordNumber, CurrentTableName, Fields).
+// - AppendRecord: fewer values than fields leaves the rest "" / 0, more is an
+//   error; a value of the wrong kind for its field (text for an integer field
+//   or the reverse) is a TypeMismatch error and nothing is written. The
+//   pointer moves onto the new record.
+// - ModifyRecord: a left-out value (or one past the given list) keeps its
+//   field; kinds are checked as for AppendRecord.
+// - DeleteRecord marks; a marked record stays visible to RecordCount, reads,
+//   GoToRecord and FindRecord and keeps its number until PurgeDeleted, which
+//   removes every marked record; later records move up. After a purge the
+//   pointer stays on its record if it survived, else it is on no record.
+// - Texts are stored whole as exact bytes whatever the field width.
+// - Each write is one SQLite transaction in write-ahead-log mode with
+//   synchronous=FULL: durable when the call returns, all or nothing after a
+//   crash. Another running copy waits up to five seconds for the lock.
+//   Changes made by another copy are seen from the next operation on; a
+//   record's values are read when the pointer moves onto it.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/status.h"
+#include "runtime/tables/table_types.h"
+
+namespace pcshop::tables {
+
+class TableFile;
+
+// OpenTable's optional arguments after path and alias. The application
+// always leaves all five out; one given is refused rather than ignored.
+inline constexpr size_t kOpenTableOptionalArguments = 5;
+using OpenTableOptions = std::array<OptionalValue, kOpenTableOptionalArguments>;
+
+class TableStore {
+ public:
+  TableStore();
+  TableStore(const TableStore&) = delete;
+  TableStore& operator=(const TableStore&) = delete;
+  ~TableStore();
+
+  // A new empty table; never over an existing file (left as it was). Does
+  // not open it.
+  Status CreateTable(std::string_view path, std::span<const FieldSpec> fields);
+  // Opens an existing table and makes it current; never creates a file.
+  Status OpenTable(std::string_view path, std::string_view alias,
+                   const OpenTableOptions& options = {});
+  Status SelectTable(std::string_view alias_or_path);
+  std::string CurrentTableName() const;
+
+  Result<std::vector<FieldSpec>> Fields() const;
+  Result<int32_t> RecordCount();
+  Result<int32_t> CurrentRecordNumber();  // 0 when on no record
+  Status GoFirst();
+  Status GoToRecord(int64_t n);
+  Status SkipRecords(int64_t n = 1);
+  Result<FieldValue> ReadField(std::string_view name);
+  Result<bool> IsDeleted();
+  Result<bool> FindRecord(const std::function<bool()>& condition);
+  Status AppendRecord(std::span<const FieldValue> values);
+  Status ModifyRecord(std::span<const OptionalValue> values);
+  Status DeleteRecord();
+  Status PurgeDeleted();
+
+ private:
+  struct OpenEntry;
+
+  Result<TableFile*> Current(std::string_view op) const;
+  // Record moves and writes are refused while a FindRecord condition runs.
+  Status CheckNotInCondition(std::string_view op) const;
+  Result<TableFile*> CurrentForChange(std::string_view op) const;
+
+  std::vector<std::unique_ptr<OpenEntry>> tables_;
+  OpenEntry* current_ = nullptr;
+  bool in_condition_ = false;
+};
+
+}  // namespace pcshop::tables

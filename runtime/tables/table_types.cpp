@@ -1,0 +1,51 @@
+#include "runtime/tables/table_types.h"
+
+#include <set>
+
+#include "runtime/text/gbk_codec.h"
+
+namespace pcshop::tables {
+
+Status CheckFieldList(std::span<const FieldSpec> fields) {
+  if (fields.empty()) return Status::InvalidArgument("a table needs at least one field");
+  if (fields.size() > kMaxFields) {
+    return Status::InvalidArgument("a table holds at most " + std::to_string(kMaxFields) +
+                                   " fields, " + std::to_string(fields.size()) + " given");
+  }
+  std::set<std::string_view> names;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const FieldSpec& f = fields[i];
+    const std::string where = "field " + std::to_string(i + 1);
+    if (f.name.empty()) return Status::InvalidArgument(where + " has no name");
+    if (!names.insert(f.name).second) {
+      return Status::InvalidArgument(where + " repeats the name " + Printable(f.name));
+    }
+    if (f.type_code != kTextField && f.type_code != kIntegerField) {
+      return Status::InvalidArgument(where + " (" + Printable(f.name) + ") has type code " +
+                                     std::to_string(f.type_code) + "; 10 (text) or 3 (integer)");
+    }
+    if (f.width < 1 || f.width > kMaxWidth) {
+      return Status::InvalidArgument(where + " (" + Printable(f.name) + ") has width " +
+                                     std::to_string(f.width));
+    }
+  }
+  return Status::Ok();
+}
+
+std::string Printable(std::string_view gbk) {
+  if (auto utf8 = text::GbkToUtf8(gbk); utf8.ok()) return std::move(utf8).value();
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : gbk) {
+    if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 0xF];
+    }
+  }
+  return out;
+}
+
+}  // namespace pcshop::tables

@@ -1,0 +1,47 @@
+#pragma once
+// The values the table store deals in: field descriptions and field values.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+
+#include "runtime/status.h"
+
+namespace pcshop::tables {
+
+// Field type codes as the application passes them.
+inline constexpr int32_t kTextField = 10;
+inline constexpr int32_t kIntegerField = 3;
+
+// One field of a table, in the order given at creation. Field names are GBK
+// bytes and compared exactly. The width is kept as given and reported back;
+// it never cuts a stored text.
+struct FieldSpec {
+  std::string name;
+  int32_t type_code = kTextField;
+  int32_t width = 0;
+
+  friend bool operator==(const FieldSpec&, const FieldSpec&) = default;
+};
+
+// A field's value: a 32-bit integer or a text of exact bytes.
+using FieldValue = std::variant<int32_t, std::string>;
+
+// A value that may be left out (ModifyRecord: the field stays as it is).
+using OptionalValue = std::optional<FieldValue>;
+
+inline bool IsText(const FieldValue& v) { return std::holds_alternative<std::string>(v); }
+
+// Checks a field list for CreateTable: at least one field, at most
+// kMaxFields, each with a non-empty unique name, a known type code and a
+// width from 1 to kMaxWidth.
+inline constexpr size_t kMaxFields = 1000;
+inline constexpr int32_t kMaxWidth = 65535;
+Status CheckFieldList(std::span<const FieldSpec> fields);
+
+// A GBK name for a message: UTF-8 when it decodes, hex bytes otherwise.
+std::string Printable(std::string_view gbk);
+
+}  // namespace pcshop::tables

@@ -1,0 +1,257 @@
+// Crash safety for real: writers killed at random moments, two copies writing
+// at once, and writes failing for lack of space. Every acknowledged write must
+// survive and the file must stay sound.
+
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "runtime/tables/table_store.h"
+#include "tests/runtime/tables/table_layouts.h"
+#include "tests/runtime/tables/table_test_folder.h"
+
+namespace pcshop::tables {
+namespace {
+
+using testing::Gbk;
+using testing::ProductLayout;
+using testing::TestFolder;
+
+// Runs `body` in a child process that writes to `out` and exits with
+// body's result.
+pid_t Spawn(int out, const std::function<int(int)>& body) {
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(body(out));
+  return pid;
+}
+
+// Exit code of a finished child; -signal when a signal ended it.
+int Wait(pid_t pid) {
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+std::string Drain(int fd) {
+  std::string all;
+  char buf[4096];
+  ssize_t n = 0;
+  while ((n = ::read(fd, buf, sizeof buf)) > 0) all.append(buf, static_cast<size_t>(n));
+  ::close(fd);
+  return all;
+}
+
+void Say(int fd, const std::string& line) {
+  const std::string l = line + "\n";
+  if (::write(fd, l.data(), l.size()) != static_cast<ssize_t>(l.size())) ::_exit(9);
+}
+
+std::string IntegrityCheck(const std::filesystem::path& p) {
+  sqlite3* db = nullptr;
+  std::string result = "cannot open";
+  if (sqlite3_open_v2(p.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr);
+    result = sqlite3_step(st) == SQLITE_ROW
+                 ? reinterpret_cast<const char*>(sqlite3_column_text(st, 0))
+                 : sqlite3_errmsg(db);
+    sqlite3_finalize(st);
+  }
+  sqlite3_close(db);
+  return result;
+}
+
+int32_t Price(TableStore& s) { return std::get<int32_t>(*s.ReadField(Gbk("价格"))); }
+std::string Field(TableStore& s, std::string_view f) {
+  return std::get<std::string>(*s.ReadField(Gbk(f)));
+}
+
+TEST(TableCrashTest, KilledWriterLosesNoAcknowledgedWrite) {
+  TestFolder folder;
+  const std::string path = folder.Text("CPU.zdb");
+  {
+    TableStore s;
+    ASSERT_TRUE(s.CreateTable(path, ProductLayout()).ok());
+    ASSERT_TRUE(s.OpenTable(path, "CPU").ok());
+    // Record 1 is a counter that every loop raises; the rest are appended.
+    ASSERT_TRUE(s.AppendRecord(std::vector<FieldValue>{Gbk("计数")}).ok());
+  }
+  const std::string filler(700, 'f');  // a few records fill a page
+  std::mt19937 gen(20240531);
+  int32_t records = 1;  // as found after the last round
+  int32_t counter = 0;
+  int acknowledged = 0;
+  for (int round = 0; round < 30; ++round) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const std::string fresh = "new" + std::to_string(round) + ".zdb";
+    const pid_t pid = Spawn(fds[1], [&](int out) {
+      ::close(fds[0]);
+      TableStore s;
+      (void)s.CreateTable(folder.Text(fresh), ProductLayout());  // may be cut short too
+      if (!s.OpenTable(path, "CPU").ok()) return 3;
+      for (;;) {
+        const int32_t n = *s.RecordCount() + 1;
+        const std::vector<FieldValue> rec = {Gbk("CPU"), filler, "m" + std::to_string(n), n};
+        if (!s.AppendRecord(rec).ok()) return 4;
+        Say(out, "A " + std::to_string(n));
+        if (!s.GoFirst().ok()) return 5;
+        const int32_t c = Price(s) + 1;
+        if (!s.ModifyRecord(std::vector<OptionalValue>{std::nullopt, std::nullopt, std::nullopt, c})
+                 .ok()) {
+          return 6;
+        }
+        Say(out, "M " + std::to_string(c));
+      }
+    });
+    ::close(fds[1]);
+    ::usleep(std::uniform_int_distribution<useconds_t>(1000, 30000)(gen));
+    ::kill(pid, SIGKILL);
+    ASSERT_EQ(Wait(pid), -SIGKILL) << "the writer stopped on its own in round " << round;
+
+    int32_t acked_records = records;
+    int32_t acked_counter = counter;
+    std::istringstream acks(Drain(fds[0]));
+    std::string kind;
+    int32_t value = 0;
+    while (acks >> kind >> value) {
+      ++acknowledged;
+      (kind == "A" ? acked_records : acked_counter) = value;
+    }
+
+    ASSERT_EQ(IntegrityCheck(folder.Native("CPU.zdb")), "ok") << "round " << round;
+    TableStore s;
+    ASSERT_TRUE(s.OpenTable(path, "CPU").ok());
+    const int32_t n = *s.RecordCount();
+    // Everything acknowledged is there; at most the one write in flight more.
+    ASSERT_GE(n, acked_records) << "round " << round;
+    ASSERT_LE(n, acked_records + 1) << "round " << round;
+    ASSERT_TRUE(s.GoFirst().ok());
+    const int32_t c = Price(s);
+    ASSERT_GE(c, acked_counter) << "round " << round;
+    ASSERT_LE(c, acked_counter + 1) << "round " << round;
+    for (int32_t i = 2; i <= n; ++i) {
+      ASSERT_TRUE(s.GoToRecord(i).ok());
+      ASSERT_EQ(Price(s), i);
+      ASSERT_EQ(Field(s, "型号"), "m" + std::to_string(i));
+      ASSERT_EQ(Field(s, "品牌"), filler);
+    }
+    records = n;
+    counter = c;
+    // A table cut short while being created is either absent or whole.
+    if (std::filesystem::exists(folder.Native(fresh))) {
+      TableStore t;
+      ASSERT_TRUE(t.OpenTable(folder.Text(fresh), "new").ok()) << fresh;
+      EXPECT_EQ(*t.Fields(), ProductLayout());
+    }
+  }
+  EXPECT_GT(acknowledged, 30);
+}
+
+TEST(TableCrashTest, TwoCopiesAppendingAtOnceLoseNothing) {
+  TestFolder folder;
+  const std::string path = folder.Text("CPU.zdb");
+  {
+    TableStore s;
+    ASSERT_TRUE(s.CreateTable(path, ProductLayout()).ok());
+  }
+  constexpr int kEach = 150;
+  auto writer = [&](const std::string& tag) {
+    return [&, tag](int) {
+      TableStore s;
+      if (!s.OpenTable(path, "CPU").ok()) return 1;
+      for (int i = 0; i < kEach; ++i) {
+        if (!s.AppendRecord(std::vector<FieldValue>{Gbk("CPU"), tag, std::string(), i}).ok()) {
+          return 2;
+        }
+        // The other copy's appends must show in this copy's numbering.
+        if (!s.GoToRecord(*s.RecordCount()).ok() || !s.ReadField(Gbk("价格")).ok()) return 3;
+      }
+      return 0;
+    };
+  };
+  const pid_t a = Spawn(-1, writer("a"));
+  const pid_t b = Spawn(-1, writer("b"));
+  EXPECT_EQ(Wait(a), 0);
+  EXPECT_EQ(Wait(b), 0);
+
+  EXPECT_EQ(IntegrityCheck(folder.Native("CPU.zdb")), "ok");
+  TableStore s;
+  ASSERT_TRUE(s.OpenTable(path, "CPU").ok());
+  ASSERT_EQ(*s.RecordCount(), 2 * kEach);
+  int next_a = 0;
+  int next_b = 0;
+  for (int32_t i = 1; i <= 2 * kEach; ++i) {
+    ASSERT_TRUE(s.GoToRecord(i).ok());
+    int& next = Field(s, "品牌") == "a" ? next_a : next_b;
+    ASSERT_EQ(Price(s), next++);  // each copy's records in its own order
+  }
+}
+
+TEST(TableCrashTest, WritesFailingForLackOfSpaceAreReportedAndChangeNothing) {
+  TestFolder folder;
+  const std::string path = folder.Text("CPU.zdb");
+  int32_t expected = 20;
+  {
+    TableStore s;
+    ASSERT_TRUE(s.CreateTable(path, ProductLayout()).ok());
+    ASSERT_TRUE(s.OpenTable(path, "CPU").ok());
+    for (int32_t i = 1; i <= expected; ++i) {
+      ASSERT_TRUE(s.AppendRecord(std::vector<FieldValue>{Gbk("CPU"), std::string(), "m", i}).ok());
+    }
+  }
+  const std::string big(3000, 'x');
+  int failures = 0;
+  int successes = 0;
+  // Each child may grow no file beyond `limit` bytes: every write that needs
+  // more fails with EFBIG, at a different step of the write each time.
+  for (rlim_t limit = 0; successes < 3 && limit < (1u << 20); limit += 2048) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t pid = Spawn(fds[1], [&](int out) {
+      ::close(fds[0]);
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit r = {limit, limit};
+      ::setrlimit(RLIMIT_FSIZE, &r);
+      TableStore s;
+      Status st = s.OpenTable(path, "CPU");
+      if (st.ok()) {
+        st = s.AppendRecord(std::vector<FieldValue>{Gbk("CPU"), big, big, expected + 1, big});
+      }
+      Say(out, st.message());
+      return st.ok() ? 0 : 1;
+    });
+    ::close(fds[1]);
+    const std::string message = Drain(fds[0]);
+    const int code = Wait(pid);
+    ASSERT_TRUE(code == 0 || code == 1) << "limit " << limit << ": child ended with " << code;
+    if (code == 1) {
+      ++failures;
+      EXPECT_EQ(message.rfind(folder.Native("CPU.zdb").string() + ": ", 0), 0u) << message;
+    } else {
+      ++successes;
+      ++expected;
+    }
+    ASSERT_EQ(IntegrityCheck(folder.Native("CPU.zdb")), "ok") << "limit " << limit;
+    TableStore s;
+    ASSERT_TRUE(s.OpenTable(path, "CPU").ok());
+    ASSERT_EQ(*s.RecordCount(), expected) << "limit " << limit << ": " << message;
+    ASSERT_TRUE(s.GoToRecord(expected).ok());
+    ASSERT_EQ(Price(s), expected);
+  }
+  EXPECT_GT(failures, 5);
+  EXPECT_EQ(successes, 3);
+}
+
+}  // namespace
+}  // namespace pcshop::tables

@@ -1,0 +1,365 @@
+#include "runtime/tables/table_store.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/runtime/tables/table_layouts.h"
+#include "tests/runtime/tables/table_test_folder.h"
+
+namespace pcshop::tables {
+namespace {
+
+using testing::Gbk;
+using testing::ProductLayout;
+using testing::TestFolder;
+
+std::vector<FieldValue> Product(const std::string& brand, const std::string& model, int32_t price,
+                                const std::string& remark = "") {
+  return {Gbk("CPU"), brand, model, price, remark};
+}
+
+std::string Text(TableStore& store, std::string_view utf8_field) {
+  auto v = store.ReadField(Gbk(utf8_field));
+  EXPECT_TRUE(v.ok()) << v.status().ToString();
+  return v.ok() && IsText(*v) ? std::get<std::string>(*v) : std::string("<not text>");
+}
+
+int32_t Integer(TableStore& store, std::string_view utf8_field) {
+  auto v = store.ReadField(Gbk(utf8_field));
+  EXPECT_TRUE(v.ok()) << v.status().ToString();
+  return v.ok() && !IsText(*v) ? std::get<int32_t>(*v) : -1;
+}
+
+std::vector<std::string> Models(TableStore& store) {
+  std::vector<std::string> out;
+  const int32_t n = *store.RecordCount();
+  for (int32_t i = 1; i <= n; ++i) {
+    EXPECT_TRUE(store.GoToRecord(i).ok());
+    out.push_back(Text(store, "型号"));
+  }
+  return out;
+}
+
+// A CPU table with models m1..m<count> opened under the alias "CPU".
+class ProductTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = folder_.Text("CPU.zdb");
+    ASSERT_TRUE(store_.CreateTable(path_, ProductLayout()).ok());
+    ASSERT_TRUE(store_.OpenTable(path_, "CPU").ok());
+  }
+  void Fill(int count) {
+    for (int i = 1; i <= count; ++i) {
+      ASSERT_TRUE(store_.AppendRecord(Product("b" + std::to_string(i % 2), "m" + std::to_string(i),
+                                              i * 100)).ok());
+    }
+  }
+  TestFolder folder_;
+  std::string path_;
+  TableStore store_;
+};
+
+TEST(TableStoreTest, CreatesTheSeventeenTablesAndTheCustomerTableWithTheirFieldLists) {
+  TestFolder folder;
+  TableStore store;
+  std::vector<std::pair<std::string, std::vector<FieldSpec>>> tables;
+  for (const std::string& name : testing::ProductTableNames()) tables.push_back({name, ProductLayout()});
+  tables.push_back({"配置", testing::ConfigLayout()});
+  tables.push_back({"客户信息", testing::CustomerLayout()});
+  for (const auto& [name, layout] : tables) {
+    ASSERT_TRUE(store.CreateTable(folder.Text(name + ".zdb"), layout).ok()) << name;
+  }
+  for (const auto& [name, layout] : tables) {
+    ASSERT_TRUE(store.OpenTable(folder.Text(name + ".zdb"), Gbk(name)).ok()) << name;
+  }
+  for (const auto& [name, layout] : tables) {
+    ASSERT_TRUE(store.SelectTable(Gbk(name)).ok());
+    EXPECT_EQ(*store.Fields(), layout) << name;
+    EXPECT_EQ(*store.RecordCount(), 0);
+  }
+  ASSERT_TRUE(store.SelectTable(Gbk("配置")).ok());
+  const auto config = *store.Fields();
+  ASSERT_EQ(config.size(), 108u);
+  EXPECT_EQ(config.front().name, Gbk("配置名"));
+  EXPECT_EQ(config[106], (FieldSpec{Gbk("其它二备注"), kTextField, 20}));
+  EXPECT_EQ(config.back().name, Gbk("配置备注"));
+}
+
+TEST_F(ProductTableTest, RecordsKeepInsertionOrderAndSurviveReopening) {
+  Fill(3);
+  EXPECT_EQ(*store_.CurrentRecordNumber(), 3);  // an append moves onto the new record
+  TableStore again;
+  ASSERT_TRUE(again.OpenTable(path_, "CPU").ok());
+  EXPECT_EQ(Models(again), (std::vector<std::string>{"m1", "m2", "m3"}));
+  ASSERT_TRUE(again.GoToRecord(2).ok());
+  EXPECT_EQ(Text(again, "品名"), Gbk("CPU"));
+  EXPECT_EQ(Integer(again, "价格"), 200);
+}
+
+TEST_F(ProductTableTest, MovesOutsideTheRecordsFailAndLeaveNoCurrentRecord) {
+  Fill(3);
+  ASSERT_TRUE(store_.GoFirst().ok());
+  EXPECT_TRUE(store_.SkipRecords().ok());
+  EXPECT_EQ(*store_.CurrentRecordNumber(), 2);
+  EXPECT_TRUE(store_.SkipRecords(-1).ok());
+  EXPECT_EQ(*store_.CurrentRecordNumber(), 1);
+
+  const Status beyond = store_.GoToRecord(4);
+  EXPECT_EQ(beyond.code(), Status::Code::kNotFound);
+  EXPECT_EQ(beyond.message(), folder_.Native("CPU.zdb").string() +
+                                  ": no record 4; the table holds 3");
+  EXPECT_EQ(*store_.CurrentRecordNumber(), 0);
+  EXPECT_EQ(store_.ReadField(Gbk("型号")).status().message(),
+            folder_.Native("CPU.zdb").string() + ": ReadField: no current record");
+  EXPECT_FALSE(store_.ModifyRecord(std::vector<OptionalValue>{Gbk("x")}).ok());
+  EXPECT_FALSE(store_.DeleteRecord().ok());
+  EXPECT_FALSE(store_.GoToRecord(0).ok());
+  ASSERT_TRUE(store_.GoToRecord(3).ok());
+  EXPECT_FALSE(store_.SkipRecords(1).ok());
+  EXPECT_EQ(Models(store_), (std::vector<std::string>{"m1", "m2", "m3"}));  // nothing changed
+}
+
+TEST_F(ProductTableTest, FindScansForwardFromThePointerInclusive) {
+  Fill(5);
+  std::vector<int32_t> visited;
+  auto model_is = [&](const std::string& m) {
+    return [&, m] {
+      visited.push_back(*store_.CurrentRecordNumber());
+      return Text(store_, "型号") == m;
+    };
+  };
+  ASSERT_TRUE(store_.GoToRecord(2).ok());
+  EXPECT_TRUE(*store_.FindRecord(model_is("m4")));
+  EXPECT_EQ(visited, (std::vector<int32_t>{2, 3, 4}));  // the pointer sits on each candidate
+  EXPECT_EQ(*store_.CurrentRecordNumber(), 4);
+  EXPECT_EQ(Integer(store_, "价格"), 400);
+
+  visited.clear();
+  EXPECT_TRUE(*store_.FindRecord(model_is("m4")));  // inclusive: stays on the match
+  EXPECT_EQ(visited, (std::vector<int32_t>{4}));
+
+  EXPECT_FALSE(*store_.FindRecord(model_is("m1")));  // behind the pointer
+  EXPECT_EQ(*store_.CurrentRecordNumber(), 0);
+  EXPECT_FALSE(*store_.FindRecord(model_is("m5")));  // from no record nothing is scanned
+  ASSERT_TRUE(store_.GoFirst().ok());
+  EXPECT_TRUE(*store_.FindRecord(model_is("m1")));
+}
+
+TEST_F(ProductTableTest, ConditionMayOnlyReadTheStore) {
+  Fill(2);
+  ASSERT_TRUE(store_.GoFirst().ok());
+  Status inner;
+  EXPECT_FALSE(*store_.FindRecord([&] {
+    inner = store_.DeleteRecord();
+    return false;
+  }));
+  EXPECT_EQ(inner.message(), "DeleteRecord cannot be called from inside a FindRecord condition");
+  EXPECT_FALSE(store_.IsDeleted().ok());
+  ASSERT_TRUE(store_.GoFirst().ok());
+  EXPECT_FALSE(*store_.IsDeleted());
+}
+
+TEST_F(ProductTableTest, ModifyKeepsOmittedFieldsAndChecksKinds) {
+  Fill(2);
+  ASSERT_TRUE(store_.GoToRecord(1).ok());
+  // 品名 omitted, as the product panel does; 备注 past the list is kept too.
+  const std::vector<OptionalValue> change = {std::nullopt, Gbk("英特尔"), std::nullopt, 999};
+  ASSERT_TRUE(store_.ModifyRecord(change).ok());
+  EXPECT_EQ(Text(store_, "品名"), Gbk("CPU"));
+  EXPECT_EQ(Text(store_, "品牌"), Gbk("英特尔"));
+  EXPECT_EQ(Text(store_, "型号"), "m1");
+  EXPECT_EQ(Integer(store_, "价格"), 999);
+
+  const Status wrong = store_.ModifyRecord(std::vector<OptionalValue>{std::nullopt, 5});
+  EXPECT_EQ(wrong.code(), Status::Code::kTypeMismatch);
+  EXPECT_EQ(wrong.message(), folder_.Native("CPU.zdb").string() +
+                                 ": ModifyRecord: field 品牌 takes a text, value 2 is an integer");
+  const std::vector<OptionalValue> six(6);
+  EXPECT_EQ(store_.ModifyRecord(six).code(), Status::Code::kInvalidArgument);
+
+  TableStore again;  // and it is on disk
+  ASSERT_TRUE(again.OpenTable(path_, "CPU").ok());
+  EXPECT_EQ(Text(again, "品牌"), Gbk("英特尔"));
+  EXPECT_EQ(Integer(again, "价格"), 999);
+  ASSERT_TRUE(again.GoToRecord(2).ok());
+  EXPECT_EQ(Text(again, "型号"), "m2");
+}
+
+TEST_F(ProductTableTest, AppendFillsMissingValuesAndRefusesBadOnes) {
+  ASSERT_TRUE(store_.AppendRecord(std::vector<FieldValue>{Gbk("CPU"), Gbk("品牌")}).ok());
+  EXPECT_EQ(Text(store_, "型号"), "");
+  EXPECT_EQ(Integer(store_, "价格"), 0);
+  EXPECT_EQ(Text(store_, "备注"), "");
+
+  const std::vector<FieldValue> text_price = {Gbk("CPU"), std::string("b"), std::string("m"),
+                                              std::string("100")};
+  const Status wrong = store_.AppendRecord(text_price);
+  EXPECT_EQ(wrong.message(), folder_.Native("CPU.zdb").string() +
+                                 ": AppendRecord: field 价格 takes an integer, value 4 is a text");
+  const std::vector<FieldValue> six = {Gbk("CPU"), std::string("b"), std::string("m"),
+                                       int32_t{0}, std::string(), std::string("extra")};
+  EXPECT_EQ(store_.AppendRecord(six).message(),
+            folder_.Native("CPU.zdb").string() + ": AppendRecord: 6 values for 5 fields");
+  EXPECT_EQ(*store_.RecordCount(), 1);
+}
+
+TEST_F(ProductTableTest, MarkedRecordsStayVisibleUntilThePurgeRenumbers) {
+  Fill(5);
+  ASSERT_TRUE(store_.GoToRecord(2).ok());
+  ASSERT_TRUE(store_.DeleteRecord().ok());
+  ASSERT_TRUE(store_.GoToRecord(4).ok());
+  ASSERT_TRUE(store_.DeleteRecord().ok());
+  ASSERT_TRUE(store_.GoToRecord(5).ok());
+
+  // Before the purge the marked records keep their numbers and stay readable.
+  EXPECT_EQ(*store_.RecordCount(), 5);
+  EXPECT_EQ(Models(store_), (std::vector<std::string>{"m1", "m2", "m3", "m4", "m5"}));
+  ASSERT_TRUE(store_.GoToRecord(4).ok());
+  EXPECT_TRUE(*store_.IsDeleted());
+  ASSERT_TRUE(store_.GoFirst().ok());
+  EXPECT_TRUE(*store_.FindRecord([&] { return Text(store_, "型号") == "m2"; }));
+  EXPECT_EQ(*store_.CurrentRecordNumber(), 2);
+
+  ASSERT_TRUE(store_.GoToRecord(5).ok());
+  ASSERT_TRUE(store_.PurgeDeleted().ok());
+  EXPECT_EQ(*store_.CurrentRecordNumber(), 3);  // same record, new number
+  EXPECT_EQ(Text(store_, "型号"), "m5");
+  EXPECT_EQ(Models(store_), (std::vector<std::string>{"m1", "m3", "m5"}));
+
+  TableStore again;
+  ASSERT_TRUE(again.OpenTable(path_, "CPU").ok());
+  EXPECT_EQ(Models(again), (std::vector<std::string>{"m1", "m3", "m5"}));
+
+  ASSERT_TRUE(store_.GoToRecord(3).ok());  // purging the record under the pointer
+  ASSERT_TRUE(store_.DeleteRecord().ok());
+  ASSERT_TRUE(store_.PurgeDeleted().ok());
+  EXPECT_EQ(*store_.CurrentRecordNumber(), 0);
+  EXPECT_EQ(*store_.RecordCount(), 2);
+}
+
+TEST(TableStoreTest, TextsAreKeptWholeAndByteExact) {
+  TestFolder folder;
+  TableStore store;
+  const std::string path = folder.Text("配置.zdb");
+  ASSERT_TRUE(store.CreateTable(path, testing::ConfigLayout()).ok());
+  ASSERT_TRUE(store.OpenTable(path, Gbk("配置")).ok());
+  const std::string stamp = Gbk("2024年12月31日23点59分");
+  ASSERT_EQ(stamp.size(), 22u);  // longer than the 20 of 生成日期
+  std::string every_byte;
+  for (int b = 1; b <= 0xFF; ++b) every_byte += static_cast<char>(b);
+  ASSERT_TRUE(store.AppendRecord(std::vector<FieldValue>{Gbk("标准配置1"), stamp, every_byte}).ok());
+
+  TableStore again;
+  ASSERT_TRUE(again.OpenTable(path, Gbk("配置")).ok());
+  EXPECT_EQ(Text(again, "生成日期"), stamp);
+  EXPECT_EQ(Text(again, "CPU品名"), every_byte);
+  EXPECT_EQ(Integer(again, "其它二金额"), 0);
+}
+
+TEST(TableStoreTest, AliasAndPathNameTheSameTableAndTheNameIsTheAlias) {
+  TestFolder folder;
+  TableStore store;
+  for (const char* name : {"CPU", "内存"}) {
+    ASSERT_TRUE(store.CreateTable(folder.Text(std::string(name) + ".zdb"), ProductLayout()).ok());
+    ASSERT_TRUE(store.OpenTable(folder.Text(std::string(name) + ".zdb"), Gbk(name)).ok());
+  }
+  EXPECT_EQ(store.CurrentTableName(), Gbk("内存"));  // opening makes it current
+  ASSERT_TRUE(store.SelectTable(Gbk("CPU")).ok());
+  ASSERT_TRUE(store.AppendRecord(Product("amd", "r5", 1)).ok());
+
+  ASSERT_TRUE(store.SelectTable(folder.Text("内存.zdb")).ok());
+  EXPECT_EQ(store.CurrentTableName(), Gbk("内存"));
+  EXPECT_EQ(*store.RecordCount(), 0);
+  ASSERT_TRUE(store.SelectTable(folder.Text("DATA\\..\\CPU.zdb")).ok());  // normalised
+  EXPECT_EQ(store.CurrentTableName(), Gbk("CPU"));
+  EXPECT_EQ(*store.RecordCount(), 1);
+
+  // A name that is no open table leaves none current: nothing can hit the
+  // table selected before.
+  const Status missing = store.SelectTable(Gbk("显卡"));
+  EXPECT_EQ(missing.message(), "SelectTable: no open table is named 显卡");
+  EXPECT_EQ(store.CurrentTableName(), "");
+  EXPECT_EQ(store.ReadField(Gbk("型号")).status().message(), "ReadField: no current table");
+  EXPECT_EQ(store.DeleteRecord().message(), "DeleteRecord: no current table");
+}
+
+TEST(TableStoreTest, ReopeningAnAliasKeepsTheOpenTable) {
+  TestFolder folder;
+  TableStore store;
+  ASSERT_TRUE(store.CreateTable(folder.Text("CPU.zdb"), ProductLayout()).ok());
+  ASSERT_TRUE(store.CreateTable(folder.Text("其它.zdb"), ProductLayout()).ok());
+  ASSERT_TRUE(store.OpenTable(folder.Text("CPU.zdb"), "CPU").ok());
+  ASSERT_TRUE(store.AppendRecord(Product("a", "x1", 1)).ok());
+  ASSERT_TRUE(store.AppendRecord(Product("a", "x2", 2)).ok());
+  ASSERT_TRUE(store.GoToRecord(1).ok());
+  ASSERT_TRUE(store.OpenTable(folder.Text("其它.zdb"), Gbk("其它")).ok());
+
+  ASSERT_TRUE(store.OpenTable(folder.Text("CPU.zdb"), "CPU").ok());  // the start-up runs again
+  EXPECT_EQ(store.CurrentTableName(), "CPU");
+  EXPECT_EQ(*store.CurrentRecordNumber(), 1);
+  EXPECT_EQ(*store.RecordCount(), 2);
+
+  const Status other = store.OpenTable(folder.Text("其它.zdb"), "CPU");
+  EXPECT_EQ(other.message(), "OpenTable: alias CPU is already open for " +
+                                 folder.Native("CPU.zdb").string());
+  ASSERT_TRUE(store.SelectTable("CPU").ok());
+  EXPECT_EQ(*store.RecordCount(), 2);
+
+  OpenTableOptions options;
+  options[1] = int32_t{1};
+  EXPECT_EQ(store.OpenTable(folder.Text("CPU.zdb"), "CPU", options).message(),
+            "OpenTable: optional argument 4 is not supported");
+}
+
+TEST(TableStoreTest, MissingFieldIsAnErrorTheCallerSees) {
+  TestFolder folder;
+  TableStore store;
+  EXPECT_EQ(store.RecordCount().status().message(), "RecordCount: no current table");
+  ASSERT_TRUE(store.CreateTable(folder.Text("CPU.zdb"), ProductLayout()).ok());
+  ASSERT_TRUE(store.OpenTable(folder.Text("CPU.zdb"), "CPU").ok());
+  // Even on an empty table a wrong name is reported as such.
+  const auto r = store.ReadField(Gbk("颜色"));
+  EXPECT_EQ(r.status().code(), Status::Code::kNotFound);
+  EXPECT_EQ(r.status().message(), folder.Native("CPU.zdb").string() + ": no field named 颜色");
+  ASSERT_TRUE(store.AppendRecord(Product("a", "b", 1)).ok());
+  EXPECT_FALSE(store.ReadField("CPU").ok());
+  EXPECT_FALSE(store.ReadField(Gbk("品名") + " ").ok());  // exact names
+}
+
+TEST(TableStoreTest, TwoStoresOnOneFileSeeEachOthersWrites) {
+  TestFolder folder;
+  TableStore a;
+  TableStore b;
+  ASSERT_TRUE(a.CreateTable(folder.Text("CPU.zdb"), ProductLayout()).ok());
+  ASSERT_TRUE(a.OpenTable(folder.Text("CPU.zdb"), "CPU").ok());
+  ASSERT_TRUE(b.OpenTable(folder.Text("CPU.zdb"), "CPU").ok());
+  for (int i = 1; i <= 4; ++i) ASSERT_TRUE(a.AppendRecord(Product("a", "m" + std::to_string(i), i)).ok());
+  EXPECT_EQ(*b.RecordCount(), 4);
+  ASSERT_TRUE(b.GoToRecord(3).ok());
+
+  // a removes record 1: b's pointer stays on m3, which is now record 2.
+  ASSERT_TRUE(a.GoFirst().ok());
+  ASSERT_TRUE(a.DeleteRecord().ok());
+  ASSERT_TRUE(a.PurgeDeleted().ok());
+  EXPECT_EQ(*b.CurrentRecordNumber(), 2);
+  ASSERT_TRUE(b.ModifyRecord(std::vector<OptionalValue>{std::nullopt, Gbk("改")}).ok());
+  EXPECT_EQ(Models(b), (std::vector<std::string>{"m2", "m3", "m4"}));
+  ASSERT_TRUE(a.GoToRecord(2).ok());
+  EXPECT_EQ(Text(a, "品牌"), Gbk("改"));
+  EXPECT_EQ(Text(a, "型号"), "m3");
+
+  // A record removed by the other copy is never silently replaced by another.
+  ASSERT_TRUE(b.GoToRecord(3).ok());
+  ASSERT_TRUE(a.GoToRecord(3).ok());
+  ASSERT_TRUE(a.DeleteRecord().ok());
+  ASSERT_TRUE(a.PurgeDeleted().ok());
+  EXPECT_EQ(b.ModifyRecord(std::vector<OptionalValue>{Gbk("x")}).message(),
+            folder.Native("CPU.zdb").string() +
+                ": ModifyRecord: the current record was removed by another copy");
+  EXPECT_EQ(Models(a), (std::vector<std::string>{"m2", "m3"}));
+}
+
+}  // namespace
+}  // namespace pcshop::tables
