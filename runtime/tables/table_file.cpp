@@ -10,8 +10,6 @@
 namespace pcshop::tables {
 namespace {
 
-constexpr char kDataVersionSql[] = "PRAGMA data_version";
-
 std::string RecordLabel(int64_t id) { return "record id " + std::to_string(id); }
 
 }  // namespace
@@ -77,6 +75,7 @@ Result<std::unique_ptr<TableFile>> TableFile::Open(const std::filesystem::path& 
   }
   std::unique_ptr<TableFile> table(
       new TableFile(std::move(db).value(), file, std::move(fields).value()));
+  if (Status s = table->PrepareStatements(); !s.ok()) return s;
   // A damaged first record is reported when it is read, not by refusing the
   // whole table.
   if (Status s = table->GoFirst(); !s.ok() && s.code() != Status::Code::kCorruption) return s;
@@ -86,6 +85,21 @@ Result<std::unique_ptr<TableFile>> TableFile::Open(const std::filesystem::path& 
 TableFile::TableFile(Connection db, std::filesystem::path path, std::vector<FieldSpec> fields)
     : db_(std::move(db)), path_(std::move(path)), fields_(std::move(fields)) {
   for (size_t i = 0; i < fields_.size(); ++i) field_index_.emplace(fields_[i].name, i);
+}
+
+Status TableFile::PrepareStatements() {
+  const std::string columns = FieldColumnList(fields_.size());
+  const std::pair<Statement*, std::string> all[] = {
+      {&probe_, "PRAGMA data_version"},
+      {&list_ids_, "SELECT id FROM records ORDER BY id"},
+      {&read_row_, "SELECT deleted, " + columns + " FROM records WHERE id = ?"},
+      {&scan_, "SELECT id, deleted, " + columns + " FROM records WHERE id >= ? ORDER BY id"}};
+  for (const auto& [stmt, sql] : all) {
+    auto prepared = Prepare(db_.get(), sql, path_);
+    if (!prepared.ok()) return prepared.status();
+    *stmt = std::move(prepared).value();
+  }
+  return Status::Ok();
 }
 
 Result<sqlite3_stmt*> TableFile::Cached(const std::string& sql) {
@@ -98,22 +112,26 @@ Result<sqlite3_stmt*> TableFile::Cached(const std::string& sql) {
   return it->second.get();
 }
 
-// Another copy's commit changes the file's data version; only then is the
-// record-number mapping read again.
-Status TableFile::Refresh() {
-  auto stmt = Cached(kDataVersionSql);
-  if (!stmt.ok()) return stmt.status();
-  {
-    StatementReset reset(*stmt);  // ReloadIds steps the same statement
-    const int rc = sqlite3_step(*stmt);
-    if (rc != SQLITE_ROW) return Error(rc, "checking for changes");
-    if (sqlite3_column_int64(*stmt, 0) == data_version_) return Status::Ok();
+int64_t TableFile::FileVersion() const {
+  unsigned int version = 0;
+  if (sqlite3_file_control(db_.get(), "main", SQLITE_FCNTL_DATA_VERSION, &version) != SQLITE_OK) {
+    return -2;  // never equal to a cached version: always reload
   }
+  return version;
+}
+
+Status TableFile::Refresh() {
+  {
+    StatementReset reset(probe_.get());
+    const int rc = sqlite3_step(probe_.get());
+    if (rc != SQLITE_ROW) return Error(rc, "checking for changes");
+  }
+  if (data_version_ >= 0 && FileVersion() == data_version_) return Status::Ok();
   return ReloadIds(sqlite3_get_autocommit(db_.get()) == 0);
 }
 
 Status TableFile::ReloadIds(bool in_transaction) {
-  // Version and ids must come from one snapshot.
+  // The ids and the version must come from one snapshot.
   if (!in_transaction) {
     if (Status s = Exec(db_.get(), "BEGIN", path_, "reading the record list"); !s.ok()) return s;
   }
@@ -121,72 +139,86 @@ Status TableFile::ReloadIds(bool in_transaction) {
     if (!in_transaction) (void)Exec(db_.get(), s.ok() ? "COMMIT" : "ROLLBACK", path_, "reading");
     return s;
   };
-  auto version = Cached(kDataVersionSql);
-  if (!version.ok()) return finish(version.status());
-  int64_t new_version = 0;
-  {
-    StatementReset reset(*version);
-    const int rc = sqlite3_step(*version);
-    if (rc != SQLITE_ROW) return finish(Error(rc, "checking for changes"));
-    new_version = sqlite3_column_int64(*version, 0);
-  }
-  auto list = Cached("SELECT id FROM records ORDER BY id");
-  if (!list.ok()) return finish(list.status());
   std::vector<int64_t> ids;
   ids.reserve(ids_.size());
-  StatementReset reset(*list);
-  int rc = SQLITE_OK;
-  while ((rc = sqlite3_step(*list)) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(*list, 0));
-  if (rc != SQLITE_DONE) return finish(Error(rc, "reading the record list"));
+  {
+    StatementReset reset(list_ids_.get());
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(list_ids_.get())) == SQLITE_ROW) {
+      ids.push_back(sqlite3_column_int64(list_ids_.get(), 0));
+    }
+    if (rc != SQLITE_DONE) return finish(Error(rc, "reading the record list"));
+  }
   if (ids.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
     return finish(Status::Corruption(path_.string() + ": more records than can be numbered"));
   }
+  const int64_t version = FileVersion();
+  Status s = finish(Status::Ok());
+  if (!s.ok()) return s;
   ids_ = std::move(ids);
-  data_version_ = new_version;
-  return finish(Status::Ok());
+  data_version_ = version;
+  return Status::Ok();
+}
+
+Result<FieldValue> TableFile::DecodeField(sqlite3_stmt* stmt, int column, size_t field,
+                                          int64_t id) const {
+  const int type = sqlite3_column_type(stmt, column);
+  if (fields_[field].type_code == kIntegerField) {
+    const int64_t v = sqlite3_column_int64(stmt, column);
+    if (type != SQLITE_INTEGER || v < std::numeric_limits<int32_t>::min() ||
+        v > std::numeric_limits<int32_t>::max()) {
+      return Status::Corruption(path_.string() + ": " + RecordLabel(id) + ", field " +
+                                Printable(fields_[field].name) + ": not a 32-bit integer");
+    }
+    return FieldValue(static_cast<int32_t>(v));
+  }
+  if (type != SQLITE_BLOB && type != SQLITE_TEXT) {
+    return Status::Corruption(path_.string() + ": " + RecordLabel(id) + ", field " +
+                              Printable(fields_[field].name) + ": not a text");
+  }
+  return FieldValue(ColumnBytes(stmt, column));
 }
 
 Status TableFile::DecodeRow(sqlite3_stmt* stmt, int first_column, int64_t id,
-                            LoadedRow* row) const {
-  row->found = true;
-  row->deleted = sqlite3_column_int64(stmt, first_column) != 0;
-  row->values.clear();
-  row->values.reserve(fields_.size());
+                            std::vector<FieldValue>* out, bool* deleted) const {
+  *deleted = sqlite3_column_int64(stmt, first_column) != 0;
+  out->resize(fields_.size());
   for (size_t i = 0; i < fields_.size(); ++i) {
     const int col = first_column + 1 + static_cast<int>(i);
-    const int type = sqlite3_column_type(stmt, col);
-    if (fields_[i].type_code == kIntegerField) {
-      const int64_t v = sqlite3_column_int64(stmt, col);
-      if (type != SQLITE_INTEGER || v < std::numeric_limits<int32_t>::min() ||
-          v > std::numeric_limits<int32_t>::max()) {
-        return Status::Corruption(path_.string() + ": " + RecordLabel(id) + ", field " +
-                                  Printable(fields_[i].name) + ": not a 32-bit integer");
-      }
-      row->values.emplace_back(static_cast<int32_t>(v));
-    } else {
-      if (type != SQLITE_BLOB && type != SQLITE_TEXT) {
-        return Status::Corruption(path_.string() + ": " + RecordLabel(id) + ", field " +
-                                  Printable(fields_[i].name) + ": not a text");
-      }
-      row->values.emplace_back(ColumnBytes(stmt, col));
+    FieldValue& slot = (*out)[i];
+    auto* text = std::get_if<std::string>(&slot);
+    if (text != nullptr && fields_[i].type_code == kTextField &&
+        sqlite3_column_type(stmt, col) == SQLITE_BLOB) {
+      // Reuses the buffer the previous record left.
+      const void* data = sqlite3_column_blob(stmt, col);
+      text->assign(static_cast<const char*>(data),
+                   static_cast<size_t>(sqlite3_column_bytes(stmt, col)));
+      continue;
     }
+    auto value = DecodeField(stmt, col, i, id);
+    if (!value.ok()) return value.status();
+    slot = std::move(value).value();
   }
   return Status::Ok();
 }
 
-Status TableFile::LoadRow(int64_t id, LoadedRow* row) {
-  auto stmt = Cached("SELECT deleted, " + FieldColumnList(fields_.size()) +
-                     " FROM records WHERE id = ?");
-  if (!stmt.ok()) return stmt.status();
-  StatementReset reset(*stmt);
-  sqlite3_bind_int64(*stmt, 1, id);
-  const int rc = sqlite3_step(*stmt);
+Status TableFile::LoadCurrent(int64_t id, bool* found) {
+  sqlite3_stmt* stmt = read_row_.get();
+  StatementReset reset(stmt);
+  sqlite3_bind_int64(stmt, 1, id);
+  const int rc = sqlite3_step(stmt);
   if (rc == SQLITE_DONE) {
-    row->found = false;
+    *found = false;
     return Status::Ok();
   }
   if (rc != SQLITE_ROW) return Error(rc, "reading " + RecordLabel(id));
-  return DecodeRow(*stmt, 0, id, row);
+  bool deleted = false;
+  if (Status s = DecodeRow(stmt, 0, id, &scratch_values_, &deleted); !s.ok()) return s;
+  std::swap(current_values_, scratch_values_);
+  current_id_ = id;
+  current_deleted_ = deleted;
+  *found = true;
+  return Status::Ok();
 }
 
 int32_t TableFile::PositionOf(int64_t id) const {
@@ -198,13 +230,6 @@ int32_t TableFile::PositionOf(int64_t id) const {
 void TableFile::LeaveRecord() {
   current_id_ = 0;
   current_deleted_ = false;
-  current_values_.clear();
-}
-
-void TableFile::Enter(int64_t id, LoadedRow row) {
-  current_id_ = id;
-  current_deleted_ = row.deleted;
-  current_values_ = std::move(row.values);
 }
 
 Result<int32_t> TableFile::RecordCount() {
@@ -227,26 +252,28 @@ Status TableFile::GoFirst() {
   return GoToRecord(1);
 }
 
+// The record is read by the id the mapping gives; the version SQLite saw
+// during that read tells whether the mapping still held. If another copy
+// changed the file, the mapping is read again and the move retried.
 Status TableFile::GoToRecord(int64_t n) {
-  // A row missing from a fresh mapping means another copy changed the file
-  // between the two reads; a few retries settle it.
   for (int attempt = 0; attempt < 3; ++attempt) {
-    if (Status s = Refresh(); !s.ok()) return s;
-    if (n < 1 || n > static_cast<int64_t>(ids_.size())) {
-      LeaveRecord();
-      return Status::NotFound(path_.string() + ": no record " + std::to_string(n) +
-                              "; the table holds " + std::to_string(ids_.size()));
+    if (data_version_ < 0) {
+      if (Status s = ReloadIds(false); !s.ok()) return s;
     }
-    const int64_t id = ids_[static_cast<size_t>(n - 1)];
-    LoadedRow row;
-    if (Status s = LoadRow(id, &row); !s.ok()) {
+    if (n < 1 || n > static_cast<int64_t>(ids_.size())) {
+      if (Status s = Refresh(); !s.ok()) return s;  // maybe another copy appended
+      if (n < 1 || n > static_cast<int64_t>(ids_.size())) {
+        LeaveRecord();
+        return Status::NotFound(path_.string() + ": no record " + std::to_string(n) +
+                                "; the table holds " + std::to_string(ids_.size()));
+      }
+    }
+    bool found = false;
+    if (Status s = LoadCurrent(ids_[static_cast<size_t>(n - 1)], &found); !s.ok()) {
       LeaveRecord();
       return s;
     }
-    if (row.found) {
-      Enter(id, std::move(row));
-      return Status::Ok();
-    }
+    if (found && FileVersion() == data_version_) return Status::Ok();
     data_version_ = -1;
   }
   LeaveRecord();
@@ -270,6 +297,9 @@ Result<FieldValue> TableFile::ReadField(std::string_view name) const {
     return Status::NotFound(path_.string() + ": no field named " + Printable(name));
   }
   if (current_id_ == 0) return NoCurrentRecord("ReadField");
+  if (live_row_ != nullptr) {
+    return DecodeField(live_row_, 2 + static_cast<int>(it->second), it->second, current_id_);
+  }
   return current_values_[it->second];
 }
 
@@ -281,35 +311,29 @@ Result<bool> TableFile::IsDeleted() const {
 Result<bool> TableFile::FindRecord(const std::function<bool()>& condition) {
   // From the pointer on to the end; on no record there is nothing to scan.
   if (current_id_ == 0) return false;
-  auto stmt = Cached("SELECT id, deleted, " + FieldColumnList(fields_.size()) +
-                     " FROM records WHERE id >= ? ORDER BY id");
-  if (!stmt.ok()) return stmt.status();
-  bool found = false;
-  {
-    StatementReset reset(*stmt);
-    sqlite3_bind_int64(*stmt, 1, current_id_);
-    int rc = SQLITE_OK;
-    while ((rc = sqlite3_step(*stmt)) == SQLITE_ROW) {
-      const int64_t id = sqlite3_column_int64(*stmt, 0);
-      LoadedRow row;
-      if (Status s = DecodeRow(*stmt, 1, id, &row); !s.ok()) {
+  sqlite3_stmt* stmt = scan_.get();
+  StatementReset reset(stmt);
+  sqlite3_bind_int64(stmt, 1, current_id_);
+  int rc = SQLITE_OK;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    // The pointer sits on the candidate while the condition reads it.
+    current_id_ = sqlite3_column_int64(stmt, 0);
+    current_deleted_ = sqlite3_column_int64(stmt, 1) != 0;
+    live_row_ = stmt;
+    const bool match = condition();
+    live_row_ = nullptr;
+    if (match) {
+      bool deleted = false;
+      if (Status s = DecodeRow(stmt, 1, current_id_, &current_values_, &deleted); !s.ok()) {
         LeaveRecord();
         return s;
       }
-      // The condition reads this record through the store.
-      Enter(id, std::move(row));
-      if (condition()) {
-        found = true;
-        break;
-      }
-    }
-    if (!found && rc != SQLITE_DONE) {
-      LeaveRecord();
-      return Error(rc, "searching");
+      return true;
     }
   }
-  if (!found) LeaveRecord();
-  return found;
+  LeaveRecord();
+  if (rc != SQLITE_DONE) return Error(rc, "searching");
+  return false;
 }
 
 Status TableFile::CheckValueKinds(std::span<const OptionalValue> values,
@@ -357,21 +381,23 @@ Status TableFile::RunWrite(std::string_view what, const std::function<Status()>&
   if (Status s = Exec(db_.get(), "COMMIT", path_, std::string(what) + ": committing"); !s.ok()) {
     return rollback(s);
   }
+  // The caller brings the mapping up to date with this write at once.
+  data_version_ = FileVersion();
   return Status::Ok();
 }
 
 Status TableFile::AppendRecord(std::span<const FieldValue> values) {
   std::vector<OptionalValue> given(values.begin(), values.end());
   if (Status s = CheckValueKinds(given, "AppendRecord"); !s.ok()) return s;
-  LoadedRow row;
-  row.found = true;
+  std::vector<FieldValue> row;
+  row.reserve(fields_.size());
   for (size_t i = 0; i < fields_.size(); ++i) {
     if (i < values.size()) {
-      row.values.push_back(values[i]);
+      row.push_back(values[i]);
     } else if (fields_[i].type_code == kTextField) {
-      row.values.emplace_back(std::string());
+      row.emplace_back(std::string());
     } else {
-      row.values.emplace_back(int32_t{0});
+      row.emplace_back(int32_t{0});
     }
   }
   int64_t id = 0;
@@ -383,12 +409,12 @@ Status TableFile::AppendRecord(std::span<const FieldValue> values) {
     auto stmt = Cached(sql);
     if (!stmt.ok()) return stmt.status();
     StatementReset reset(*stmt);
-    for (size_t i = 0; i < row.values.size(); ++i) {
+    for (size_t i = 0; i < row.size(); ++i) {
       const int index = static_cast<int>(i) + 1;
-      if (const auto* text = std::get_if<std::string>(&row.values[i])) {
+      if (const auto* text = std::get_if<std::string>(&row[i])) {
         BindBytes(*stmt, index, *text);
       } else {
-        sqlite3_bind_int(*stmt, index, std::get<int32_t>(row.values[i]));
+        sqlite3_bind_int(*stmt, index, std::get<int32_t>(row[i]));
       }
     }
     const int rc = sqlite3_step(*stmt);
@@ -400,9 +426,11 @@ Status TableFile::AppendRecord(std::span<const FieldValue> values) {
   if (ids_.empty() || id > ids_.back()) {
     ids_.push_back(id);
   } else {
-    data_version_ = -1;  // cannot happen with growing ids; stay correct anyway
+    data_version_ = -1;  // ids only grow; should that ever fail, read them again
   }
-  Enter(id, std::move(row));
+  current_id_ = id;
+  current_deleted_ = false;
+  current_values_ = std::move(row);
   return Status::Ok();
 }
 
@@ -420,34 +448,32 @@ Status TableFile::ModifyRecord(std::span<const OptionalValue> values) {
   if (!any) sql += "deleted = deleted";  // still proves the record exists
   sql += " WHERE id = ?1";
   const int64_t id = current_id_;
-  LoadedRow row;
   Status s = RunWrite("ModifyRecord", [&]() -> Status {
     auto stmt = Cached(sql);
     if (!stmt.ok()) return stmt.status();
-    {
-      StatementReset reset(*stmt);
-      sqlite3_bind_int64(*stmt, 1, id);
-      for (size_t i = 0; i < values.size(); ++i) {
-        if (!values[i]) continue;
-        const int index = static_cast<int>(i) + 2;
-        if (const auto* text = std::get_if<std::string>(&*values[i])) {
-          BindBytes(*stmt, index, *text);
-        } else {
-          sqlite3_bind_int(*stmt, index, std::get<int32_t>(*values[i]));
-        }
+    StatementReset reset(*stmt);
+    sqlite3_bind_int64(*stmt, 1, id);
+    for (size_t i = 0; i < values.size(); ++i) {
+      if (!values[i]) continue;
+      const int index = static_cast<int>(i) + 2;
+      if (const auto* text = std::get_if<std::string>(&*values[i])) {
+        BindBytes(*stmt, index, *text);
+      } else {
+        sqlite3_bind_int(*stmt, index, std::get<int32_t>(*values[i]));
       }
-      const int rc = sqlite3_step(*stmt);
-      if (rc != SQLITE_DONE) return Error(rc, "ModifyRecord");
     }
+    const int rc = sqlite3_step(*stmt);
+    if (rc != SQLITE_DONE) return Error(rc, "ModifyRecord");
     if (sqlite3_changes(db_.get()) == 0) {
       return Status::NotFound(path_.string() +
                               ": ModifyRecord: the current record was removed by another copy");
     }
-    // Fields left out may have been changed by another copy: read them back.
-    return LoadRow(id, &row);
+    return Status::Ok();
   });
   if (!s.ok()) return s;
-  Enter(id, std::move(row));
+  // Fields left out may have been changed by another copy: read them back.
+  bool found = false;
+  if (Status r = LoadCurrent(id, &found); !r.ok() || !found) LeaveRecord();
   return Status::Ok();
 }
 

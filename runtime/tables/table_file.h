@@ -65,23 +65,24 @@ class TableFile {
     using is_transparent = void;
     size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
-  struct LoadedRow {
-    bool found = false;
-    bool deleted = false;
-    std::vector<FieldValue> values;
-  };
 
   TableFile(Connection db, std::filesystem::path path, std::vector<FieldSpec> fields);
+  Status PrepareStatements();
 
   Result<sqlite3_stmt*> Cached(const std::string& sql);
+  // SQLite's count of changes to the file as this connection last saw it: it
+  // moves with this copy's commits and, at the next read, with any other's.
+  int64_t FileVersion() const;
   Status Refresh();
   Status ReloadIds(bool in_transaction);
-  // Reads the row with `id`, fields from `first_column` of `stmt` on.
-  Status DecodeRow(sqlite3_stmt* stmt, int first_column, int64_t id, LoadedRow* row) const;
-  Status LoadRow(int64_t id, LoadedRow* row);
+  Result<FieldValue> DecodeField(sqlite3_stmt* stmt, int column, size_t field, int64_t id) const;
+  // Decodes the fields that follow the deleted mark at `first_column`.
+  Status DecodeRow(sqlite3_stmt* stmt, int first_column, int64_t id, std::vector<FieldValue>* out,
+                   bool* deleted) const;
+  // Reads record `id` into the pointer; *found is false when it is gone.
+  Status LoadCurrent(int64_t id, bool* found);
   int32_t PositionOf(int64_t id) const;
   void LeaveRecord();
-  void Enter(int64_t id, LoadedRow row);
   Status CheckValueKinds(std::span<const OptionalValue> values, std::string_view op) const;
   Status NoCurrentRecord(std::string_view op) const;
   Status RunWrite(std::string_view what, const std::function<Status()>& body);
@@ -91,9 +92,14 @@ class TableFile {
   std::filesystem::path path_;
   std::vector<FieldSpec> fields_;
   std::unordered_map<std::string, size_t, TransparentHash, std::equal_to<>> field_index_;
+  // Statements of the hot paths, prepared once; the rest are cached by text.
+  Statement probe_;     // any read, to notice other copies' commits
+  Statement list_ids_;  // every id in record order
+  Statement read_row_;  // one record by id
+  Statement scan_;      // records from an id on, for FindRecord
   std::unordered_map<std::string, Statement> statements_;
 
-  // Record n is ids_[n - 1]; valid while data_version_ matches the file's.
+  // Record n is ids_[n - 1]; valid while data_version_ equals FileVersion().
   std::vector<int64_t> ids_;
   int64_t data_version_ = -1;  // -1: reload before use
 
@@ -102,6 +108,10 @@ class TableFile {
   int64_t current_id_ = 0;  // 0: on no record
   bool current_deleted_ = false;
   std::vector<FieldValue> current_values_;
+  std::vector<FieldValue> scratch_values_;  // keeps its buffers between reads
+  // While a FindRecord condition runs, the candidate is read straight from
+  // the scan's row, field by field, instead of being copied whole.
+  sqlite3_stmt* live_row_ = nullptr;
 };
 
 }  // namespace pcshop::tables

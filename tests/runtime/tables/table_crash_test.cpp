@@ -51,6 +51,18 @@ std::string Drain(int fd) {
   return all;
 }
 
+// Reads until `lines` whole lines have arrived (or the writer is gone).
+std::string ReadLines(int fd, size_t lines) {
+  std::string got;
+  char buf[256];
+  while (static_cast<size_t>(std::count(got.begin(), got.end(), '\n')) < lines) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n <= 0) break;
+    got.append(buf, static_cast<size_t>(n));
+  }
+  return got;
+}
+
 void Say(int fd, const std::string& line) {
   const std::string l = line + "\n";
   if (::write(fd, l.data(), l.size()) != static_cast<ssize_t>(l.size())) ::_exit(9);
@@ -115,13 +127,18 @@ TEST(TableCrashTest, KilledWriterLosesNoAcknowledgedWrite) {
       }
     });
     ::close(fds[1]);
-    ::usleep(std::uniform_int_distribution<useconds_t>(1000, 30000)(gen));
+    // Kill after a random number of acknowledged writes (none: during the
+    // creation or the opening) and a random moment more, whatever the speed
+    // of the disk.
+    std::string log = ReadLines(fds[0], std::uniform_int_distribution<size_t>(0, 5)(gen));
+    ::usleep(std::uniform_int_distribution<useconds_t>(0, 5000)(gen));
     ::kill(pid, SIGKILL);
     ASSERT_EQ(Wait(pid), -SIGKILL) << "the writer stopped on its own in round " << round;
+    log += Drain(fds[0]);
 
     int32_t acked_records = records;
     int32_t acked_counter = counter;
-    std::istringstream acks(Drain(fds[0]));
+    std::istringstream acks(log);
     std::string kind;
     int32_t value = 0;
     while (acks >> kind >> value) {
