@@ -19,11 +19,15 @@ struct LibraryRecord {
   std::string identifier;   // 32 hex digits
   std::string major, minor;
   std::string description;
+
+  bool operator==(const LibraryRecord&) const = default;
 };
 
 struct DllCommand {
   std::string library;   // as declared, with or without ".dll"
   std::string function;
+
+  bool operator==(const DllCommand&) const = default;
 };
 
 struct SectionInfo {
@@ -33,17 +37,23 @@ struct SectionInfo {
   uint32_t memory_size = 0;
   uint32_t data_size = 0;
   uint32_t data_offset = 0;  // 0xFFFFFFFF when nothing is stored
+
+  bool operator==(const SectionInfo&) const = default;
 };
 
 struct EventBinding {
   int32_t event = 0;         // the runtime's event number
   uint32_t code_offset = 0;  // offset of a routine slot in the code data
+
+  bool operator==(const EventBinding&) const = default;
 };
 
 struct ListColumn {
   std::string title;
   int32_t width = 0;
   int32_t alignment = 0;  // 0 left, 1 right, 2 centre
+
+  bool operator==(const ListColumn&) const = default;
 };
 
 // One record of a window block: the window itself (type 0x10001) or a control.
@@ -64,12 +74,16 @@ struct ControlForm {
   std::vector<ListColumn> columns;              // list view columns
   std::vector<std::vector<std::string>> rows;   // list view design-time rows
   std::vector<EventBinding> bindings;
+
+  bool operator==(const ControlForm&) const = default;
 };
 
 struct WindowForm {
   uint32_t id = 0;
   ControlForm window;                 // the first record
   std::vector<ControlForm> controls;  // the other records, in list order
+
+  bool operator==(const WindowForm&) const = default;
 };
 
 struct ImageView {
