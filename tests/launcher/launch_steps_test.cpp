@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <functional>
 
-#include "launcher/image_placeholder.h"
 #include "launcher/launch.h"
 #include "launcher/package_format.h"
 #include "launcher/platform.h"
@@ -17,6 +16,9 @@
 
 namespace pcshop::launcher::testing {
 namespace {
+
+// Stands for the module image: the launcher hands on its address unread.
+alignas(16) const uint8_t kTestImage[64] = {'T', 'E', 'S', 'T'};
 
 // Forwards to the real platform; records each call by name and fails the
 // call whose number (from 1) is `fail_call`, or any call for which
@@ -106,7 +108,7 @@ class LaunchStepsTest : public LauncherTest {
   // Runs the launcher; expects exactly `error` to be shown, or nothing.
   void ExpectLaunch(std::optional<LaunchError> error) {
     platform_.shown.clear();
-    const int rc = Launch(platform_, ModuleImage());
+    const int rc = Launch(platform_, kTestImage);
     if (error) {
       EXPECT_EQ(rc, kExitFailure);
       EXPECT_EQ(platform_.shown, std::vector<std::string>{std::string(Message(*error))});
@@ -124,7 +126,7 @@ TEST_F(LaunchStepsTest, EntryGetsTheAddressOfTheModuleImage) {
   ExpectLaunch(std::nullopt);
   auto log = KernelLog();
   char expected[32];
-  std::snprintf(expected, sizeof expected, "%p", ModuleImage());
+  std::snprintf(expected, sizeof expected, "%p", kTestImage);
   EXPECT_EQ(log["image_address"], expected);
   EXPECT_EQ(log["version"], "1000");
   EXPECT_EQ(log["library"], run_dir_ + "/pkg/morva.mlr");

@@ -1,6 +1,6 @@
 // A test kernel library: records what the launcher hands it into the file
 // named by PCSHOP_TEST_KERNEL_LOG (one "key value" line each): the version
-// GetRuntimeEntry got, the image address and its first 8 bytes, and the path
+// GetRuntimeEntry got, the image address and its first 64 bytes, and the path
 // this library was loaded from.
 
 #include <dlfcn.h>
@@ -23,11 +23,11 @@ void Record(const char* key, const char* value) {
 }
 
 int32_t Entry(const void* image) {
-  char text[64];
+  char text[130];
   std::snprintf(text, sizeof text, "%p", image);
   Record("image_address", text);
   const auto* bytes = static_cast<const unsigned char*>(image);
-  for (int i = 0; i < 8; ++i) std::snprintf(text + 2 * i, 3, "%02x", bytes[i]);
+  for (int i = 0; i < 64; ++i) std::snprintf(text + 2 * i, 3, "%02x", bytes[i]);
   Record("image_bytes", text);
   Dl_info info;
   if (dladdr(reinterpret_cast<const void*>(&Entry), &info) != 0 && info.dli_fname != nullptr) {

@@ -1,0 +1,54 @@
+// The image's start routine and its exit routine.
+
+#include <cstring>
+
+#include "app/app_calls.h"
+#include "app/routines.h"
+#include "image/link_table.h"
+
+namespace pcshop::app {
+
+// Finds the skin library; it comes with the windows and is bound when a
+// later part of the application defines it.
+__attribute__((weak)) void LocateSkinLibrary(calls::Calls& calls);
+
+namespace {
+
+// The second start-up routine does nothing.
+void StartUp(calls::Calls& /*calls*/) {}
+
+constexpr uint32_t kVarSlots[image::kVarSlotCount] = {
+    sym::var::kSlot0, sym::var::kSlot1, sym::var::kSlot2, sym::var::kSlot3, sym::var::kSlot4,
+    sym::var::kSlot5, sym::var::kSlot6, sym::var::kSlot7, sym::var::kSlot8,
+};
+
+}  // namespace
+
+void ImageEntry(const calls::RoutineCall& call) {
+  calls::Calls rt = AppCalls(call);
+  // The quote grid's hit-test record lives for the whole run in var slot 0.
+  void* hit_test = rt.AllocateMemory(image::kHitTestBlockSize);
+  if (hit_test != nullptr) std::memset(hit_test, 0, image::kHitTestBlockSize);
+  *rt.Var(sym::var::kSlot0) = reinterpret_cast<uintptr_t>(hit_test);
+
+  rt.RegisterExitRoutine(rt.CodeAddress(sym::routine_ref::kExitRoutine));
+  if (&LocateSkinLibrary != nullptr) LocateSkinLibrary(rt);
+  StartUp(rt);
+  rt.LoadStartWindow(rt.Id(sym::window::kQuote));
+  rt.RunMessageLoop();
+  rt.ExitProgram(0);
+}
+
+void ExitRoutine(const calls::RoutineCall& call) {
+  calls::Calls rt = AppCalls(call);
+  uintptr_t* hit_test = rt.Var(kVarSlots[0]);
+  rt.FreeMemory(reinterpret_cast<void*>(*hit_test));
+  *hit_test = 0;
+  for (uint32_t index : image::kOwnedVarSlots) {
+    uintptr_t* slot = rt.Var(kVarSlots[index]);
+    if (*slot != 0) rt.FreeMemory(reinterpret_cast<void*>(*slot));
+    *slot = 0;
+  }
+}
+
+}  // namespace pcshop::app

@@ -1,0 +1,203 @@
+#pragma once
+// The application's one way into the runtime. A Calls object reads the twelve
+// stub slots at the end of the image's code data (each holds the address of
+// its entry in the runtime's entry-point table once the runtime applied the
+// fixups) and offers:
+// - the link table: constants, globals, ids and routine references by the
+//   code offset of their slot (the generated image/app_symbols.h names them);
+// - the entry points themselves, with counted calls padded to each command's
+//   full parameter count from image/commands.h;
+// - typed wrappers for the services the application uses, with ownership of
+//   returned blocks in OwnedText / OwnedBinary;
+// - the faults compiled code reports itself (5 wrong value type, 6 a DLL call
+//   that did not take the words passed, 1 an array index outside the array).
+//
+// A null text passed in becomes the empty text: the runtime never receives a
+// null text address. Calls is cheap to build; routines make one per call.
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <span>
+
+#include "image/calls/entry_points.h"
+#include "image/calls/owned_block.h"
+#include "image/calls/value_triple.h"
+#include "image/commands.h"
+
+namespace pcshop::calls {
+
+// Where compiled code raises a fault: the routine's id and a position in it.
+struct Site {
+  int32_t routine = 0;
+  int32_t position = 0;
+};
+
+// Where the image's own empty values lie (the empty text at const offset 0,
+// the empty binary value at const offset 89); the addresses substituted for a
+// null argument. Left null, the facade uses its own empty values.
+struct EmptyValues {
+  const char* text = nullptr;
+  const void* binary = nullptr;
+};
+
+class Calls {
+ public:
+  // `code` is the image's code data after the runtime applied the fixups;
+  // the runtime has checked that it ends with the twelve stub slots.
+  explicit Calls(std::span<uint8_t> code, EmptyValues empty = {});
+  explicit Calls(const RoutineCall& call, EmptyValues empty = {}) : Calls(call.code, empty) {}
+
+  // --- The link table, by the code offset of a slot.
+  uint64_t Slot(uint32_t code_offset) const;
+  const char* ConstText(uint32_t code_offset) const;
+  const void* ConstBinary(uint32_t code_offset) const;
+  double ConstDouble(uint32_t code_offset) const;
+  uint32_t Id(uint32_t code_offset) const;  // window, control, DLL index, library, type
+  uintptr_t* Var(uint32_t code_offset) const;
+  const void* CodeAddress(uint32_t code_offset) const;  // a routine reference's target slot
+
+  // --- Entry points.
+  // Counted calls: `arguments` may be shorter than the command's parameter
+  // count; the rest go as omitted triples.
+  ValueTriple Kernel(image::KernelCommand command, std::span<const ValueTriple> arguments);
+  ValueTriple Kernel(image::KernelCommand command, std::initializer_list<ValueTriple> arguments) {
+    return Kernel(command, std::span<const ValueTriple>(arguments.begin(), arguments.size()));
+  }
+  ValueTriple Library(image::LibraryCommand command, std::span<const ValueTriple> arguments);
+  ValueTriple Library(image::LibraryCommand command,
+                      std::initializer_list<ValueTriple> arguments) {
+    return Library(command, std::span<const ValueTriple>(arguments.begin(), arguments.size()));
+  }
+  // Calls DLL command `index` with its own arguments. When the function does
+  // not take exactly the words passed, fault 6 is reported at `site` and the
+  // result is 0.
+  uint64_t Dll(uint32_t index, std::span<const uintptr_t> words, Site site);
+  uint64_t Dll(uint32_t index, std::initializer_list<uintptr_t> words, Site site) {
+    return Dll(index, std::span<const uintptr_t>(words.begin(), words.size()), site);
+  }
+  uint64_t GetProperty(uint32_t window, uint32_t control, int32_t property, int32_t element = -1);
+  void SetProperty(uint32_t window, uint32_t control, int32_t property, uint64_t value,
+                   int32_t element = -1);
+  void* AllocateMemory(uint32_t size);
+  void FreeMemory(void* block);
+  void ExitProgram(int32_t code);
+  void RunMessageLoop();
+  void LoadStartWindow(uint32_t window);
+  void RegisterExitRoutine(const void* routine_slot);
+  void ReportRuntimeError(FaultKind kind, Site site);
+
+  // --- Ownership helpers.
+  OwnedText TakeText(const ValueTriple& result) const;
+  OwnedBinary TakeBinary(const ValueTriple& result) const;
+  // Frees a returned text or binary value that is not needed.
+  void Discard(const ValueTriple& result);
+  // The arguments as the runtime must see them: a null text or binary
+  // address replaced by the empty value.
+  ValueTriple Arg(const char* text) const;
+  ValueTriple BinaryArg(const void* binary) const;
+  // An element of an array value (0-based over all elements); fault 1 and 0
+  // when the index is outside the array. A null array is empty.
+  uint64_t ArrayElement(const void* array, uint32_t index, Site site);
+
+  // --- Program and windows.
+  OwnedText ProgramFolder();
+  bool LoadWindow(uint32_t window, bool modal = false);
+  void UnloadWindow(uint32_t window);
+  uintptr_t GetControlHandle(const ValueTriple& object);
+  void FocusControl(const ValueTriple& object);
+  bool ShowFileDialog(const ValueTriple& object);
+  int32_t MessageBox(const char* text, int32_t buttons);
+
+  // --- Combo box and list view.
+  int32_t GetComboCount(const ValueTriple& object);
+  OwnedText GetComboItem(const ValueTriple& object, int32_t index);
+  int32_t AddComboItem(const ValueTriple& object, const char* text);
+  void DeleteComboItem(const ValueTriple& object, int32_t index);
+  void ClearCombo(const ValueTriple& object);
+  void SetComboText(const ValueTriple& object, const char* text);
+  OwnedText GetListCell(const ValueTriple& object, int32_t row, int32_t column);
+  bool SetListCell(const ValueTriple& object, int32_t row, int32_t column, const char* text);
+  int32_t GetListRowCount(const ValueTriple& object);
+  int32_t InsertListRow(const ValueTriple& object, int32_t row);
+  void ClearList(const ValueTriple& object);
+  int32_t GetColumnWidth(const ValueTriple& object, int32_t column);
+
+  // --- Text and conversion.
+  int32_t TextLength(const char* text);
+  OwnedText LeftText(const char* text, int32_t count);
+  OwnedText RightText(const char* text, int32_t count);
+  OwnedText MidText(const char* text, int32_t start, int32_t length);
+  int32_t CharCode(const char* text, int32_t position = 1);
+  OwnedText ConvertText(const char* text, int32_t mode);
+  OwnedText NormalizeText(const char* text);
+  OwnedText ToText(int32_t value);
+  OwnedText ToText(double value);
+  int32_t TextToInt(const char* text);
+  OwnedText MakeTextBuffer(int32_t size);
+  int32_t BinaryLength(const void* binary);
+
+  // --- Date-time.
+  double Now();
+  OwnedText DateToText(double value, int32_t form);
+  int32_t GetYear(double value);
+  int32_t GetMonth(double value);
+  int32_t GetDay(double value);
+  int32_t GetHour(double value);
+  int32_t GetMinute(double value);
+
+  // --- Text files.
+  int32_t OpenTextFile(const char* path, int32_t mode, int32_t share = 0);
+  bool SeekFile(int32_t file);  // to the end
+  bool WriteTextLine(int32_t file, const char* text);
+  bool CloseTextFile(int32_t file);
+  bool FileExists(const char* path);
+
+  // --- Table store.
+  bool CreateTable(const char* path, std::span<const FieldRecord> fields);
+  bool OpenTable(const char* path, const char* alias);
+  bool SelectTable(const char* alias_or_path);
+  OwnedText CurrentTableName();
+  int32_t RecordCount();
+  bool GoFirst();
+  bool GoToRecord(int32_t number);
+  bool SkipRecords(int32_t count = 1);
+  // The field's value as read; a text or binary value belongs to the caller.
+  ValueTriple ReadField(const char* name);
+  // A field read where text is needed: a value that is not text raises fault
+  // 5 at `site` and the statement goes on with the empty text (an integer is
+  // never taken for a text address).
+  OwnedText ReadFieldText(const char* name, Site site);
+  // A field read where an integer is needed: a value that is not an integer
+  // raises fault 5 and the statement goes on with the value's low word (0 for
+  // a text, which is freed).
+  int32_t ReadFieldInt(const char* name, Site site);
+  // Scans from the record pointer; `condition` runs with the pointer on each
+  // candidate, as a nested routine of the caller.
+  bool FindRecord(const std::function<bool()>& condition);
+  // Values in field order: texts (null = "") and integers.
+  bool AppendRecord(std::span<const ValueTriple> values);
+  // Omitted triples keep their fields.
+  bool ModifyRecord(std::span<const ValueTriple> values);
+  bool DeleteRecord();
+  bool PurgeDeleted();
+
+  // --- DLL commands.
+  bool BindDllLibrary(const char* path, const char* function);
+
+ private:
+  template <typename Fn>
+  Fn Entry(image::EntryPoint e) const {
+    return reinterpret_cast<Fn>(entries_[image::EntryIndex(e)]);
+  }
+  ValueTriple Counted(const image::CommandInfo& info, std::span<const ValueTriple> arguments,
+                      bool library);
+  // Substitutes the empty text / binary value for a null address.
+  ValueTriple Sanitize(const ValueTriple& t) const;
+
+  std::span<uint8_t> code_;
+  EmptyValues empty_;
+  uintptr_t entries_[image::kEntryPointCount] = {};
+};
+
+}  // namespace pcshop::calls

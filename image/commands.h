@@ -1,0 +1,161 @@
+#pragma once
+// The command numbers of the runtime's kernel and library commands: one
+// table that the application's call facade and the runtime's dispatch both
+// expand, so the two sides cannot disagree on a number or a parameter count.
+//
+// X(name, number, parameters, result): `parameters` is the full parameter
+// count a counted call always carries (omitted arguments are passed as zero
+// triples), or kVariadic for commands that take as many values as given.
+// Control commands take the object triple as their first argument.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace pcshop::image {
+
+inline constexpr int32_t kVariadic = -1;
+
+enum class ResultKind : uint8_t {
+  kNone,      // nothing the caller uses
+  kInteger,   // 32-bit integer in the primary word
+  kLogical,   // 0 or 1 in the primary word
+  kDateTime,  // 8-byte value in the primary and secondary words
+  kText,      // address of a new text the caller frees
+  kHandle,    // a native handle, pointer-sized
+  kTyped,     // low, high and type code (ReadField)
+};
+
+// clang-format off
+#define PCSHOP_KERNEL_COMMANDS(X)                              \
+  /* Program */                                                \
+  X(ProgramFolder,     1, 0, kText)                            \
+  /* Windows */                                                \
+  X(LoadWindow,       10, 3, kLogical)                         \
+  X(UnloadWindow,     11, 1, kNone)                            \
+  X(GetControlHandle, 12, 1, kHandle)                          \
+  X(FocusControl,     13, 1, kNone)                            \
+  X(ShowFileDialog,   14, 1, kLogical)                         \
+  X(MessageBox,       15, 4, kInteger)                         \
+  /* Combo box */                                              \
+  X(GetComboCount,    30, 1, kInteger)                         \
+  X(GetComboItem,     31, 2, kText)                            \
+  X(AddComboItem,     32, 2, kInteger)                         \
+  X(DeleteComboItem,  33, 2, kNone)                            \
+  X(ClearCombo,       34, 1, kNone)                            \
+  X(SetComboText,     35, 2, kNone)                            \
+  /* Text */                                                   \
+  X(TextLength,       50, 1, kInteger)                         \
+  X(LeftText,         51, 2, kText)                            \
+  X(RightText,        52, 2, kText)                            \
+  X(MidText,          53, 3, kText)                            \
+  X(CharCode,         54, 2, kInteger)                         \
+  X(ConvertText,      55, 2, kText)                            \
+  X(NormalizeText,    56, 1, kText)                            \
+  /* Conversion */                                             \
+  X(ToText,           60, 1, kText)                            \
+  X(TextToInt,        61, 1, kInteger)                         \
+  X(MakeTextBuffer,   62, 1, kText)                            \
+  X(BinaryLength,     63, 1, kInteger)                         \
+  /* Date-time */                                              \
+  X(Now,              70, 0, kDateTime)                        \
+  X(DateToText,       71, 2, kText)                            \
+  X(GetYear,          72, 1, kInteger)                         \
+  X(GetMonth,         73, 1, kInteger)                         \
+  X(GetDay,           74, 1, kInteger)                         \
+  X(GetHour,          75, 1, kInteger)                         \
+  X(GetMinute,        76, 1, kInteger)                         \
+  /* Text files */                                             \
+  X(OpenTextFile,     80, 3, kInteger)                         \
+  X(SeekFile,         81, 3, kLogical)                         \
+  X(WriteTextLine,    82, 2, kLogical)                         \
+  X(CloseTextFile,    83, 1, kLogical)                         \
+  X(FileExists,       84, 1, kLogical)                         \
+  /* Table store */                                            \
+  X(CreateTable,     100, 2, kLogical)                         \
+  X(OpenTable,       101, 7, kLogical)                         \
+  X(SelectTable,     102, 1, kLogical)                         \
+  X(CurrentTableName,103, 0, kText)                            \
+  X(RecordCount,     104, 0, kInteger)                         \
+  X(GoFirst,         105, 0, kLogical)                         \
+  X(GoToRecord,      106, 1, kLogical)                         \
+  X(SkipRecords,     107, 1, kLogical)                         \
+  X(ReadField,       108, 1, kTyped)                           \
+  X(FindRecord,      109, 1, kLogical)                         \
+  X(AppendRecord,    110, kVariadic, kLogical)                 \
+  X(ModifyRecord,    111, kVariadic, kLogical)                 \
+  X(DeleteRecord,    112, 0, kLogical)                         \
+  X(PurgeDeleted,    113, 0, kLogical)                         \
+  /* DLL commands */                                           \
+  X(BindDllLibrary,  130, 2, kLogical)
+
+// X(name, library, number, parameters, result); library 1 = ctlpk.
+#define PCSHOP_LIBRARY_COMMANDS(X)                             \
+  /* List view */                                              \
+  X(GetListCell,      1, 1, 3, kText)                          \
+  X(SetListCell,      1, 2, 4, kLogical)                       \
+  X(GetListRowCount,  1, 3, 1, kInteger)                       \
+  X(InsertListRow,    1, 4, 7, kInteger)                       \
+  X(ClearList,        1, 5, 1, kNone)                          \
+  X(GetColumnWidth,   1, 6, 2, kInteger)
+// clang-format on
+
+enum class KernelCommand : uint32_t {
+#define PCSHOP_X(name, number, parameters, result) k##name = number,
+  PCSHOP_KERNEL_COMMANDS(PCSHOP_X)
+#undef PCSHOP_X
+};
+
+enum class LibraryCommand : uint32_t {
+#define PCSHOP_X(name, library, number, parameters, result) k##name = number,
+  PCSHOP_LIBRARY_COMMANDS(PCSHOP_X)
+#undef PCSHOP_X
+};
+
+struct CommandInfo {
+  std::string_view name;
+  uint32_t library = 0;  // 0 for kernel commands
+  uint32_t number = 0;
+  int32_t parameters = 0;
+  ResultKind result = ResultKind::kNone;
+};
+
+inline constexpr CommandInfo kKernelCommands[] = {
+#define PCSHOP_X(name, number, parameters, result) \
+  {#name, 0, number, parameters, ResultKind::result},
+    PCSHOP_KERNEL_COMMANDS(PCSHOP_X)
+#undef PCSHOP_X
+};
+
+inline constexpr CommandInfo kLibraryCommands[] = {
+#define PCSHOP_X(name, library, number, parameters, result) \
+  {#name, library, number, parameters, ResultKind::result},
+    PCSHOP_LIBRARY_COMMANDS(PCSHOP_X)
+#undef PCSHOP_X
+};
+
+constexpr std::optional<CommandInfo> FindKernelCommand(uint32_t number) {
+  for (const CommandInfo& c : kKernelCommands) {
+    if (c.number == number) return c;
+  }
+  return std::nullopt;
+}
+
+constexpr std::optional<CommandInfo> FindLibraryCommand(uint32_t library, uint32_t number) {
+  for (const CommandInfo& c : kLibraryCommands) {
+    if (c.library == library && c.number == number) return c;
+  }
+  return std::nullopt;
+}
+
+constexpr CommandInfo Info(KernelCommand command) {
+  return *FindKernelCommand(static_cast<uint32_t>(command));
+}
+constexpr CommandInfo Info(LibraryCommand command) {
+  for (const CommandInfo& c : kLibraryCommands) {
+    if (c.number == static_cast<uint32_t>(command)) return c;
+  }
+  return {};
+}
+
+}  // namespace pcshop::image

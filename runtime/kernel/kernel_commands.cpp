@@ -1,0 +1,227 @@
+// The kernel commands: program, text, conversion, date-time, text files,
+// table store and DLL bindings go to their services; windows and combo boxes
+// are not available yet.
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "image/calls/value_triple.h"
+#include "image/commands.h"
+#include "runtime/files/program_folder.h"
+#include "runtime/kernel/command_arguments.h"
+#include "runtime/kernel/command_dispatch.h"
+#include "runtime/kernel/runtime.h"
+#include "runtime/kernel/runtime_memory.h"
+#include "runtime/text/binary_value.h"
+#include "runtime/text/conversion.h"
+#include "runtime/text/date_time.h"
+#include "runtime/text/text_ops.h"
+
+namespace pcshop::kernel {
+namespace {
+
+using calls::Int;
+using calls::Logical;
+using calls::TypeCode;
+using calls::ValueTriple;
+using image::KernelCommand;
+
+ValueTriple Ok(const Status& s) { return Logical(s.ok()); }
+
+// CreateTable's field list: a one-dimensional array of FieldRecord addresses
+// in a triple typed with the field-list type identifier.
+std::vector<tables::FieldSpec> FieldList(const ValueTriple& list) {
+  std::vector<tables::FieldSpec> fields;
+  if (list.type != static_cast<uint32_t>(calls::TypeId::kFieldList)) return fields;
+  const auto* block = list.AsPointer<const uint8_t>();
+  if (block == nullptr) return fields;
+  uint32_t dimensions = 0, count = 0;
+  std::memcpy(&dimensions, block, 4);
+  if (dimensions != 1) return fields;
+  std::memcpy(&count, block + 4, 4);
+  for (uint32_t i = 0; i < count; ++i) {
+    uintptr_t address = 0;
+    std::memcpy(&address, block + calls::ArrayElementsOffset(1) + 8 * size_t{i}, 8);
+    const auto* record = reinterpret_cast<const calls::FieldRecord*>(address);
+    if (record == nullptr) return {};
+    fields.push_back({record->name != nullptr ? record->name : "", record->type_code,
+                      record->width});
+  }
+  return fields;
+}
+
+ValueTriple FieldResult(const tables::FieldValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return TextResult(*text);
+  return Int(std::get<int32_t>(value));
+}
+
+std::optional<ValueTriple> TableCommand(Runtime& rt, KernelCommand command, const CommandArguments& a) {
+  tables::TableStore& t = rt.tables();
+  switch (command) {
+    case KernelCommand::kCreateTable: {
+      const std::vector<tables::FieldSpec> fields = FieldList(a.size() > 1 ? a[1] : ValueTriple{});
+      return Ok(t.CreateTable(a.Text(0), fields));
+    }
+    case KernelCommand::kOpenTable: {
+      tables::OpenTableOptions options;
+      for (size_t i = 0; i < options.size(); ++i) options[i] = a.FieldValue(2 + i);
+      return Ok(t.OpenTable(a.Text(0), a.Text(1), options));
+    }
+    case KernelCommand::kSelectTable: return Ok(t.SelectTable(a.Text(0)));
+    case KernelCommand::kCurrentTableName: return TextResult(t.CurrentTableName());
+    case KernelCommand::kRecordCount: {
+      const Result<int32_t> n = t.RecordCount();
+      return Int(n.ok() ? *n : 0);
+    }
+    case KernelCommand::kGoFirst: return Ok(t.GoFirst());
+    case KernelCommand::kGoToRecord: return Ok(t.GoToRecord(a.Int(0)));
+    case KernelCommand::kSkipRecords: return Ok(t.SkipRecords(a.Int(0, 1)));
+    case KernelCommand::kReadField: {
+      const Result<tables::FieldValue> v = t.ReadField(a.Text(0));
+      return v.ok() ? FieldResult(*v) : ValueTriple{};  // untyped: the reader sees a fault 5
+    }
+    case KernelCommand::kFindRecord: {
+      if (a.size() < 1 || !a[0].is(TypeCode::kRoutineRef)) return Logical(false);
+      const auto* reference = a[0].AsPointer<const calls::RoutineReference>();
+      if (reference == nullptr || reference->routine == nullptr) return Logical(false);
+      const Result<bool> found =
+          t.FindRecord([&] { return rt.CallReference(*reference).low != 0; });
+      return Logical(found.ok() && *found);
+    }
+    case KernelCommand::kAppendRecord: {
+      const Result<std::vector<tables::FieldSpec>> fields = t.Fields();
+      if (!fields.ok() || a.size() > fields->size()) return Logical(false);
+      std::vector<tables::FieldValue> values;
+      for (size_t i = 0; i < a.size(); ++i) {
+        tables::OptionalValue v = a.FieldValue(i);
+        // A left-out value is the field's empty value.
+        if (!v) {
+          v = (*fields)[i].type_code == tables::kIntegerField ? tables::FieldValue(0)
+                                                              : tables::FieldValue(std::string());
+        }
+        values.push_back(std::move(*v));
+      }
+      return Ok(t.AppendRecord(values));
+    }
+    case KernelCommand::kModifyRecord: {
+      std::vector<tables::OptionalValue> values;
+      for (size_t i = 0; i < a.size(); ++i) values.push_back(a.FieldValue(i));
+      return Ok(t.ModifyRecord(values));
+    }
+    case KernelCommand::kDeleteRecord: return Ok(t.DeleteRecord());
+    case KernelCommand::kPurgeDeleted: return Ok(t.PurgeDeleted());
+    default: return std::nullopt;
+  }
+}
+
+std::optional<ValueTriple> FileCommand(Runtime& rt, KernelCommand command, const CommandArguments& a) {
+  files::TextFiles& f = rt.text_files();
+  switch (command) {
+    case KernelCommand::kOpenTextFile: {
+      const Result<int32_t> n = f.OpenTextFile(a.Text(0), a.Int(1), a.Int(2));
+      return Int(n.ok() ? *n : 0);
+    }
+    case KernelCommand::kSeekFile: {
+      // SeekFile(file, [origin 0 start / 1 current / 2 end], [offset]); the
+      // file alone moves to the end.
+      files::SeekOrigin origin = files::SeekOrigin::kEnd;
+      if (a.Given(1)) {
+        const int32_t o = a.Int(1);
+        if (o < 0 || o > 2) return Logical(false);
+        origin = static_cast<files::SeekOrigin>(o);
+      }
+      return Logical(f.SeekFile(a.Int(0), origin, a.Int(2)).ok());
+    }
+    case KernelCommand::kWriteTextLine: return Ok(f.WriteTextLine(a.Int(0), a.Text(1)));
+    case KernelCommand::kCloseTextFile: return Ok(f.CloseTextFile(a.Int(0)));
+    case KernelCommand::kFileExists: return Logical(f.FileExists(a.Text(0)));
+    default: return std::nullopt;
+  }
+}
+
+std::optional<ValueTriple> TextCommand(Runtime& rt, KernelCommand command, const CommandArguments& a) {
+  switch (command) {
+    case KernelCommand::kTextLength: return Int(text::TextLength(a.Text(0)));
+    case KernelCommand::kLeftText: return TextResult(text::LeftText(a.Text(0), a.Int(1)));
+    case KernelCommand::kRightText: return TextResult(text::RightText(a.Text(0), a.Int(1)));
+    case KernelCommand::kMidText:
+      return TextResult(text::MidText(a.Text(0), a.Int(1), a.Int(2)));
+    case KernelCommand::kCharCode: return Int(text::CharCode(a.Text(0), a.Int(1, 1)));
+    case KernelCommand::kConvertText: {
+      const Result<const text::PinyinReader*> reader = rt.pinyin();
+      if (!reader.ok()) return TextResult("");
+      const Result<std::string> converted = text::ConvertText(**reader, a.Text(0), a.Int(1));
+      return TextResult(converted.ok() ? std::string_view(*converted) : std::string_view());
+    }
+    case KernelCommand::kNormalizeText: return TextResult(text::NormalizeText(a.Text(0)));
+    case KernelCommand::kToText:
+      if (a.Given(0) && (a[0].is(TypeCode::kDouble) || a[0].is(TypeCode::kDateTime))) {
+        return TextResult(text::ToText(a.Double(0)));
+      }
+      return TextResult(text::ToText(a.Int(0)));
+    case KernelCommand::kTextToInt: return Int(text::TextToInt(a.Text(0)));
+    case KernelCommand::kMakeTextBuffer: {
+      const Result<std::string> buffer = text::MakeTextBuffer(a.Int(0));
+      return buffer.ok() ? TextResult(*buffer) : TextResult("");
+    }
+    case KernelCommand::kBinaryLength: {
+      if (!a.Given(0) || !a[0].is(TypeCode::kBinary) || a[0].wide() == 0) return Int(0);
+      // The length word bounds the value; BinaryBytes checks marker and length.
+      const auto* value = a[0].AsPointer<const char>();
+      uint32_t length = 0;
+      std::memcpy(&length, value + 4, 4);
+      const Result<int32_t> n =
+          text::BinaryLength(std::string_view(value, text::kBinaryHeaderSize + size_t{length}));
+      return Int(n.ok() ? *n : 0);
+    }
+    default: return std::nullopt;
+  }
+}
+
+std::optional<ValueTriple> DateCommand(KernelCommand command, const CommandArguments& a) {
+  switch (command) {
+    case KernelCommand::kNow: return calls::DateTime(text::Now());
+    case KernelCommand::kDateToText: return TextResult(text::DateToText(a.Double(0), a.Int(1, 1)));
+    case KernelCommand::kGetYear: return Int(text::GetYear(a.Double(0)));
+    case KernelCommand::kGetMonth: return Int(text::GetMonth(a.Double(0)));
+    case KernelCommand::kGetDay: return Int(text::GetDay(a.Double(0)));
+    case KernelCommand::kGetHour: return Int(text::GetHour(a.Double(0)));
+    case KernelCommand::kGetMinute: return Int(text::GetMinute(a.Double(0)));
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+ValueTriple DispatchKernelCommand(Runtime& rt, uint32_t number,
+                                  std::span<const ValueTriple> arguments) {
+  const std::optional<image::CommandInfo> info = image::FindKernelCommand(number);
+  if (!info) {
+    rt.NotAvailable("kernel command " + std::to_string(number));
+    return {};
+  }
+  const CommandArguments a(arguments);
+  const auto command = static_cast<KernelCommand>(number);
+  if (auto r = TableCommand(rt, command, a)) return *r;
+  if (auto r = TextCommand(rt, command, a)) return *r;
+  if (auto r = DateCommand(command, a)) return *r;
+  if (auto r = FileCommand(rt, command, a)) return *r;
+  switch (command) {
+    case KernelCommand::kProgramFolder: {
+      const Result<std::string> folder = files::ProgramFolder();
+      return TextResult(folder.ok() ? std::string_view(*folder) : std::string_view());
+    }
+    case KernelCommand::kBindDllLibrary: {
+      const Status s = rt.dll_bindings().BindDllLibrary(a.Text(0), a.Text(1));
+      return Ok(s);
+    }
+    default:
+      // Windows, controls and combo boxes come with the runtime's windows.
+      rt.NotAvailable(info->name);
+      return {};
+  }
+}
+
+}  // namespace pcshop::kernel

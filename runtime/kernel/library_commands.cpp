@@ -1,0 +1,68 @@
+// Commands of the support libraries and DLL commands.
+
+#include <string>
+
+#include "image/commands.h"
+#include "runtime/dll/dll_table.h"
+#include "runtime/kernel/command_dispatch.h"
+#include "runtime/kernel/runtime.h"
+
+namespace pcshop::kernel {
+namespace {
+
+// A function bound at run time (the skin library's) has no declared argument
+// count here; it is called with the words passed, up to this many.
+constexpr size_t kMaxBoundWords = 4;
+
+uint64_t CallBound(void* address, std::span<const uintptr_t> w) {
+  using W = uintptr_t;
+  switch (w.size()) {
+    case 0: return reinterpret_cast<W (*)()>(address)();
+    case 1: return reinterpret_cast<W (*)(W)>(address)(w[0]);
+    case 2: return reinterpret_cast<W (*)(W, W)>(address)(w[0], w[1]);
+    case 3: return reinterpret_cast<W (*)(W, W, W)>(address)(w[0], w[1], w[2]);
+    default: return reinterpret_cast<W (*)(W, W, W, W)>(address)(w[0], w[1], w[2], w[3]);
+  }
+}
+
+}  // namespace
+
+calls::ValueTriple DispatchLibraryCommand(Runtime& rt, uint32_t library, uint32_t number,
+                                          std::span<const calls::ValueTriple> /*arguments*/) {
+  const std::optional<image::CommandInfo> info = image::FindLibraryCommand(library, number);
+  // The list view of ctlpk comes with the runtime's windows.
+  rt.NotAvailable(info ? std::string(info->name)
+                       : "command " + std::to_string(number) + " of library " +
+                             std::to_string(library));
+  return {};
+}
+
+uint64_t DispatchDllCommand(Runtime& rt, uint32_t index, std::span<const uintptr_t> words,
+                            uint32_t* taken) {
+  *taken = static_cast<uint32_t>(words.size());
+  if (!rt.loaded() || index >= rt.view().dll_commands.size()) {
+    rt.NotAvailable("DLL command " + std::to_string(index));
+    return 0;
+  }
+  const image::DllCommand& command = rt.view().dll_commands[index];
+  if (void* bound = rt.dll_bindings().Find(command.function)) {
+    if (words.size() > kMaxBoundWords) {
+      rt.NotAvailable(command.function + " with " + std::to_string(words.size()) + " arguments");
+      return 0;
+    }
+    return CallBound(bound, words);
+  }
+  const Result<dll::DllFunction> function =
+      dll::ResolveDllFunction(command.library, command.function);
+  if (!function.ok()) {
+    rt.NotAvailable(command.library + "!" + command.function);
+    return 0;
+  }
+  *taken = function->argument_count;
+  // A call with the wrong number of words would read arguments that were
+  // never passed; it is not made, and the caller reports fault 6.
+  if (words.size() != function->argument_count) return 0;
+  return function->call(words.data());
+}
+
+}  // namespace pcshop::kernel

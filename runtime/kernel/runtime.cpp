@@ -1,0 +1,126 @@
+#include "runtime/kernel/runtime.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "image/image_reader.h"
+#include "runtime/kernel/active_runtime.h"
+#include "runtime/kernel/entry_points.h"
+#include "runtime/kernel/image_binding.h"
+
+namespace pcshop::kernel {
+namespace {
+
+const char* FaultName(int32_t kind) {
+  switch (static_cast<calls::FaultKind>(kind)) {
+    case calls::FaultKind::kIndexOutOfRange: return "index out of range";
+    case calls::FaultKind::kWrongValueType: return "wrong value type";
+    case calls::FaultKind::kStackMovedByDllCall: return "stack moved by a DLL call";
+  }
+  return "unknown fault";
+}
+
+calls::Routine RoutineInSlot(const void* slot) {
+  uint64_t address = 0;
+  if (slot != nullptr) std::memcpy(&address, slot, sizeof address);
+  return reinterpret_cast<calls::Routine>(static_cast<uintptr_t>(address));
+}
+
+}  // namespace
+
+Runtime::Runtime(RuntimeOptions options) : options_(std::move(options)) {
+  if (!options_.end_process) options_.end_process = [](int32_t code) { std::exit(code); };
+  if (options_.errors == nullptr) options_.errors = stderr;
+  FillEntryTable(entries_);
+  SetActiveRuntime(this);
+}
+
+Runtime::~Runtime() {
+  RunExitRoutine();
+  CloseServices();
+  if (ActiveRuntime() == this) SetActiveRuntime(nullptr);
+}
+
+Status Runtime::Load(std::span<uint8_t> image) {
+  if (view_ != nullptr) return Status::InvalidArgument("runtime: an image is already loaded");
+  Result<image::ImageView> view = image::ReadImage(image);
+  if (!view.ok()) return view.status();
+  if (Status s = CheckImageBinding(*view); !s.ok()) return s;
+  view_ = std::make_unique<image::ImageView>(std::move(view).value());
+  ApplyImageBinding(*view_, entries_, var_area_);
+  code_ = CodeData(*view_);
+  return Status::Ok();
+}
+
+Status Runtime::Start() {
+  if (view_ == nullptr) return Status::InvalidArgument("runtime: no image is loaded");
+  const calls::Routine entry = RoutineInSlot(view_->bytes.data() + view_->entry_offset);
+  if (entry == nullptr) {
+    return Status::Corruption("image: the entry routine ImageEntry is not bound");
+  }
+  calls::RoutineCall call;
+  call.code = code_;
+  entry(call);
+  return Status::Ok();
+}
+
+void Runtime::ReportRuntimeError(int32_t kind, int32_t routine_id, int32_t position) {
+  std::fprintf(options_.errors, "runtime error: kind %d (%s) in routine %d at position %d\n",
+               static_cast<int>(kind), FaultName(kind), static_cast<int>(routine_id),
+               static_cast<int>(position));
+  std::fflush(options_.errors);
+}
+
+void Runtime::NotAvailable(std::string_view what) {
+  std::fprintf(options_.errors, "runtime: %.*s is not available yet\n",
+               static_cast<int>(what.size()), what.data());
+  std::fflush(options_.errors);
+}
+
+void Runtime::RegisterExitRoutine(const void* routine_slot) {
+  exit_routine_slot_ = routine_slot;
+}
+
+void Runtime::ExitProgram(int32_t code) {
+  RunExitRoutine();
+  CloseServices();
+  options_.end_process(code);
+}
+
+void Runtime::RunExitRoutine() {
+  if (exit_routine_ran_ || exit_routine_slot_ == nullptr) return;
+  exit_routine_ran_ = true;  // once, even if the routine ends the program itself
+  if (const calls::Routine routine = RoutineInSlot(exit_routine_slot_)) {
+    calls::RoutineCall call;
+    call.code = code_;
+    routine(call);
+  }
+}
+
+void Runtime::CloseServices() {
+  (void)text_files_.CloseAll();  // the program is ending; nobody is left to tell
+  dll_bindings_.ReleaseAll();
+}
+
+calls::ValueTriple Runtime::CallReference(const calls::RoutineReference& reference) {
+  calls::ValueTriple result;
+  if (reference.routine == nullptr) return result;
+  calls::RoutineCall call;
+  call.code = code_;
+  call.frame = reference.frame;
+  call.result = &result;
+  reference.routine(call);
+  return result;
+}
+
+Result<const text::PinyinReader*> Runtime::pinyin() {
+  if (!pinyin_) {
+    Result<text::PinyinReader> reader = text::PinyinReader::Create();
+    if (!reader.ok()) return reader.status();
+    pinyin_.emplace(std::move(reader).value());
+  }
+  return &*pinyin_;
+}
+
+}  // namespace pcshop::kernel

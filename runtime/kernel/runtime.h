@@ -1,0 +1,91 @@
+#pragma once
+// The runtime of one process: it reads the module image, applies the fixups
+// in place, checks and maps the id slots, owns the var area, the entry-point
+// table and the services, and starts the image's entry routine. The entry
+// points (entry_points.h) reach it through ActiveRuntime(): constructing a
+// Runtime makes it the process's runtime until it is destroyed, and only one
+// may exist at a time.
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "image/calls/entry_points.h"
+#include "image/image_view.h"
+#include "image/link_table.h"
+#include "runtime/dll/dll_bindings.h"
+#include "runtime/files/text_files.h"
+#include "runtime/status.h"
+#include "runtime/tables/table_store.h"
+#include "runtime/text/pinyin.h"
+
+namespace pcshop::kernel {
+
+struct RuntimeOptions {
+  // Ends the process once ExitProgram has run the exit routine and closed the
+  // services. Tests replace it so that ExitProgram returns to its caller.
+  std::function<void(int32_t code)> end_process;
+  // Where fault reports and "not available" notes go (standard error).
+  std::FILE* errors = stderr;
+};
+
+class Runtime {
+ public:
+  explicit Runtime(RuntimeOptions options = {});
+  Runtime(const Runtime&) = delete;
+  Runtime& operator=(const Runtime&) = delete;
+  // Runs the exit routine if the program did not end through ExitProgram.
+  ~Runtime();
+
+  // Reads and checks the image, then applies the fixups and maps the ids in
+  // place. A refused image is left exactly as it was.
+  [[nodiscard]] Status Load(std::span<uint8_t> image);
+  // Calls ImageEntry through its routine slot; returns when it returns.
+  [[nodiscard]] Status Start();
+
+  // --- What the entry points do.
+  void ReportRuntimeError(int32_t kind, int32_t routine_id, int32_t position);
+  void RegisterExitRoutine(const void* routine_slot);
+  void ExitProgram(int32_t code);
+  // A line "runtime: <what> is not available yet" on the error stream.
+  void NotAvailable(std::string_view what);
+  // Calls a routine the image references (a routine reference's record).
+  calls::ValueTriple CallReference(const calls::RoutineReference& reference);
+
+  // --- Services and state.
+  tables::TableStore& tables() { return tables_; }
+  files::TextFiles& text_files() { return text_files_; }
+  dll::DllBindings& dll_bindings() { return dll_bindings_; }
+  // Created on first use: creating it costs about a tenth of a second.
+  Result<const text::PinyinReader*> pinyin();
+  const image::ImageView& view() const { return *view_; }
+  bool loaded() const { return view_ != nullptr; }
+  std::span<uint8_t> code() const { return code_; }
+  std::span<uint64_t> var_area() { return var_area_; }
+  const calls::EntryTable& entry_table() const { return entries_; }
+  std::FILE* errors() const { return options_.errors; }
+
+ private:
+  void RunExitRoutine();
+  void CloseServices();
+
+  RuntimeOptions options_;
+  calls::EntryTable entries_ = {};
+  // The widened var area: nine 8-byte slots, zero at start.
+  std::array<uint64_t, image::kVarSlotCount> var_area_ = {};
+  std::unique_ptr<image::ImageView> view_;
+  std::span<uint8_t> code_;
+  const void* exit_routine_slot_ = nullptr;
+  bool exit_routine_ran_ = false;
+
+  tables::TableStore tables_;
+  files::TextFiles text_files_;
+  dll::DllBindings dll_bindings_;
+  std::optional<text::PinyinReader> pinyin_;
+};
+
+}  // namespace pcshop::kernel
