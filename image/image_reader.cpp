@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <source_location>
 #include <sstream>
 #include <string_view>
 #include <utility>
@@ -134,9 +133,9 @@ class ImageReader {
 
   // Slot checks: the 8 bytes at `code_offset` lie inside the code data.
   Status CheckSlot(const std::string& what, uint32_t code_offset, uint64_t at,
-                   std::source_location loc = std::source_location::current());
+                   uint32_t line = __builtin_LINE());
   // ... and the slot is not patched by a fixup or an id group.
-  Status CheckUnmarked(const SlotUse& use, std::source_location loc = std::source_location::current());
+  Status CheckUnmarked(const SlotUse& use, uint32_t line = __builtin_LINE());
   Status MarkSlot(uint32_t code_offset, uint64_t at);
 
   uint64_t CodeBase() const { return sections_[kCode].data_offset; }
@@ -145,11 +144,13 @@ class ImageReader {
     return image_.subspan(s.data_offset, s.data_size);
   }
 
+  // `line` is the checking line of this file (__builtin_LINE: the fuzz
+  // build's clang lacks std::source_location).
   Status Corrupt(uint64_t at, std::string message,
-                 std::source_location loc = std::source_location::current()) {
+                 uint32_t line = __builtin_LINE()) {
     if (fault_ != nullptr) {
       fault_->image_offset = at;
-      fault_->reader_line = loc.line();
+      fault_->reader_line = line;
     }
     return Status::Corruption("image: " + std::move(message));
   }
@@ -377,15 +378,15 @@ Status ImageReader::ReadDllCommands() {
 }
 
 Status ImageReader::CheckSlot(const std::string& what, uint32_t code_offset, uint64_t at,
-                              std::source_location loc) {
+                              uint32_t line) {
   if (code_offset % kSlotSize != 0) {
     return Corrupt(at, Cat(what, " at code offset ", code_offset, " is not on an 8-byte slot"),
-                   loc);
+                   line);
   }
   if (uint64_t{code_offset} + kSlotSize > CodeSize()) {
     return Corrupt(at, Cat(what, " at code offset ", code_offset,
                            " lies outside the code data (", CodeSize(), " bytes)"),
-                   loc);
+                   line);
   }
   return Status::Ok();
 }
@@ -401,12 +402,12 @@ Status ImageReader::MarkSlot(uint32_t code_offset, uint64_t at) {
   return Status::Ok();
 }
 
-Status ImageReader::CheckUnmarked(const SlotUse& use, std::source_location loc) {
+Status ImageReader::CheckUnmarked(const SlotUse& use, uint32_t line) {
   if (marked_[use.code_offset / kSlotSize] != 0) {
     return Corrupt(CodeBase() + use.code_offset,
                    Cat(use.what, " points at code offset ", use.code_offset,
                        ", which a fixup or id group patches"),
-                   loc);
+                   line);
   }
   return Status::Ok();
 }

@@ -192,6 +192,9 @@ Result<std::vector<uint8_t>> WriteImage(const ImageModel& model) {
     Status s = CheckSlots(model.id_groups[g], code_size, "id of group " + std::to_string(g));
     if (!s.ok()) return s;
   }
+  if (Status s = CheckSlots({model.entry_code_offset}, code_size, "entry routine slot"); !s.ok()) {
+    return s;
+  }
 
   // The DLL-command names go after the model's const data; equal names share
   // one text.
