@@ -12,7 +12,9 @@
 //   sections: a chain of 56-byte headers const, form, help, code, var,
 //             @reloc1; the code header is followed by its fixup list
 //             (u32 (code offset << 3) | kind, see link_table.h)
-//   @reloc1:  four id groups, each u32 count | u32 code offset[count]
+//   @reloc1:  four id groups, each u32 count | u32 code offset[count]; the
+//             counts govern, so the last word may lie just past the stored
+//             size (but inside the section's memory size and the image)
 //
 // Form section:
 //   u32 window table size T (8 per window) | u32 window id[T/8] |
@@ -64,7 +66,9 @@ inline constexpr uint32_t kDllNamesOffset = 88;
 constexpr uint64_t DllFunctionNamesOffset(uint64_t dll_count) {
   return kDllNamesOffset + 4 * dll_count;
 }
-constexpr uint64_t LibraryListOffset(uint64_t dll_count) { return kDllNamesOffset + 8 * dll_count; }
+constexpr uint64_t LibraryListOffset(uint64_t dll_count) {
+  return kDllNamesOffset + 8 * dll_count;
+}
 
 // Library list.
 inline constexpr char kFieldSeparator = '\r';

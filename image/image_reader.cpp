@@ -103,10 +103,10 @@ class ImageReader {
 
   Result<ImageView> Read() {
     using Step = Status (ImageReader::*)();
-    static constexpr Step kSteps[] = {
-        &ImageReader::ReadHeader, &ImageReader::ReadLibraries, &ImageReader::ReadSections,
-        &ImageReader::ReadDllCommands, &ImageReader::ReadFixups, &ImageReader::ReadIdGroups,
-        &ImageReader::ReadForms, &ImageReader::CheckRoutineSlots};
+    static constexpr Step kSteps[] = {&ImageReader::ReadHeader,   &ImageReader::ReadLibraries,
+                                      &ImageReader::ReadSections, &ImageReader::ReadDllCommands,
+                                      &ImageReader::ReadFixups,   &ImageReader::ReadIdGroups,
+                                      &ImageReader::ReadForms,    &ImageReader::CheckRoutineSlots};
     for (Step step : kSteps) {
       Status s = (this->*step)();
       if (!s.ok()) return s;
@@ -127,8 +127,7 @@ class ImageReader {
   Status ReadIdGroups();
   Status ReadForms();
   Status ReadBlock(uint32_t w, Cursor& form, WindowForm& window);
-  Status ReadRecord(uint32_t w, uint32_t r, Cursor& rec, uint32_t control_count,
-                    ControlForm& c);
+  Status ReadRecord(uint32_t w, uint32_t r, Cursor& rec, uint32_t control_count, ControlForm& c);
   Status CheckRoutineSlots();
 
   // Slot checks: the 8 bytes at `code_offset` lie inside the code data.
@@ -146,8 +145,7 @@ class ImageReader {
 
   // `line` is the checking line of this file (__builtin_LINE: the fuzz
   // build's clang lacks std::source_location).
-  Status Corrupt(uint64_t at, std::string message,
-                 uint32_t line = __builtin_LINE()) {
+  Status Corrupt(uint64_t at, std::string message, uint32_t line = __builtin_LINE()) {
     if (fault_ != nullptr) {
       fault_->image_offset = at;
       fault_->reader_line = line;
@@ -170,8 +168,8 @@ class ImageReader {
 Status ImageReader::ReadHeader() {
   const uint64_t size = image_.size();
   if (size < kDllNamesOffset) {
-    return Corrupt(0, Cat(size, " bytes are too few for the image header (", kDllNamesOffset,
-                          " bytes)"));
+    return Corrupt(
+        0, Cat(size, " bytes are too few for the image header (", kDllNamesOffset, " bytes)"));
   }
   for (uint32_t i = 0; i < kReservedSize; ++i) {
     if (image_[i] != 0) return Corrupt(i, Cat("reserved header byte ", i, " is not zero"));
@@ -201,13 +199,14 @@ Status ImageReader::ReadLibraries() {
     if (record.empty()) break;
     LibraryRecord lib;
     std::array<std::string*, kLibraryFieldCount> fields = {&lib.name, &lib.identifier, &lib.major,
-                                                          &lib.minor, &lib.description};
+                                                           &lib.minor, &lib.description};
     size_t field = 0;
     size_t from = 0;
     for (;;) {
       const size_t cr = record.find(kFieldSeparator, from);
       if (field < kLibraryFieldCount) {
-        fields[field]->assign(record, from, cr == std::string::npos ? std::string::npos : cr - from);
+        fields[field]->assign(record, from,
+                              cr == std::string::npos ? std::string::npos : cr - from);
       }
       ++field;
       if (cr == std::string::npos) break;
@@ -229,8 +228,8 @@ Status ImageReader::ReadLibraries() {
 Status ImageReader::ReadSectionHeader(uint32_t index, uint64_t at, RawSection& s) {
   const uint64_t size = image_.size();
   if (at + kSectionHeaderSize > size) {
-    return Corrupt(at, Cat("section header at offset ", at, " lies past the image end (", size,
-                           " bytes)"));
+    return Corrupt(
+        at, Cat("section header at offset ", at, " lies past the image end (", size, " bytes)"));
   }
   const uint8_t* p = image_.data() + at;
   s.header_offset = static_cast<uint32_t>(at);
@@ -253,8 +252,8 @@ Status ImageReader::ReadSectionHeader(uint32_t index, uint64_t at, RawSection& s
                              "\", expected ", expected));
     }
     if (found > index) {
-      return Corrupt(at, Cat("section chain skips section ", expected, " (offset ", at,
-                             " holds ", s.name, ")"));
+      return Corrupt(at, Cat("section chain skips section ", expected, " (offset ", at, " holds ",
+                             s.name, ")"));
     }
     return Corrupt(at, Cat("section chain repeats section ", s.name, " at offset ", at));
   }
@@ -268,22 +267,21 @@ Status ImageReader::ReadSectionHeader(uint32_t index, uint64_t at, RawSection& s
                            " bytes, its list makes it ", header_size));
   }
   if (at + header_size > size) {
-    return Corrupt(at, Cat("header of section ", s.name, " (", header_size,
-                           " bytes at offset ", at, ") runs past the image end (", size,
-                           " bytes)"));
+    return Corrupt(at, Cat("header of section ", s.name, " (", header_size, " bytes at offset ", at,
+                           ") runs past the image end (", size, " bytes)"));
   }
   if (s.data_offset == kNotStored) {
     if (s.data_size != 0) {
-      return Corrupt(at, Cat("section ", s.name, " stores ", s.data_size,
-                             " bytes but has no data offset"));
+      return Corrupt(
+          at, Cat("section ", s.name, " stores ", s.data_size, " bytes but has no data offset"));
     }
   } else if (uint64_t{s.data_offset} + s.data_size > size) {
     return Corrupt(at, Cat("data of section ", s.name, " (", s.data_size, " bytes at offset ",
                            s.data_offset, ") runs past the image end (", size, " bytes)"));
   }
   if (s.memory_size < s.data_size) {
-    return Corrupt(at, Cat("section ", s.name, " stores ", s.data_size, " bytes in ",
-                           s.memory_size, " bytes of memory"));
+    return Corrupt(at, Cat("section ", s.name, " stores ", s.data_size, " bytes in ", s.memory_size,
+                           " bytes of memory"));
   }
   const bool stored = s.data_offset != kNotStored;
   if (index == kVar) {
@@ -324,10 +322,10 @@ Status ImageReader::ReadSections() {
   }
   for (uint32_t i = 0; i < kSectionTableCount; ++i) {
     if (header_table_[i] != sections_[i].header_offset) {
-      return Corrupt(kSectionTableOffset + 4 * i,
-                     Cat("image header gives offset ", header_table_[i], " for the ",
-                         kSectionNames[i], " section header; the chain has it at ",
-                         sections_[i].header_offset));
+      return Corrupt(
+          kSectionTableOffset + 4 * i,
+          Cat("image header gives offset ", header_table_[i], " for the ", kSectionNames[i],
+              " section header; the chain has it at ", sections_[i].header_offset));
     }
   }
   if (const_again_ != sections_[kConst].header_offset) {
@@ -341,14 +339,13 @@ Status ImageReader::ReadSections() {
   }
   for (uint32_t i = 0; i < kSectionCount; ++i) {
     const RawSection& r = sections_[i];
-    view_.sections[i] = {r.name, r.header_offset, r.flags, r.memory_size, r.data_size,
-                         r.data_offset};
+    view_.sections[i] = {r.name,        r.header_offset, r.flags,
+                         r.memory_size, r.data_size,     r.data_offset};
   }
   return Status::Ok();
 }
 
-Status ImageReader::ReadDllName(uint32_t index, const char* which, uint64_t at,
-                                std::string& out) {
+Status ImageReader::ReadDllName(uint32_t index, const char* which, uint64_t at, std::string& out) {
   const RawSection& c = sections_[kConst];
   const uint32_t offset = LoadLE32(image_.data() + at);
   if (offset >= c.data_size) {
@@ -384,8 +381,9 @@ Status ImageReader::CheckSlot(const std::string& what, uint32_t code_offset, uin
                    line);
   }
   if (uint64_t{code_offset} + kSlotSize > CodeSize()) {
-    return Corrupt(at, Cat(what, " at code offset ", code_offset,
-                           " lies outside the code data (", CodeSize(), " bytes)"),
+    return Corrupt(at,
+                   Cat(what, " at code offset ", code_offset, " lies outside the code data (",
+                       CodeSize(), " bytes)"),
                    line);
   }
   return Status::Ok();
@@ -395,8 +393,8 @@ Status ImageReader::MarkSlot(uint32_t code_offset, uint64_t at) {
   // A slot patched twice would hold a corrupted address.
   uint8_t& mark = marked_[code_offset / kSlotSize];
   if (mark != 0) {
-    return Corrupt(at, Cat("code offset ", code_offset,
-                           " is listed twice among the fixups and id slots"));
+    return Corrupt(
+        at, Cat("code offset ", code_offset, " is listed twice among the fixups and id slots"));
   }
   mark = 1;
   return Status::Ok();
@@ -424,9 +422,9 @@ Status ImageReader::CheckFixupTarget(FixupKind kind, uint32_t code_offset) {
       break;
     case FixupKind::kConst:
       if (value >= sections_[kConst].data_size) {
-        return Corrupt(at, Cat("const fixup at code offset ", code_offset, " holds ", value,
-                               ", outside the const data (", sections_[kConst].data_size,
-                               " bytes)"));
+        return Corrupt(at,
+                       Cat("const fixup at code offset ", code_offset, " holds ", value,
+                           ", outside the const data (", sections_[kConst].data_size, " bytes)"));
       }
       break;
     case FixupKind::kVar:
@@ -459,15 +457,15 @@ Status ImageReader::ReadFixups() {
     const uint32_t kind_value = word & kFixupKindMask;
     const uint32_t offset = word >> kFixupKindBits;
     if (kind_value > static_cast<uint32_t>(FixupKind::kCode)) {
-      return Corrupt(at, Cat("fixup ", i + 1, " has kind ", kind_value,
-                             "; kinds run from 0 to 3"));
+      return Corrupt(at, Cat("fixup ", i + 1, " has kind ", kind_value, "; kinds run from 0 to 3"));
     }
     const auto kind = static_cast<FixupKind>(kind_value);
     Status s = CheckSlot("fixup", offset, at);
     if (!s.ok()) return s;
     if (kind != FixupKind::kConst && seen[kind_value] && offset <= last[kind_value]) {
-      return Corrupt(at, Cat("kind-", kind_value, " fixups are not in ascending order (code offset ",
-                             offset, " after ", last[kind_value], ")"));
+      return Corrupt(
+          at, Cat("kind-", kind_value, " fixups are not in ascending order (code offset ", offset,
+                  " after ", last[kind_value], ")"));
     }
     seen[kind_value] = true;
     last[kind_value] = offset;
@@ -481,18 +479,20 @@ Status ImageReader::ReadFixups() {
 Status ImageReader::ReadIdGroups() {
   const RawSection& reloc = sections_[kReloc];
   // The counts govern: the last group may reach one word past the stored
-  // size, as long as it stays inside the image.
-  const uint64_t end = std::min<uint64_t>(uint64_t{reloc.data_offset} + reloc.data_size + 4,
-                                          image_.size());
-  Cursor groups(std::span<const uint8_t>(image_).subspan(reloc.data_offset,
-                                                         end - reloc.data_offset),
-                reloc.data_offset);
+  // size, as long as it stays inside the section's memory and the image.
+  const uint64_t end =
+      std::min({uint64_t{reloc.data_offset} + reloc.data_size + 4,
+                uint64_t{reloc.data_offset} + reloc.memory_size, uint64_t{image_.size()}});
+  Cursor groups(
+      std::span<const uint8_t>(image_).subspan(reloc.data_offset, end - reloc.data_offset),
+      reloc.data_offset);
   for (uint32_t g = 0; g < kIdGroupCount; ++g) {
     uint32_t count = 0;
     const uint64_t at = groups.offset();
     if (!groups.U32(count) || uint64_t{count} * 4 > groups.remaining()) {
-      return Corrupt(at, Cat("id group ", g, " runs past the @reloc1 data (", reloc.data_size,
-                             " bytes stored at offset ", reloc.data_offset, ")"));
+      return Corrupt(at, Cat("id group ", g, " runs past the @reloc1 section (", reloc.data_size,
+                             " bytes stored, ", reloc.memory_size, " in memory, at offset ",
+                             reloc.data_offset, ")"));
     }
     std::vector<uint32_t>& group = view_.id_groups[g];
     for (uint32_t i = 0; i < count; ++i) {
@@ -528,8 +528,8 @@ Status ImageReader::ReadForms() {
                    Cat("window table size ", table_size, " is not a multiple of 8"));
   }
   if (table_size > cursor.remaining()) {
-    return Corrupt(form.data_offset, Cat("window table (", table_size,
-                                         " bytes) runs past the form section's end"));
+    return Corrupt(form.data_offset,
+                   Cat("window table (", table_size, " bytes) runs past the form section's end"));
   }
   const uint32_t count = table_size / kWindowTableEntrySize;
   view_.windows.resize(count);
@@ -540,8 +540,9 @@ Status ImageReader::ReadForms() {
     if (!s.ok()) return s;
   }
   if (cursor.remaining() != 0) {
-    return Corrupt(cursor.offset(), Cat("form blocks end at ", cursor.offset(),
-                                        ", section ends at ", cursor.offset() + cursor.remaining()));
+    return Corrupt(cursor.offset(),
+                   Cat("form blocks end at ", cursor.offset(), ", section ends at ",
+                       cursor.offset() + cursor.remaining()));
   }
   return Status::Ok();
 }
@@ -621,7 +622,8 @@ Status ImageReader::ReadRecord(uint32_t w, uint32_t r, Cursor& rec, uint32_t con
     return Corrupt(rec.offset(), Cat(where, " has type ", Hex(c.type), ", not the window type ",
                                      Hex(kWindowType)));
   }
-  if (r > 1 && c.type == kWindowType) return Corrupt(rec.offset(), Cat(where, " has the window type"));
+  if (r > 1 && c.type == kWindowType)
+    return Corrupt(rec.offset(), Cat(where, " has the window type"));
   if (!rec.Text(c.name)) return cut("name");
   if (!rec.I32(c.left) || !rec.I32(c.top) || !rec.I32(c.width) || !rec.I32(c.height)) {
     return cut("geometry");
@@ -678,7 +680,8 @@ Status ImageReader::ReadRecord(uint32_t w, uint32_t r, Cursor& rec, uint32_t con
     routine_slots_.push_back({b.code_offset, what});
   }
   if (rec.remaining() != 0) {
-    return Corrupt(rec.offset(), Cat(where, " has ", rec.remaining(), " bytes after its last field"));
+    return Corrupt(rec.offset(),
+                   Cat(where, " has ", rec.remaining(), " bytes after its last field"));
   }
   return Status::Ok();
 }
@@ -687,8 +690,8 @@ Status ImageReader::CheckRoutineSlots() {
   const uint64_t entry = view_.entry_offset;
   if (entry < CodeBase() || entry >= CodeBase() + CodeSize()) {
     return Corrupt(kEntryOffsetOffset,
-                   Cat("entry offset ", entry, " lies outside the code data (offsets ",
-                       CodeBase(), " to ", CodeBase() + CodeSize(), ")"));
+                   Cat("entry offset ", entry, " lies outside the code data (offsets ", CodeBase(),
+                       " to ", CodeBase() + CodeSize(), ")"));
   }
   const auto entry_code = static_cast<uint32_t>(entry - CodeBase());
   Status s = CheckSlot("entry routine slot", entry_code, kEntryOffsetOffset);
@@ -702,7 +705,9 @@ Status ImageReader::CheckRoutineSlots() {
 
 }  // namespace
 
-Result<ImageView> ReadImage(std::span<uint8_t> image) { return ReadImage(image, nullptr); }
+Result<ImageView> ReadImage(std::span<uint8_t> image) {
+  return ReadImage(image, nullptr);
+}
 
 Result<ImageView> ReadImage(std::span<uint8_t> image, ReadFault* fault) {
   return ImageReader(image, fault).Read();
@@ -726,8 +731,8 @@ Result<std::span<uint8_t>> FindEmbeddedImage(std::span<uint8_t> file) {
     const uint64_t room = file.size() - at - kEmbeddedHeaderSize;
     if (zero_pad && size <= room) return file.subspan(at + kEmbeddedHeaderSize, size);
     if (problem.empty()) {
-      problem = Cat("image marker at offset ", at, " declares ", size, " bytes, ", room,
-                    " follow it");
+      problem =
+          Cat("image marker at offset ", at, " declares ", size, " bytes, ", room, " follow it");
     }
   }
   if (problem.empty()) return Status::NotFound("image: no embedded image marker in the file");

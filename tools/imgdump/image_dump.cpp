@@ -43,17 +43,28 @@ std::string Hex(uint32_t v) {
 
 std::string_view KindName(uint32_t type) {
   switch (type) {
-    case 0x10001: return "window";
-    case 0x10005: return "edit box";
-    case 0x10009: return "group box";
-    case 0x1000B: return "button";
-    case 0x1000E: return "combo box";
-    case 0x1001F: return "common dialog";
-    case 0x10022: return "field-description list";
-    case 0x20004: return "list view";
-    case 0x20005: return "transparent label";
-    case 0x30001: return "spreadsheet application";
-    case 0x30002: return "spreadsheet workbook";
+    case 0x10001:
+      return "window";
+    case 0x10005:
+      return "edit box";
+    case 0x10009:
+      return "group box";
+    case 0x1000B:
+      return "button";
+    case 0x1000E:
+      return "combo box";
+    case 0x1001F:
+      return "common dialog";
+    case 0x10022:
+      return "field-description list";
+    case 0x20004:
+      return "list view";
+    case 0x20005:
+      return "transparent label";
+    case 0x30001:
+      return "spreadsheet application";
+    case 0x30002:
+      return "spreadsheet workbook";
   }
   return "unknown kind";
 }
@@ -97,8 +108,8 @@ void DumpImage(const ImageView& view, std::ostream& out) {
   out << "libraries: " << view.libraries.size() << '\n';
   for (size_t i = 0; i < view.libraries.size(); ++i) {
     const image::LibraryRecord& l = view.libraries[i];
-    out << "  " << i << ' ' << Utf8(l.name) << ' ' << Utf8(l.major) << '.' << Utf8(l.minor)
-        << ' ' << Utf8(l.identifier) << " \"" << Utf8(l.description) << "\"\n";
+    out << "  " << i << ' ' << Utf8(l.name) << ' ' << Utf8(l.major) << '.' << Utf8(l.minor) << ' '
+        << Utf8(l.identifier) << " \"" << Utf8(l.description) << "\"\n";
   }
   out << "DLL commands: " << view.dll_commands.size() << '\n';
   for (size_t i = 0; i < view.dll_commands.size(); ++i) {
@@ -122,8 +133,8 @@ void DumpImage(const ImageView& view, std::ostream& out) {
   static constexpr std::string_view kFixupTargets[] = {"entry points", "const", "var", "code"};
   out << "fixups:";
   for (size_t k = 0; k < view.fixups.size(); ++k) {
-    out << (k == 0 ? " " : ", ") << "kind " << k << " (" << kFixupTargets[k]
-        << ") " << view.fixups[k].size();
+    out << (k == 0 ? " " : ", ") << "kind " << k << " (" << kFixupTargets[k] << ") "
+        << view.fixups[k].size();
   }
   static constexpr std::string_view kGroups[] = {"windows and controls", "DLL commands",
                                                  "libraries", "types"};
@@ -152,6 +163,7 @@ int RunImgdump(const std::filesystem::path& file, std::ostream& out, std::ostrea
                              std::istreambuf_iterator<char>());
   std::span<uint8_t> image_bytes(bytes);
   Result<std::span<uint8_t>> embedded = image::FindEmbeddedImage(bytes);
+  const bool raw = !embedded.ok();
   if (embedded.ok()) {
     image_bytes = *embedded;
     out << "embedded at file offset " << image_bytes.data() - bytes.data() << '\n';
@@ -164,6 +176,7 @@ int RunImgdump(const std::filesystem::path& file, std::ostream& out, std::ostrea
   if (!view.ok()) {
     err << view.status().message() << "\n(caught at image offset " << fault.image_offset
         << ", reader line " << fault.reader_line << ")\n";
+    if (raw) err << "(the file holds no embedded image marker; it was read as a raw image)\n";
     return 1;
   }
   DumpImage(*view, out);

@@ -61,10 +61,10 @@ TEST_F(ImageDamageTest, TruncatedImagesNameWhatRunsPastTheEnd) {
   EXPECT_EQ(ReadError(CutTo(const_header + 30)),
             "image: section header at offset " + to_string(const_header) +
                 " lies past the image end (" + to_string(const_header + 30) + " bytes)");
-  EXPECT_EQ(ReadError(CutTo(form_at + 10)),
-            "image: data of section form (" + to_string(form_size) + " bytes at offset " +
-                to_string(form_at) + ") runs past the image end (" + to_string(form_at + 10) +
-                " bytes)");
+  EXPECT_EQ(ReadError(CutTo(form_at + 10)), "image: data of section form (" + to_string(form_size) +
+                                                " bytes at offset " + to_string(form_at) +
+                                                ") runs past the image end (" +
+                                                to_string(form_at + 10) + " bytes)");
   EXPECT_EQ(ReadError(CutTo(image_.size() - 1)),
             "image: data of section @reloc1 (36 bytes at offset " + to_string(reloc_at) +
                 ") runs past the image end (" + to_string(image_.size() - 1) + " bytes)");
@@ -72,9 +72,9 @@ TEST_F(ImageDamageTest, TruncatedImagesNameWhatRunsPastTheEnd) {
 
 TEST_F(ImageDamageTest, OffsetsPastTheEndAreRefused) {
   const std::string end = to_string(image_.size());
-  EXPECT_EQ(ReadError(With(kChainStartOffset, 0xFFFFFF00)),
-            "image: section header at offset 4294967040 lies past the image end (" + end +
-                " bytes)");
+  EXPECT_EQ(
+      ReadError(With(kChainStartOffset, 0xFFFFFF00)),
+      "image: section header at offset 4294967040 lies past the image end (" + end + " bytes)");
   EXPECT_EQ(ReadError(With(fields_.SectionField(kCode, kSectionDataOffsetField),
                            static_cast<uint32_t>(image_.size() - 8))),
             "image: data of section code (" + to_string(code_size_) + " bytes at offset " +
@@ -91,10 +91,10 @@ TEST_F(ImageDamageTest, SectionChainMustVisitEachSectionOnceInOrder) {
   EXPECT_EQ(ReadError(With(fields_.SectionField(kForm, kSectionNextField),
                            static_cast<uint32_t>(const_header))),
             "image: section chain loops back to offset " + to_string(const_header));
-  EXPECT_EQ(ReadError(With(fields_.SectionField(kConst, kSectionNextField),
-                           static_cast<uint32_t>(help_header))),
-            "image: section chain skips section form (offset " + to_string(help_header) +
-                " holds help)");
+  EXPECT_EQ(
+      ReadError(With(fields_.SectionField(kConst, kSectionNextField),
+                     static_cast<uint32_t>(help_header))),
+      "image: section chain skips section form (offset " + to_string(help_header) + " holds help)");
   EXPECT_EQ(ReadError(With(fields_.SectionField(kVar, kSectionNextField), kNoNextSection)),
             "image: section chain ends after var; @reloc1 is missing");
   EXPECT_EQ(ReadError(With(fields_.SectionField(kReloc, kSectionNextField),
@@ -104,7 +104,8 @@ TEST_F(ImageDamageTest, SectionChainMustVisitEachSectionOnceInOrder) {
   // The header's own table of section header offsets must agree with the chain.
   EXPECT_EQ(ReadError(With(kSectionTableOffset + 4, 12345)),
             "image: image header gives offset 12345 for the form section header; the chain has "
-            "it at " + to_string(fields_.SectionHeader(kForm)));
+            "it at " +
+                to_string(fields_.SectionHeader(kForm)));
 }
 
 TEST_F(ImageDamageTest, SectionHeadersMustAgreeWithTheirContent) {
@@ -198,10 +199,11 @@ TEST_F(ImageDamageTest, FixedSlotsMustHoldOffsetsInsideTheirTarget) {
 
 TEST_F(ImageDamageTest, IdGroupCountsMustStayInsideTheImage) {
   const uint64_t reloc = fields_.SectionData(kReloc);
-  const std::string where = "36 bytes stored at offset " + to_string(reloc) + ")";
-  EXPECT_EQ(ReadError(With(reloc + 28, 2)), "image: id group 3 runs past the @reloc1 data (" + where);
+  const std::string where = "36 bytes stored, 36 in memory, at offset " + to_string(reloc) + ")";
+  EXPECT_EQ(ReadError(With(reloc + 28, 2)),
+            "image: id group 3 runs past the @reloc1 section (" + where);
   EXPECT_EQ(ReadError(With(reloc, 0x40000000)),
-            "image: id group 0 runs past the @reloc1 data (" + where);
+            "image: id group 0 runs past the @reloc1 section (" + where);
   EXPECT_EQ(ReadError(With(reloc + 4, 64)),
             "image: id group 0 is not in ascending order (code offset 64 after 64)");
   EXPECT_EQ(ReadError(With(reloc + 16, 4096)),
@@ -218,10 +220,19 @@ TEST_F(ImageDamageTest, LastIdInTheWordAfterTheStoredRelocDataIsAccepted) {
   ASSERT_TRUE(view.ok()) << view.status().message();
   EXPECT_EQ(view->id_groups[3], std::vector<uint32_t>{88});
 
-  // The counts govern only up to the image's end.
+  // The counts govern only up to the section's memory size and the image's end.
+  const std::string reloc = to_string(fields_.SectionData(kReloc));
+  std::vector<uint8_t> smaller = image;
+  Set32(smaller, fields_.SectionField(kReloc, kSectionMemorySizeField), 32);
+  EXPECT_EQ(ReadError(smaller),
+            "image: id group 3 runs past the @reloc1 section (32 bytes "
+            "stored, 32 in memory, at offset " +
+                reloc + ")");
   image.resize(image.size() - 4);
-  EXPECT_EQ(ReadError(image), "image: id group 3 runs past the @reloc1 data (32 bytes stored at "
-                              "offset " + to_string(fields_.SectionData(kReloc)) + ")");
+  EXPECT_EQ(ReadError(image),
+            "image: id group 3 runs past the @reloc1 section (32 bytes stored, "
+            "36 in memory, at offset " +
+                reloc + ")");
 }
 
 TEST_F(ImageDamageTest, DllNamesMustLieInsideTheConstData) {
@@ -229,8 +240,8 @@ TEST_F(ImageDamageTest, DllNamesMustLieInsideTheConstData) {
             "image: library name of DLL command 1 at const offset " + to_string(const_size_) +
                 " lies outside the const data (" + to_string(const_size_) + " bytes)");
   // One byte less of const data cuts off the last name's terminator.
-  std::vector<uint8_t> shorter = With(fields_.SectionField(kConst, kSectionDataSizeField),
-                                      const_size_ - 1);
+  std::vector<uint8_t> shorter =
+      With(fields_.SectionField(kConst, kSectionDataSizeField), const_size_ - 1);
   EXPECT_EQ(ReadError(shorter), "image: function name of DLL command 2 at const offset " +
                                     to_string(const_size_ - 9) +
                                     " is not terminated inside the const data");
@@ -247,7 +258,8 @@ TEST_F(ImageDamageTest, EntryOffsetMustNameARoutineSlot) {
 
 TEST_F(ImageDamageTest, FaultRecordsWhereTheDamageWasCaught) {
   const uint64_t form_next = fields_.SectionField(kForm, kSectionNextField);
-  std::vector<uint8_t> looped = With(form_next, static_cast<uint32_t>(fields_.SectionHeader(kConst)));
+  std::vector<uint8_t> looped =
+      With(form_next, static_cast<uint32_t>(fields_.SectionHeader(kConst)));
   ReadFault fault;
   EXPECT_FALSE(ReadImage(looped, &fault).ok());
   EXPECT_EQ(fault.image_offset, fields_.SectionHeader(kForm));
@@ -288,13 +300,15 @@ TEST(ImageWriterTest, RefusesModelsThatWouldGiveABadImage) {
 
   m = SmallModel();
   m.windows[0].controls[0].parent = 7;
-  EXPECT_EQ(WriteError(m), "image model: record 2 of window 1 names parent 7; the window has 7 "
-                           "controls");
+  EXPECT_EQ(WriteError(m),
+            "image model: record 2 of window 1 names parent 7; the window has 7 "
+            "controls");
 
   m = SmallModel();
   m.entry_code_offset = 192;
-  EXPECT_EQ(WriteError(m), "image model: entry routine slot at code offset 192 is not an 8-byte "
-                           "slot inside the code data (192 bytes)");
+  EXPECT_EQ(WriteError(m),
+            "image model: entry routine slot at code offset 192 is not an 8-byte "
+            "slot inside the code data (192 bytes)");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // controls and bindings for people; a damaged image gives the reader's
 // message and exit code 1.
 
+#include "tools/imgdump/image_dump.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,7 +13,6 @@
 #include "image/image_format.h"
 #include "image/image_reader.h"
 #include "image_test_model.h"
-#include "tools/imgdump/image_dump.h"
 
 namespace pcshop::image {
 namespace {
@@ -74,7 +75,8 @@ TEST(ImageDumpTest, PrintsSectionsWindowsControlsAndBindings) {
        {"embedded at file offset 164\n", "libraries: 3\n", "  2 kernel32 lstrcpyn\n",
         "fixups: kind 0 (entry points) 12, kind 1 (const) 2, kind 2 (var) 1, kind 3 (code) 1\n",
         "id groups: 0 (windows and controls) 2, 1 (DLL commands) 1, 2 (libraries) 1, 3 (types) 1\n",
-        "window 1: id 1, 7 controls\n", "配置单 (window 0x10001) at 0,10 1440x800 caption \"配置单\"",
+        "window 1: id 1, 7 controls\n",
+        "配置单 (window 0x10001) at 0,10 1440x800 caption \"配置单\"",
         "按钮 (button 0x1000B) at 110,10 80x24 disabled font \"宋体\" 9 in control 1\n",
         "list (list view 0x20004) at 300,10 80x24 columns 2 rows 3\n",
         "      event -3 -> code offset 16\n", "window 2: id 2, 1 controls\n"}) {

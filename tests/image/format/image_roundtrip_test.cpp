@@ -71,14 +71,13 @@ TEST(ImageRoundTripTest, DllNamesFollowTheConstDataAndEqualNamesShareOneText) {
   EXPECT_EQ(library(0), model.const_data.size());
   EXPECT_EQ(library(0), library(2));  // "kernel32" twice
   // kernel32, GetSystemDirectoryA, shlwapi.dll, PathFileExistsA, lstrcpyn.
-  EXPECT_EQ(view->const_section().data_size,
-            model.const_data.size() + 9 + 20 + 12 + 16 + 9);
+  EXPECT_EQ(view->const_section().data_size, model.const_data.size() + 9 + 20 + 12 + 16 + 9);
 }
 
 TEST(ImageRoundTripTest, LibraryListIsFiveFieldRecordsEndedByAnEmptyOne) {
   std::vector<uint8_t> image = Write(SmallModel());
-  const std::string expected = std::string("morva\rd09f2340818511d396f6aaf844c7e325\r5\r7\rkernel") +
-                               '\0' + "ctlpk\r";
+  const std::string expected =
+      std::string("morva\rd09f2340818511d396f6aaf844c7e325\r5\r7\rkernel") + '\0' + "ctlpk\r";
   const auto at = image.begin() + static_cast<long>(format::LibraryListOffset(3));
   EXPECT_TRUE(std::equal(expected.begin(), expected.end(), at,
                          [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; }));

@@ -80,7 +80,7 @@ ImageModel SmallModel() {
   edit.style = 1;
   edit.bindings = {{-8, kHandlerSlot}};
   ControlForm group = Control(13, 0x10009, "group", 100);
-  group.caption = "\xB2\xFA\xC6\xB7";  // 产品
+  group.caption = "\xB2\xFA\xC6\xB7";                                  // 产品
   ControlForm button = Control(14, 0x1000B, "\xB0\xB4\xC5\xA5", 110);  // 按钮
   button.parent = 1;
   button.font_name = "\xCB\xCE\xCC\xE5";  // 宋体
