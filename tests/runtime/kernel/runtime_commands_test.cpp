@@ -1,0 +1,153 @@
+// The runtime's services driven through the call interface, as application
+// routines drive them: the table store, texts, DLL commands, faults.
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "image/calls/calls.h"
+#include "runtime/files/native_path.h"
+#include "kernel_test_image.h"
+
+namespace pcshop::kernel::testing {
+namespace {
+
+using calls::FieldRecord;
+using calls::Int;
+using calls::Text;
+using calls::ValueTriple;
+
+void NoOp(const calls::RoutineCall&) {}
+
+class RuntimeCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    image::ImageModel model = SmallModel();
+    SetSlot(model, kEntrySlot, reinterpret_cast<uintptr_t>(&NoOp));
+    image_ = std::make_unique<ImageBuffer>(Write(model));
+    ASSERT_TRUE(rt_.runtime().Load(image_->bytes()).ok());
+    calls_.emplace(rt_.runtime().code());
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "kernel_test.XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::string TextPath(const char* name) { return *files::ToTextPath(dir_ / name); }
+
+  // A table of name (text) and price (integer), open and current.
+  void OpenGoodsTable() {
+    const std::string path = TextPath("goods.zdb");
+    const FieldRecord fields[] = {{"name", 10, 20}, {"price", 3, 20}};
+    ASSERT_TRUE(calls_->CreateTable(path.c_str(), fields));
+    ASSERT_TRUE(calls_->OpenTable(path.c_str(), "goods"));
+    const ValueTriple cpu[] = {Text("cpu"), Int(1999)};
+    const ValueTriple fan[] = {Text("fan"), Int(45)};
+    ASSERT_TRUE(calls_->AppendRecord(cpu));
+    ASSERT_TRUE(calls_->AppendRecord(fan));
+  }
+
+  RecordingRuntime rt_;
+  std::unique_ptr<ImageBuffer> image_;
+  std::optional<calls::Calls> calls_;
+  std::filesystem::path dir_;
+};
+
+TEST_F(RuntimeCommandsTest, TableStoreWorksThroughCountedCalls) {
+  OpenGoodsTable();
+  EXPECT_EQ(calls_->RecordCount(), 2);
+  EXPECT_EQ(calls_->CurrentTableName().view(), "goods");
+  ASSERT_TRUE(calls_->GoFirst());
+  EXPECT_EQ(calls_->ReadFieldText("name", {1, 1}).view(), "cpu");
+  EXPECT_EQ(calls_->ReadFieldInt("price", {1, 2}), 1999);
+
+  // A condition that reads fields, as a nested routine of its caller.
+  ASSERT_TRUE(calls_->GoFirst());
+  EXPECT_TRUE(calls_->FindRecord([&] { return calls_->ReadFieldInt("price", {2, 1}) < 100; }));
+  EXPECT_EQ(calls_->ReadFieldText("name", {2, 2}).view(), "fan");
+
+  // Omitted values keep their fields.
+  const ValueTriple cheaper[] = {calls::Omitted(), Int(40)};
+  ASSERT_TRUE(calls_->ModifyRecord(cheaper));
+  EXPECT_EQ(calls_->ReadFieldText("name", {3, 1}).view(), "fan");
+  EXPECT_EQ(calls_->ReadFieldInt("price", {3, 2}), 40);
+  EXPECT_TRUE(calls_->DeleteRecord());
+  EXPECT_TRUE(calls_->PurgeDeleted());
+  EXPECT_EQ(calls_->RecordCount(), 1);
+  EXPECT_EQ(rt_.Errors(), "");
+}
+
+TEST_F(RuntimeCommandsTest, IntegerFieldReadAsTextReportsFault5AndTheStatementGoesOn) {
+  OpenGoodsTable();
+  ASSERT_TRUE(calls_->GoFirst());
+  const calls::OwnedText price = calls_->ReadFieldText("price", {72, 3});
+  EXPECT_EQ(price.view(), "");
+  EXPECT_EQ(rt_.Errors(), "runtime error: kind 5 (wrong value type) in routine 72 at position 3\n");
+  // The program goes on: the next statement runs normally.
+  EXPECT_EQ(calls_->ReadFieldText("name", {72, 4}).view(), "cpu");
+}
+
+TEST_F(RuntimeCommandsTest, MissingFieldReadsAsAnUntypedValue) {
+  OpenGoodsTable();
+  EXPECT_EQ(calls_->ReadField("nothing"), calls::Omitted());
+}
+
+TEST_F(RuntimeCommandsTest, TextAndConversionResultsAreOwnedTexts) {
+  EXPECT_EQ(calls_->MidText("\xB1\xA3\xB4\xE6xy", 3, 3).view(), "\xB4\xE6x");
+  EXPECT_EQ(calls_->LeftText(nullptr, 3).view(), "");
+  EXPECT_EQ(calls_->ToText(-12).view(), "-12");
+  EXPECT_EQ(calls_->ToText(2.5).view(), "2.5");
+  EXPECT_EQ(calls_->TextToInt(" 42abc"), 42);
+  EXPECT_EQ(calls_->TextLength(nullptr), 0);
+  EXPECT_EQ(calls_->CharCode("\xB1\xA3"), -(0xB1 * 256 + 0xA3));
+  EXPECT_EQ(calls_->NormalizeText("  a b ").view(), "a b");
+  EXPECT_EQ(calls_->MakeTextBuffer(4).view(), "");
+  EXPECT_EQ(calls_->BinaryLength(calls_->ConstBinary(kEmptyTextSlot)), 0);
+}
+
+TEST_F(RuntimeCommandsTest, DateTimePartsComeBackFromTheCallInterface) {
+  // 2024-05-03 14:07:09 as a day count.
+  const double value = 45415 + (14 * 3600 + 7 * 60 + 9) / 86400.0;
+  EXPECT_EQ(calls_->GetYear(value), 2024);
+  EXPECT_EQ(calls_->GetMonth(value), 5);
+  EXPECT_EQ(calls_->GetDay(value), 3);
+  EXPECT_EQ(calls_->GetHour(value), 14);
+  EXPECT_EQ(calls_->GetMinute(value), 7);
+  EXPECT_EQ(calls_->DateToText(value, 2).view(), "2024\xC4\xEA" "5\xD4\xC2" "3\xC8\xD5");
+  EXPECT_GT(calls_->Now(), value);
+}
+
+TEST_F(RuntimeCommandsTest, TextFileLinesAreWritten) {
+  const std::string path = TextPath("out.xls");
+  const int32_t file = calls_->OpenTextFile(path.c_str(), 4);
+  ASSERT_GT(file, 0);
+  EXPECT_TRUE(calls_->SeekFile(file));
+  EXPECT_TRUE(calls_->WriteTextLine(file, "<tr>"));
+  EXPECT_TRUE(calls_->CloseTextFile(file));
+  EXPECT_TRUE(calls_->FileExists(path.c_str()));
+  EXPECT_EQ(calls_->OpenTextFile(TextPath("no/such/out.xls").c_str(), 1), 0);
+}
+
+TEST_F(RuntimeCommandsTest, DllCommandWithTheWrongWordCountReportsFault6AndIsNotCalled) {
+  const std::string existing = TextPath("");
+  // Command 1 is PathFileExistsA, one word.
+  EXPECT_EQ(calls_->Dll(1, {reinterpret_cast<uintptr_t>(existing.c_str())}, {5, 1}), 1u);
+  EXPECT_EQ(rt_.Errors(), "");
+  EXPECT_EQ(calls_->Dll(1, {}, {5, 2}), 0u);
+  EXPECT_EQ(rt_.Errors(),
+            "runtime error: kind 6 (stack moved by a DLL call) in routine 5 at position 2\n");
+}
+
+TEST_F(RuntimeCommandsTest, WindowCommandsAnswerNotAvailableYet) {
+  EXPECT_EQ(calls_->MessageBox("hello", 0), 0);
+  EXPECT_EQ(calls_->GetListRowCount(calls::Object(1, 12, 0x20004)), 0);
+  EXPECT_EQ(rt_.Errors(),
+            "runtime: MessageBox is not available yet\n"
+            "runtime: GetListRowCount is not available yet\n");
+}
+
+}  // namespace
+}  // namespace pcshop::kernel::testing
