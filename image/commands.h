@@ -8,8 +8,9 @@
 // triples), or kVariadic for commands that take as many values as given.
 // Control commands take the object triple as their first argument.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 namespace pcshop::image {
@@ -134,28 +135,55 @@ inline constexpr CommandInfo kLibraryCommands[] = {
 #undef PCSHOP_X
 };
 
-constexpr std::optional<CommandInfo> FindKernelCommand(uint32_t number) {
-  for (const CommandInfo& c : kKernelCommands) {
-    if (c.number == number) return c;
+constexpr bool NumbersFitAndAreUnique() {
+  for (size_t i = 0; i < std::size(kKernelCommands); ++i) {
+    if (kKernelCommands[i].number > 255) return false;
+    for (size_t j = 0; j < i; ++j) {
+      if (kKernelCommands[j].number == kKernelCommands[i].number) return false;
+    }
   }
-  return std::nullopt;
+  for (size_t i = 0; i < std::size(kLibraryCommands); ++i) {
+    if (kLibraryCommands[i].number > 255 || kLibraryCommands[i].library != 1) return false;
+    for (size_t j = 0; j < i; ++j) {
+      if (kLibraryCommands[j].number == kLibraryCommands[i].number) return false;
+    }
+  }
+  return true;
+}
+static_assert(NumbersFitAndAreUnique(), "command numbers are unique, below 256, ctlpk only");
+
+// Command number -> position in its table, for lookups on every call.
+inline constexpr uint32_t kMaxCommandNumber = 255;
+template <size_t N>
+constexpr std::array<int16_t, kMaxCommandNumber + 1> IndexByNumber(const CommandInfo (&table)[N],
+                                                                   uint32_t library) {
+  std::array<int16_t, kMaxCommandNumber + 1> index{};
+  for (int16_t& i : index) i = -1;
+  for (size_t i = 0; i < N; ++i) {
+    if (table[i].library == library) index[table[i].number] = static_cast<int16_t>(i);
+  }
+  return index;
+}
+inline constexpr auto kKernelCommandIndex = IndexByNumber(kKernelCommands, 0);
+inline constexpr auto kCtlpkCommandIndex = IndexByNumber(kLibraryCommands, 1);
+
+// The command, or null for a number the table does not hold.
+constexpr const CommandInfo* FindKernelCommand(uint32_t number) {
+  if (number > kMaxCommandNumber || kKernelCommandIndex[number] < 0) return nullptr;
+  return &kKernelCommands[kKernelCommandIndex[number]];
+}
+constexpr const CommandInfo* FindLibraryCommand(uint32_t library, uint32_t number) {
+  if (library != 1 || number > kMaxCommandNumber || kCtlpkCommandIndex[number] < 0) {
+    return nullptr;
+  }
+  return &kLibraryCommands[kCtlpkCommandIndex[number]];
 }
 
-constexpr std::optional<CommandInfo> FindLibraryCommand(uint32_t library, uint32_t number) {
-  for (const CommandInfo& c : kLibraryCommands) {
-    if (c.library == library && c.number == number) return c;
-  }
-  return std::nullopt;
-}
-
-constexpr CommandInfo Info(KernelCommand command) {
+constexpr const CommandInfo& Info(KernelCommand command) {
   return *FindKernelCommand(static_cast<uint32_t>(command));
 }
-constexpr CommandInfo Info(LibraryCommand command) {
-  for (const CommandInfo& c : kLibraryCommands) {
-    if (c.number == static_cast<uint32_t>(command)) return c;
-  }
-  return {};
+constexpr const CommandInfo& Info(LibraryCommand command) {
+  return *FindLibraryCommand(1, static_cast<uint32_t>(command));
 }
 
 }  // namespace pcshop::image

@@ -52,9 +52,12 @@ std::vector<tables::FieldSpec> FieldList(const ValueTriple& list) {
   return fields;
 }
 
-ValueTriple FieldResult(const tables::FieldValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) return TextResult(*text);
-  return Int(std::get<int32_t>(value));
+// The hot path of every record walk, kept apart from the other table commands.
+ValueTriple ReadField(Runtime& rt, const CommandArguments& a) {
+  const Result<tables::FieldValue> v = rt.tables().ReadField(a.Text(0));
+  if (!v.ok()) return {};  // untyped: a reader that needs a type reports fault 5
+  if (const auto* text = std::get_if<std::string>(&*v)) return TextResult(*text);
+  return Int(std::get<int32_t>(*v));
 }
 
 std::optional<ValueTriple> TableCommand(Runtime& rt, KernelCommand command, const CommandArguments& a) {
@@ -78,10 +81,6 @@ std::optional<ValueTriple> TableCommand(Runtime& rt, KernelCommand command, cons
     case KernelCommand::kGoFirst: return Ok(t.GoFirst());
     case KernelCommand::kGoToRecord: return Ok(t.GoToRecord(a.Int(0)));
     case KernelCommand::kSkipRecords: return Ok(t.SkipRecords(a.Int(0, 1)));
-    case KernelCommand::kReadField: {
-      const Result<tables::FieldValue> v = t.ReadField(a.Text(0));
-      return v.ok() ? FieldResult(*v) : ValueTriple{};  // untyped: the reader sees a fault 5
-    }
     case KernelCommand::kFindRecord: {
       if (a.size() < 1 || !a[0].is(TypeCode::kRoutineRef)) return Logical(false);
       const auto* reference = a[0].AsPointer<const calls::RoutineReference>();
@@ -197,13 +196,14 @@ std::optional<ValueTriple> DateCommand(KernelCommand command, const CommandArgum
 
 ValueTriple DispatchKernelCommand(Runtime& rt, uint32_t number,
                                   std::span<const ValueTriple> arguments) {
-  const std::optional<image::CommandInfo> info = image::FindKernelCommand(number);
+  const image::CommandInfo* info = image::FindKernelCommand(number);
   if (!info) {
     rt.NotAvailable("kernel command " + std::to_string(number));
     return {};
   }
   const CommandArguments a(arguments);
   const auto command = static_cast<KernelCommand>(number);
+  if (command == KernelCommand::kReadField) return ReadField(rt, a);
   if (auto r = TableCommand(rt, command, a)) return *r;
   if (auto r = TextCommand(rt, command, a)) return *r;
   if (auto r = DateCommand(command, a)) return *r;

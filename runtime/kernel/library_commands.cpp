@@ -29,7 +29,7 @@ uint64_t CallBound(void* address, std::span<const uintptr_t> w) {
 
 calls::ValueTriple DispatchLibraryCommand(Runtime& rt, uint32_t library, uint32_t number,
                                           std::span<const calls::ValueTriple> /*arguments*/) {
-  const std::optional<image::CommandInfo> info = image::FindLibraryCommand(library, number);
+  const image::CommandInfo* info = image::FindLibraryCommand(library, number);
   // The list view of ctlpk comes with the runtime's windows.
   rt.NotAvailable(info ? std::string(info->name)
                        : "command " + std::to_string(number) + " of library " +
