@@ -7,7 +7,9 @@
 #include <cmath>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "image/calls/compiled_helpers.h"
 #include "image/calls/value_triple.h"
@@ -54,10 +56,12 @@ class CommandArguments {
   tables::OptionalValue FieldValue(size_t i) const {
     if (!Given(i)) return std::nullopt;
     const calls::ValueTriple& t = triples_[i];
-    if (t.is(calls::TypeCode::kText)) return tables::FieldValue(std::string(Text(i)));
+    if (t.is(calls::TypeCode::kText)) {
+      return tables::OptionalValue(std::in_place, std::in_place_type<std::string>, Text(i));
+    }
     if (t.is(calls::TypeCode::kInteger) || t.is(calls::TypeCode::kLogical) ||
         t.is(calls::TypeCode::kDouble) || t.is(calls::TypeCode::kDateTime)) {
-      return tables::FieldValue(Int(i));
+      return tables::OptionalValue(std::in_place, std::in_place_type<int32_t>, Int(i));
     }
     return std::nullopt;
   }
