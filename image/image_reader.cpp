@@ -479,10 +479,10 @@ Status ImageReader::ReadFixups() {
 Status ImageReader::ReadIdGroups() {
   const RawSection& reloc = sections_[kReloc];
   // The counts govern: the last group may reach one word past the stored
-  // size, as long as it stays inside the section's memory and the image.
+  // size (images are written that way, with the memory size equal to the
+  // stored size), but never past the image.
   const uint64_t end =
-      std::min({uint64_t{reloc.data_offset} + reloc.data_size + 4,
-                uint64_t{reloc.data_offset} + reloc.memory_size, uint64_t{image_.size()}});
+      std::min(uint64_t{reloc.data_offset} + reloc.data_size + 4, uint64_t{image_.size()});
   Cursor groups(
       std::span<const uint8_t>(image_).subspan(reloc.data_offset, end - reloc.data_offset),
       reloc.data_offset);
