@@ -54,9 +54,10 @@ std::vector<tables::FieldSpec> FieldList(const ValueTriple& list) {
 
 // The hot path of every record walk, kept apart from the other table commands.
 ValueTriple ReadField(Runtime& rt, const CommandArguments& a) {
-  const Result<tables::FieldValue> v = rt.tables().ReadField(a.Text(0));
+  // The view is copied straight into the caller's block.
+  const Result<tables::FieldView> v = rt.tables().ReadFieldView(a.Text(0));
   if (!v.ok()) return {};  // untyped: a reader that needs a type reports fault 5
-  if (const auto* text = std::get_if<std::string>(&*v)) return TextResult(*text);
+  if (const auto* text = std::get_if<std::string_view>(&*v)) return TextResult(*text);
   return Int(std::get<int32_t>(*v));
 }
 

@@ -18,8 +18,12 @@ void FreeBlock(void* block) { std::free(block); }
 
 calls::ValueTriple TextResult(std::string_view text) {
   if (text.size() >= std::numeric_limits<uint32_t>::max()) return calls::Text(nullptr);
-  auto* block = static_cast<char*>(AllocateBlock(static_cast<uint32_t>(text.size() + 1)));
-  if (block != nullptr) std::memcpy(block, text.data(), text.size());
+  // Every byte is written, so the block need not be cleared first.
+  auto* block = static_cast<char*>(std::malloc(text.size() + 1));
+  if (block != nullptr) {
+    std::memcpy(block, text.data(), text.size());
+    block[text.size()] = '\0';
+  }
   return calls::Text(block);
 }
 

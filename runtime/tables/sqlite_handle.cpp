@@ -57,11 +57,13 @@ int BindBytes(sqlite3_stmt* stmt, int index, std::string_view bytes) {
   return sqlite3_bind_blob64(stmt, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
 }
 
-std::string ColumnBytes(sqlite3_stmt* stmt, int column) {
+std::string_view ColumnView(sqlite3_stmt* stmt, int column) {
   const void* data = sqlite3_column_blob(stmt, column);
   const int size = sqlite3_column_bytes(stmt, column);
-  if (data == nullptr || size <= 0) return std::string();
-  return std::string(static_cast<const char*>(data), static_cast<size_t>(size));
+  if (data == nullptr || size <= 0) return std::string_view();
+  return std::string_view(static_cast<const char*>(data), static_cast<size_t>(size));
 }
+
+std::string ColumnBytes(sqlite3_stmt* stmt, int column) { return std::string(ColumnView(stmt, column)); }
 
 }  // namespace pcshop::tables

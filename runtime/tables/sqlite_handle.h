@@ -55,6 +55,8 @@ Result<Statement> Prepare(sqlite3* db, std::string_view sql, const std::filesyst
 
 // Texts are bound and read as blobs, so SQLite never treats GBK as UTF-8.
 int BindBytes(sqlite3_stmt* stmt, int index, std::string_view bytes);
+// The column's bytes, valid until the statement steps or resets.
+std::string_view ColumnView(sqlite3_stmt* stmt, int column);
 std::string ColumnBytes(sqlite3_stmt* stmt, int column);
 
 }  // namespace pcshop::tables

@@ -160,8 +160,8 @@ Status TableFile::ReloadIds(bool in_transaction) {
   return Status::Ok();
 }
 
-Result<FieldValue> TableFile::DecodeField(sqlite3_stmt* stmt, int column, size_t field,
-                                          int64_t id) const {
+Result<FieldView> TableFile::DecodeField(sqlite3_stmt* stmt, int column, size_t field,
+                                         int64_t id) const {
   const int type = sqlite3_column_type(stmt, column);
   if (fields_[field].type_code == kIntegerField) {
     const int64_t v = sqlite3_column_int64(stmt, column);
@@ -170,13 +170,13 @@ Result<FieldValue> TableFile::DecodeField(sqlite3_stmt* stmt, int column, size_t
       return Status::Corruption(path_.string() + ": " + RecordLabel(id) + ", field " +
                                 Printable(fields_[field].name) + ": not a 32-bit integer");
     }
-    return FieldValue(static_cast<int32_t>(v));
+    return FieldView(static_cast<int32_t>(v));
   }
   if (type != SQLITE_BLOB && type != SQLITE_TEXT) {
     return Status::Corruption(path_.string() + ": " + RecordLabel(id) + ", field " +
                               Printable(fields_[field].name) + ": not a text");
   }
-  return FieldValue(ColumnBytes(stmt, column));
+  return FieldView(ColumnView(stmt, column));
 }
 
 Status TableFile::DecodeRow(sqlite3_stmt* stmt, int first_column, int64_t id,
@@ -197,7 +197,7 @@ Status TableFile::DecodeRow(sqlite3_stmt* stmt, int first_column, int64_t id,
     }
     auto value = DecodeField(stmt, col, i, id);
     if (!value.ok()) return value.status();
-    slot = std::move(value).value();
+    slot = ToValue(*value);
   }
   return Status::Ok();
 }
@@ -291,16 +291,35 @@ Status TableFile::SkipRecords(int64_t n) {
   return GoToRecord(pos + n);
 }
 
-Result<FieldValue> TableFile::ReadField(std::string_view name) const {
+Result<size_t> TableFile::CurrentField(std::string_view name, std::string_view op) const {
   const auto it = field_index_.find(name);
   if (it == field_index_.end()) {
     return Status::NotFound(path_.string() + ": no field named " + Printable(name));
   }
-  if (current_id_ == 0) return NoCurrentRecord("ReadField");
+  if (current_id_ == 0) return NoCurrentRecord(op);
+  return it->second;
+}
+
+Result<FieldValue> TableFile::ReadField(std::string_view name) const {
+  const Result<size_t> field = CurrentField(name, "ReadField");
+  if (!field.ok()) return field.status();
   if (live_row_ != nullptr) {
-    return DecodeField(live_row_, 2 + static_cast<int>(it->second), it->second, current_id_);
+    Result<FieldView> view = DecodeField(live_row_, 2 + static_cast<int>(*field), *field, current_id_);
+    if (!view.ok()) return view.status();
+    return ToValue(*view);
   }
-  return current_values_[it->second];
+  return current_values_[*field];
+}
+
+Result<FieldView> TableFile::ReadFieldView(std::string_view name) const {
+  const Result<size_t> field = CurrentField(name, "ReadField");
+  if (!field.ok()) return field.status();
+  if (live_row_ != nullptr) {
+    return DecodeField(live_row_, 2 + static_cast<int>(*field), *field, current_id_);
+  }
+  const FieldValue& v = current_values_[*field];
+  if (const auto* i = std::get_if<int32_t>(&v)) return FieldView(*i);
+  return FieldView(std::string_view(std::get<std::string>(v)));
 }
 
 Result<bool> TableFile::IsDeleted() const {

@@ -51,6 +51,8 @@ class TableFile {
   // Values of the current record as read when the pointer moved onto it (or
   // when this copy last wrote it): one consistent version of the record.
   Result<FieldValue> ReadField(std::string_view name) const;
+  // As ReadField, without copying; valid until the next operation.
+  Result<FieldView> ReadFieldView(std::string_view name) const;
   Result<bool> IsDeleted() const;
 
   Result<bool> FindRecord(const std::function<bool()>& condition);
@@ -75,7 +77,9 @@ class TableFile {
   int64_t FileVersion() const;
   Status Refresh();
   Status ReloadIds(bool in_transaction);
-  Result<FieldValue> DecodeField(sqlite3_stmt* stmt, int column, size_t field, int64_t id) const;
+  // The index of field `name` when the pointer is on a record.
+  Result<size_t> CurrentField(std::string_view name, std::string_view op) const;
+  Result<FieldView> DecodeField(sqlite3_stmt* stmt, int column, size_t field, int64_t id) const;
   // Decodes the fields that follow the deleted mark at `first_column`.
   Status DecodeRow(sqlite3_stmt* stmt, int first_column, int64_t id, std::vector<FieldValue>* out,
                    bool* deleted) const;

@@ -147,6 +147,12 @@ Result<FieldValue> TableStore::ReadField(std::string_view name) {
   return (*t)->ReadField(name);
 }
 
+Result<FieldView> TableStore::ReadFieldView(std::string_view name) {
+  auto t = Current("ReadField");
+  if (!t.ok()) return t.status();
+  return (*t)->ReadFieldView(name);
+}
+
 Result<bool> TableStore::IsDeleted() {
   auto t = Current("IsDeleted");
   if (!t.ok()) return t.status();

@@ -88,6 +88,9 @@ class TableStore {
   Status GoToRecord(int64_t n);
   Status SkipRecords(int64_t n = 1);
   Result<FieldValue> ReadField(std::string_view name);
+  // As ReadField without copying the text: the view is valid until the next
+  // call on the store.
+  Result<FieldView> ReadFieldView(std::string_view name);
   Result<bool> IsDeleted();
   Result<bool> FindRecord(const std::function<bool()>& condition);
   Status AppendRecord(std::span<const FieldValue> values);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "runtime/status.h"
@@ -28,6 +29,15 @@ struct FieldSpec {
 
 // A field's value: a 32-bit integer or a text of exact bytes.
 using FieldValue = std::variant<int32_t, std::string>;
+
+// A field's value without a copy: the text views bytes the store owns and
+// stays valid only until the next operation on the store.
+using FieldView = std::variant<int32_t, std::string_view>;
+
+inline FieldValue ToValue(const FieldView& v) {
+  if (const auto* i = std::get_if<int32_t>(&v)) return *i;
+  return std::string(std::get<std::string_view>(v));
+}
 
 // A value that may be left out (ModifyRecord: the field stays as it is).
 using OptionalValue = std::optional<FieldValue>;
