@@ -16,23 +16,9 @@
 #include <optional>
 #include <string_view>
 
-namespace pcshop::image {
+#include "image/type_ids.h"
 
-// Type identifiers: library number from 1 in the high 16 bits, the type's
-// number within that library in the low 16 bits.
-namespace type_id {
-inline constexpr uint32_t kWindow = 0x10001;
-inline constexpr uint32_t kEditBox = 0x10005;
-inline constexpr uint32_t kGroupBox = 0x10009;
-inline constexpr uint32_t kButton = 0x1000B;
-inline constexpr uint32_t kComboBox = 0x1000E;
-inline constexpr uint32_t kCommonDialog = 0x1001F;
-inline constexpr uint32_t kFieldList = 0x10022;
-inline constexpr uint32_t kListView = 0x20004;
-inline constexpr uint32_t kLabel = 0x20005;
-inline constexpr uint32_t kSpreadsheetApp = 0x30001;
-inline constexpr uint32_t kSpreadsheetBook = 0x30002;
-}  // namespace type_id
+namespace pcshop::image {
 
 namespace event {
 // Window.

@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <span>
 
+#include "image/type_ids.h"
+
 namespace pcshop::calls {
 
 enum class TypeCode : uint32_t {
@@ -28,32 +30,21 @@ enum class TypeCode : uint32_t {
   kRoutineRef = 0x80000008,
 };
 
-// Type identifiers: library number (from 1) in the high 16 bits, the type's
-// number within that library in the low 16 bits.
+// Type identifiers, as the call interface names them.
 enum class TypeId : uint32_t {
-  kWindow = 0x10001,
-  kEditBox = 0x10005,
-  kGroupBox = 0x10009,
-  kButton = 0x1000B,
-  kComboBox = 0x1000E,
-  kCommonDialog = 0x1001F,
-  kFieldList = 0x10022,
-  kListView = 0x20004,
-  kTransparentLabel = 0x20005,
-  kSpreadsheetApp = 0x30001,
-  kSpreadsheetBook = 0x30002,
+  kWindow = image::type_id::kWindow,
+  kEditBox = image::type_id::kEditBox,
+  kGroupBox = image::type_id::kGroupBox,
+  kButton = image::type_id::kButton,
+  kComboBox = image::type_id::kComboBox,
+  kCommonDialog = image::type_id::kCommonDialog,
+  kFieldList = image::type_id::kFieldList,
+  kListView = image::type_id::kListView,
+  kTransparentLabel = image::type_id::kLabel,
+  kSpreadsheetApp = image::type_id::kSpreadsheetApp,
+  kSpreadsheetBook = image::type_id::kSpreadsheetBook,
 };
-inline constexpr TypeId kKnownTypeIds[] = {
-    TypeId::kWindow,   TypeId::kEditBox,          TypeId::kGroupBox,       TypeId::kButton,
-    TypeId::kComboBox, TypeId::kCommonDialog,     TypeId::kFieldList,      TypeId::kListView,
-    TypeId::kTransparentLabel, TypeId::kSpreadsheetApp, TypeId::kSpreadsheetBook,
-};
-constexpr bool IsKnownTypeId(uint32_t id) {
-  for (TypeId t : kKnownTypeIds) {
-    if (static_cast<uint32_t>(t) == id) return true;
-  }
-  return false;
-}
+using image::IsKnownTypeId;
 
 struct RoutineCall;
 // Every routine of the application, as the runtime calls it through its slot.
