@@ -3,14 +3,11 @@
 #include <cstring>
 
 #include "app/app_calls.h"
+#include "app/quote/skin_library.h"
 #include "app/routines.h"
 #include "image/link_table.h"
 
 namespace pcshop::app {
-
-// Finds the skin library; it comes with the windows and is bound when a
-// later part of the application defines it.
-__attribute__((weak)) void LocateSkinLibrary(calls::Calls& calls);
 
 namespace {
 
@@ -32,7 +29,7 @@ void ImageEntry(const calls::RoutineCall& call) {
   *rt.Var(sym::var::kSlot0) = reinterpret_cast<uintptr_t>(hit_test);
 
   rt.RegisterExitRoutine(rt.CodeAddress(sym::routine_ref::kExitRoutine));
-  if (&LocateSkinLibrary != nullptr) LocateSkinLibrary(rt);
+  LocateSkinLibrary(rt, rt.ConstText(sym::text::kEmpty));
   StartUp(rt);
   rt.LoadStartWindow(rt.Id(sym::window::kQuote));
   rt.RunMessageLoop();

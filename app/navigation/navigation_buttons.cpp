@@ -1,0 +1,56 @@
+// The navigation buttons of the customer, stock-in, product and stock-out
+// windows and of the quote window's four window buttons. Each handler is a
+// switch from its window to the target, or the close of its window for 退出.
+// The stock-out window's "配置单" button is bound to nothing.
+
+#include "app/app_calls.h"
+#include "app/navigation/switch_window.h"
+#include "app/routines.h"
+
+namespace pcshop::app {
+namespace {
+
+namespace w = sym::window;
+
+void Switch(const calls::RoutineCall& call, uint32_t target, uint32_t source) {
+  calls::Calls rt = AppCalls(call);
+  SwitchWindow(rt, rt.Id(target), rt.Id(source));
+}
+
+void Close(const calls::RoutineCall& call, uint32_t window) {
+  calls::Calls rt = AppCalls(call);
+  rt.UnloadWindow(rt.Id(window));
+}
+
+}  // namespace
+
+void QuoteToCustomer(const calls::RoutineCall& c) { Switch(c, w::kCustomer, w::kQuote); }
+void QuoteToStockIn(const calls::RoutineCall& c) { Switch(c, w::kStockIn, w::kQuote); }
+void QuoteToProduct(const calls::RoutineCall& c) { Switch(c, w::kProduct, w::kQuote); }
+void QuoteToStockOut(const calls::RoutineCall& c) { Switch(c, w::kStockOut, w::kQuote); }
+
+void CustomerToQuote(const calls::RoutineCall& c) { Switch(c, w::kQuote, w::kCustomer); }
+void CustomerToStockIn(const calls::RoutineCall& c) { Switch(c, w::kStockIn, w::kCustomer); }
+void CustomerToProduct(const calls::RoutineCall& c) { Switch(c, w::kProduct, w::kCustomer); }
+void CustomerToStockOut(const calls::RoutineCall& c) { Switch(c, w::kStockOut, w::kCustomer); }
+void ExitCustomerWindow(const calls::RoutineCall& c) { Close(c, w::kCustomer); }
+
+void StockInToQuote(const calls::RoutineCall& c) { Switch(c, w::kQuote, w::kStockIn); }
+void StockInToCustomer(const calls::RoutineCall& c) { Switch(c, w::kCustomer, w::kStockIn); }
+void StockInToProduct(const calls::RoutineCall& c) { Switch(c, w::kProduct, w::kStockIn); }
+void StockInToStockOut(const calls::RoutineCall& c) { Switch(c, w::kStockOut, w::kStockIn); }
+void ExitStockInWindow(const calls::RoutineCall& c) { Close(c, w::kStockIn); }
+
+void ProductToQuote(const calls::RoutineCall& c) { Switch(c, w::kQuote, w::kProduct); }
+void ProductToCustomer(const calls::RoutineCall& c) { Switch(c, w::kCustomer, w::kProduct); }
+void ProductToStockIn(const calls::RoutineCall& c) { Switch(c, w::kStockIn, w::kProduct); }
+void ProductToStockOut(const calls::RoutineCall& c) { Switch(c, w::kStockOut, w::kProduct); }
+void ExitProductWindow(const calls::RoutineCall& c) { Close(c, w::kProduct); }
+
+void StockOutToQuote(const calls::RoutineCall& c) { Switch(c, w::kQuote, w::kStockOut); }
+void StockOutToCustomer(const calls::RoutineCall& c) { Switch(c, w::kCustomer, w::kStockOut); }
+void StockOutToProduct(const calls::RoutineCall& c) { Switch(c, w::kProduct, w::kStockOut); }
+void StockOutToStockIn(const calls::RoutineCall& c) { Switch(c, w::kStockIn, w::kStockOut); }
+void ExitStockOutWindow(const calls::RoutineCall& c) { Close(c, w::kStockOut); }
+
+}  // namespace pcshop::app
