@@ -4,6 +4,7 @@
 #include <cctype>
 #include <string>
 
+#include "runtime/dll/list_messages.h"
 #include "runtime/dll/path_functions.h"
 #include "runtime/dll/text_functions.h"
 
@@ -38,8 +39,10 @@ NativeWord CallPathRemoveBlanksA(const NativeWord* a) {
   return 0;  // the function has no result
 }
 
-// call == nullptr: declared by the application, supplied by another part of
-// the runtime later.
+NativeWord CallSendMessageA(const ListControls& lists, const NativeWord* a) {
+  return SendListMessage(lists, a[0], Word(a[1]), a[2], a[3]);
+}
+
 constexpr std::array<DllFunction, 9> kFunctions{{
     {"kernel32", "GetSystemDirectoryA", 2, CallGetSystemDirectoryA},
     {"kernel32", "CopyFileA", 3, CallCopyFileA},
@@ -49,7 +52,7 @@ constexpr std::array<DllFunction, 9> kFunctions{{
     {"shlwapi", "PathIsDirectoryA", 1, CallPathIsDirectoryA},
     {"shlwapi", "PathRemoveBlanksA", 1, CallPathRemoveBlanksA},
     {"dbghelp", "MakeSureDirectoryPathExists", 1, CallMakeSureDirectoryPathExists},
-    {"user32", "SendMessageA", 4, nullptr},
+    {"user32", "SendMessageA", 4, nullptr, CallSendMessageA},
 }};
 
 std::string LibraryKey(std::string_view library) {
@@ -66,7 +69,9 @@ Result<DllFunction> ResolveDllFunction(std::string_view library, std::string_vie
   const std::string name = std::string(library) + "!" + std::string(function);
   for (const DllFunction& f : kFunctions) {
     if (f.library != key || f.function != function) continue;
-    if (f.call == nullptr) return Status::NotFound(name + " is not available yet");
+    if (f.call == nullptr && f.list_call == nullptr) {
+      return Status::NotFound(name + " is not available yet");
+    }
     return f;
   }
   return Status::NotFound(name + " is not a platform function the runtime supplies");

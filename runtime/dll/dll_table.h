@@ -21,16 +21,20 @@ using NativeWord = std::uintptr_t;
 // Calls the implementation with exactly `argument_count` words.
 using NativeThunk = NativeWord (*)(const NativeWord* arguments);
 
+class ListControls;
+// A function that answers for the runtime's windows (SendMessageA): the
+// runtime passes the list controls it installed.
+using ListThunk = NativeWord (*)(const ListControls& lists, const NativeWord* arguments);
+
 struct DllFunction {
   std::string_view library;   // without ".dll", lower case
   std::string_view function;
   uint32_t argument_count;
   NativeThunk call;
+  ListThunk list_call = nullptr;  // set instead of `call` for window messages
 };
 
 // The implementation, or NotFound for a pair the runtime does not supply.
-// user32's SendMessageA is declared and answers "not available" until the
-// runtime's list control supplies it.
 [[nodiscard]] Result<DllFunction> ResolveDllFunction(std::string_view library,
                                                      std::string_view function);
 

@@ -1,0 +1,85 @@
+// Message boxes and the file dialog: shown modally, or answered by the
+// installed Responder.
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "image/type_ids.h"
+#include "runtime/text/gbk_codec.h"
+#include "runtime/ui/gbk_qt.h"
+#include "runtime/ui/widgets.h"
+#include "runtime/ui/window_manager.h"
+
+namespace pcshop::ui {
+namespace {
+
+constexpr std::string_view kDefaultCaption = "pcshop";
+
+// "excel文件|*.xls|all|*.*" -> "excel文件 (*.xls);;all (*.*)". An unpaired
+// last part is taken as a pattern.
+QString QtFilter(const QString& filter) {
+  const QStringList parts = filter.split('|');
+  QStringList out;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(';', ' ');
+    out << parts[i] + " (" + patterns + ")";
+  }
+  if (parts.size() % 2 == 1 && !parts.back().isEmpty()) out << parts.back();
+  return out.join(";;");
+}
+
+// The default extension goes on a chosen name that has none.
+QString WithExtension(const QString& path, const QString& extension) {
+  QString ext = extension;
+  if (ext.startsWith('.')) ext.remove(0, 1);
+  if (ext.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
+  return path + "." + ext;
+}
+
+}  // namespace
+
+int32_t WindowManager::MessageBox(std::string_view text, int32_t style,
+                                  std::string_view caption) {
+  MessageBoxRequest request{std::string(text),
+                            std::string(caption.empty() ? kDefaultCaption : caption),
+                            style == 1 ? 1 : 0};
+  if (responder_ != nullptr) {
+    const int32_t answer = responder_->AnswerMessageBox(request);
+    return request.style == 1 && answer == 1 ? 1 : 0;
+  }
+  QWidget* owner = open_.empty() ? nullptr : open_.back()->widget.get();
+  QMessageBox box(QMessageBox::NoIcon, FromGbk(request.caption), FromGbk(request.text),
+                  request.style == 1 ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
+                  owner);
+  return box.exec() == QMessageBox::Cancel ? 1 : 0;
+}
+
+bool WindowManager::ShowFileDialog(ControlRef ref) {
+  Control* control = Find(ref);
+  if (control == nullptr || control->form->type != image::type_id::kCommonDialog) return false;
+  DialogState& d = control->dialog;
+  const FileDialogRequest request{d.type == 1, d.filter, d.default_extension};
+  QString chosen;
+  if (responder_ != nullptr) {
+    const std::optional<std::string> answer = responder_->AnswerFileDialog(request);
+    if (!answer) return false;
+    // The responder may answer in UTF-8 or GBK.
+    chosen = text::Utf8ToGbk(*answer).ok() ? QString::fromUtf8(*answer) : FromGbk(*answer);
+  } else {
+    QWidget* owner = open_.empty() ? nullptr : open_.back()->widget.get();
+    const QString filter = QtFilter(FromGbk(d.filter));
+    chosen = request.save ? QFileDialog::getSaveFileName(owner, QString(), FromGbk(d.file_name), filter)
+                          : QFileDialog::getOpenFileName(owner, QString(), FromGbk(d.file_name), filter);
+  }
+  if (chosen.isEmpty()) return false;
+  // The window may have closed while the dialog ran.
+  control = Find(ref);
+  if (control == nullptr) return false;
+  control->dialog.file_name = ToGbk(WithExtension(chosen, FromGbk(control->dialog.default_extension)));
+  return true;
+}
+
+}  // namespace pcshop::ui

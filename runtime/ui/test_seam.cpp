@@ -1,0 +1,237 @@
+#include "runtime/ui/test_seam.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include "image/event_numbers.h"
+#include "runtime/text/gbk_codec.h"
+#include "runtime/ui/gbk_qt.h"
+#include "runtime/ui/widgets.h"
+#include "runtime/ui/window_manager.h"
+
+namespace pcshop::ui {
+namespace {
+
+Status Missing(std::string_view window, std::string_view control) {
+  return Status::NotFound("no open control " + std::string(control) + " in window " +
+                          std::string(window));
+}
+
+// UTF-8 when it reads as UTF-8, GBK otherwise.
+QString UserText(std::string_view text) {
+  if (text::Utf8ToGbk(text).ok()) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  }
+  return FromGbk(text);
+}
+
+std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
+
+void Key(QWidget* target, int key, const QString& text = {}) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QCoreApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QCoreApplication::sendEvent(target, &release);
+}
+
+// Where keys go: the line edit of an editable combo box, else the widget.
+QWidget* KeyTarget(QWidget* widget) {
+  if (auto* combo = dynamic_cast<QComboBox*>(widget); combo && combo->lineEdit()) {
+    return combo->lineEdit();
+  }
+  return widget;
+}
+
+}  // namespace
+
+Status UserActions::Click(std::string_view window, std::string_view control) {
+  const auto ref = windows_.FindByName(window, control);
+  auto* button = ref ? dynamic_cast<QPushButton*>(windows_.Widget(*ref)) : nullptr;
+  if (button == nullptr) return Missing(window, control);
+  if (!button->isEnabled()) return Status::InvalidArgument("the button is disabled");
+  button->click();
+  return Status::Ok();
+}
+
+Status UserActions::DropDown(std::string_view window, std::string_view control) {
+  const auto ref = windows_.FindByName(window, control);
+  auto* combo = ref ? dynamic_cast<ComboBox*>(windows_.Widget(*ref)) : nullptr;
+  if (combo == nullptr) return Missing(window, control);
+  QPointer<ComboBox> guard(combo);
+  combo->showPopup();
+  if (guard) combo->hidePopup();
+  return Status::Ok();
+}
+
+Status UserActions::ChooseComboItem(std::string_view window, std::string_view control, int index) {
+  const auto ref = windows_.FindByName(window, control);
+  auto* combo = ref ? dynamic_cast<ComboBox*>(windows_.Widget(*ref)) : nullptr;
+  if (combo == nullptr) return Missing(window, control);
+  QPointer<ComboBox> guard(combo);
+  combo->showPopup();  // the drop-down handler may rebuild the items
+  if (!guard) return Status::Ok();
+  combo->hidePopup();
+  if (index < 0 || index >= combo->count()) {
+    return Status::InvalidArgument("the list has no item " + std::to_string(index));
+  }
+  combo->setCurrentIndex(index);
+  emit combo->activated(index);
+  return Status::Ok();
+}
+
+Status UserActions::TypeText(std::string_view window, std::string_view control,
+                             std::string_view text) {
+  const auto ref = windows_.FindByName(window, control);
+  QWidget* widget = ref ? KeyTarget(windows_.Widget(*ref)) : nullptr;
+  auto* edit = dynamic_cast<QLineEdit*>(widget);
+  if (edit == nullptr) return Missing(window, control);
+  edit->end(false);
+  const QString s = UserText(text);
+  for (qsizetype i = 0; i < s.size(); ++i) {
+    qsizetype n = s[i].isHighSurrogate() && i + 1 < s.size() ? 2 : 1;
+    Key(edit, Qt::Key_unknown, s.mid(i, n));
+    i += n - 1;
+  }
+  return Status::Ok();
+}
+
+Status UserActions::SetText(std::string_view window, std::string_view control,
+                            std::string_view text) {
+  const auto ref = windows_.FindByName(window, control);
+  QWidget* widget = ref ? KeyTarget(windows_.Widget(*ref)) : nullptr;
+  auto* edit = dynamic_cast<QLineEdit*>(widget);
+  if (edit == nullptr) return Missing(window, control);
+  edit->selectAll();
+  Key(edit, Qt::Key_Delete);
+  return TypeText(window, control, text);
+}
+
+Status UserActions::PressList(std::string_view window, std::string_view control, int x, int y) {
+  const auto ref = windows_.FindByName(window, control);
+  auto* list = ref ? dynamic_cast<ListView*>(windows_.Widget(*ref)) : nullptr;
+  if (list == nullptr) return Missing(window, control);
+  QWidget* viewport = list->viewport();
+  const QPointF at = QPointF(x, y) - QPointF(viewport->geometry().topLeft());
+  const QPointF global = viewport->mapToGlobal(at);
+  QPointer<QWidget> guard(viewport);
+  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(viewport, &press);
+  if (!guard) return Status::Ok();
+  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(viewport, &release);
+  return Status::Ok();
+}
+
+Status UserActions::PressListCell(std::string_view window, std::string_view control, int row,
+                                  int column) {
+  const auto ref = windows_.FindByName(window, control);
+  auto* list = ref ? dynamic_cast<ListView*>(windows_.Widget(*ref)) : nullptr;
+  if (list == nullptr) return Missing(window, control);
+  const std::optional<QPoint> item = list->ItemPosition(row);
+  if (!item || column < 0 || column >= list->ColumnCount()) {
+    return Status::InvalidArgument("the list has no cell " + std::to_string(row) + ", " +
+                                   std::to_string(column));
+  }
+  int left = item->x();
+  for (int c = 0; c < column; ++c) left += list->columnWidth(c);
+  const QRect rect = list->visualItemRect(list->topLevelItem(row));
+  return PressList(window, control, left + list->columnWidth(column) / 2,
+                   item->y() + rect.height() / 2);
+}
+
+Status UserActions::PressEnter(std::string_view window, std::string_view control) {
+  const auto ref = windows_.FindByName(window, control);
+  QWidget* widget = ref ? windows_.Widget(*ref) : nullptr;
+  if (widget == nullptr) return Missing(window, control);
+  Key(KeyTarget(widget), Qt::Key_Return, "\r");
+  return Status::Ok();
+}
+
+Status UserActions::LeaveControl(std::string_view window, std::string_view control) {
+  const auto ref = windows_.FindByName(window, control);
+  if (!ref) return Missing(window, control);
+  // Offscreen windows need not hold the focus, so the loss is raised as the
+  // focus watch would raise it.
+  windows_.RaiseEvent(*ref, image::event::kFocusLost);
+  return Status::Ok();
+}
+
+Status UserActions::CloseWindow(std::string_view window) {
+  const std::optional<uint32_t> id = windows_.FindWindowByName(window);
+  QWidget* widget = id ? windows_.Widget({*id, 0}) : nullptr;
+  if (widget == nullptr) return Missing(window, "");
+  widget->close();
+  return Status::Ok();
+}
+
+std::string UserActions::Text(std::string_view window, std::string_view control) const {
+  const auto ref = windows_.FindByName(window, control);
+  if (!ref) return {};
+  const std::optional<PropertyValue> v = windows_.GetProperty(*ref, 1);
+  const auto* gbk = v ? std::get_if<std::string>(&*v) : nullptr;
+  return gbk != nullptr ? Utf8(FromGbk(*gbk)) : std::string();
+}
+
+std::vector<std::string> UserActions::Items(std::string_view window,
+                                            std::string_view control) const {
+  std::vector<std::string> items;
+  const auto ref = windows_.FindByName(window, control);
+  if (!ref) return items;
+  for (int32_t i = 0; i < windows_.ComboCount(*ref); ++i) {
+    items.push_back(Utf8(FromGbk(windows_.ComboItem(*ref, i))));
+  }
+  return items;
+}
+
+int UserActions::CurrentIndex(std::string_view window, std::string_view control) const {
+  const auto ref = windows_.FindByName(window, control);
+  const std::optional<PropertyValue> v = ref ? windows_.GetProperty(*ref, 8) : std::nullopt;
+  const auto* i = v ? std::get_if<int32_t>(&*v) : nullptr;
+  return i != nullptr ? *i : -1;
+}
+
+std::string UserActions::Cell(std::string_view window, std::string_view control, int row,
+                              int column) const {
+  const auto ref = windows_.FindByName(window, control);
+  const std::optional<std::string> cell = ref ? windows_.ListCell(*ref, row, column) : std::nullopt;
+  return cell ? Utf8(FromGbk(*cell)) : std::string();
+}
+
+int UserActions::RowCount(std::string_view window, std::string_view control) const {
+  const auto ref = windows_.FindByName(window, control);
+  return ref ? windows_.ListRowCount(*ref) : 0;
+}
+
+bool UserActions::Visible(std::string_view window, std::string_view control) const {
+  const auto ref = windows_.FindByName(window, control);
+  const QWidget* w = ref ? windows_.Widget(*ref) : nullptr;
+  return w != nullptr && !w->isHidden();
+}
+
+bool UserActions::Enabled(std::string_view window, std::string_view control) const {
+  const auto ref = windows_.FindByName(window, control);
+  const QWidget* w = ref ? windows_.Widget(*ref) : nullptr;
+  return w != nullptr && w->isEnabled();
+}
+
+std::vector<std::string> UserActions::OpenWindows() const {
+  std::vector<std::string> names;
+  for (uint32_t id : windows_.OpenWindows()) names.push_back(Utf8(FromGbk(windows_.WindowName(id))));
+  return names;
+}
+
+bool UserActions::IsOpen(std::string_view window) const {
+  const std::optional<uint32_t> id = windows_.FindWindowByName(window);
+  return id && windows_.IsOpen(*id);
+}
+
+void UserActions::ProcessEvents() {
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace pcshop::ui

@@ -1,0 +1,169 @@
+#include "runtime/ui/widgets.h"
+
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+
+#include "runtime/ui/gbk_qt.h"
+
+namespace pcshop::ui {
+
+void WindowWidget::closeEvent(QCloseEvent* event) {
+  // The manager unloads the window; Qt must not delete it under the manager.
+  event->ignore();
+  if (closing) closing();
+}
+
+GbkLimitValidator::GbkLimitValidator(QLineEdit* edit, int limit)
+    : QValidator(nullptr), edit_(edit), limit_(limit) {}
+
+QValidator::State GbkLimitValidator::validate(QString& input, int& /*position*/) const {
+  const size_t length = GbkLength(input);
+  if (length <= static_cast<size_t>(limit_)) return Acceptable;
+  return length <= GbkLength(edit_->text()) ? Acceptable : Invalid;
+}
+
+void EditBox::SetInputLimit(int bytes) {
+  limit_ = bytes > 0 ? bytes : 0;
+  // setValidator does not take ownership; the old one goes after the swap.
+  std::unique_ptr<GbkLimitValidator> next =
+      limit_ > 0 ? std::make_unique<GbkLimitValidator>(this, limit_) : nullptr;
+  setValidator(next.get());
+  validator_ = std::move(next);
+}
+
+void ComboBox::showPopup() {
+  QPointer<ComboBox> self(this);
+  if (about_to_drop_down) about_to_drop_down();
+  // The handler may have closed the window; its widgets go later, but the
+  // list of a closing window is not shown.
+  if (self && isVisibleTo(window())) QComboBox::showPopup();
+}
+
+void ComboBox::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  // An editable box reports Enter through its line edit.
+  if (enter && !isEditable()) {
+    if (enter_pressed) enter_pressed();
+    return;
+  }
+  QComboBox::keyPressEvent(event);
+}
+
+ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
+  setRootIsDecorated(false);
+  setUniformRowHeights(true);
+  setItemsExpandable(false);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  header()->setStretchLastSection(false);
+  header()->setSectionsMovable(false);
+}
+
+namespace {
+Qt::Alignment QtAlignment(int alignment) {
+  switch (alignment) {
+    case 1: return Qt::AlignRight | Qt::AlignVCenter;
+    case 2: return Qt::AlignHCenter | Qt::AlignVCenter;
+    default: return Qt::AlignLeft | Qt::AlignVCenter;
+  }
+}
+}  // namespace
+
+void ListView::SetColumns(const std::vector<image::ListColumn>& columns) {
+  setColumnCount(static_cast<int>(columns.size()));
+  alignments_.clear();
+  auto head = std::make_unique<QTreeWidgetItem>();
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const int c = static_cast<int>(i);
+    head->setText(c, FromGbk(columns[i].title));
+    head->setTextAlignment(c, QtAlignment(columns[i].alignment));
+    alignments_.push_back(columns[i].alignment);
+  }
+  setHeaderItem(head.release());  // the tree owns its header item
+  for (size_t i = 0; i < columns.size(); ++i) {
+    setColumnWidth(static_cast<int>(i), columns[i].width);
+  }
+}
+
+int ListView::Alignment(int column) const {
+  return column >= 0 && static_cast<size_t>(column) < alignments_.size() ? alignments_[column] : 0;
+}
+
+int ListView::InsertRow(int row) {
+  if (row < 0 || row > RowCount()) row = RowCount();
+  auto item = std::make_unique<QTreeWidgetItem>();
+  for (int c = 0; c < ColumnCount(); ++c) item->setTextAlignment(c, QtAlignment(Alignment(c)));
+  insertTopLevelItem(row, item.release());  // the tree owns its items
+  return row;
+}
+
+std::optional<QString> ListView::Cell(int row, int column) const {
+  if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return std::nullopt;
+  return topLevelItem(row)->text(column);
+}
+
+bool ListView::SetCell(int row, int column, const QString& text) {
+  if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return false;
+  topLevelItem(row)->setText(column, text);
+  return true;
+}
+
+int ListView::CurrentRow() const {
+  QTreeWidgetItem* item = currentItem();
+  return item != nullptr ? indexOfTopLevelItem(item) : -1;
+}
+
+void ListView::SetCurrentRow(int row) {
+  if (row < 0 || row >= RowCount()) {
+    setCurrentItem(nullptr);
+    clearSelection();
+    return;
+  }
+  setCurrentItem(topLevelItem(row));
+}
+
+std::pair<int, int> ListView::HitTest(QPoint client) const {
+  const QPoint at = client - viewport()->geometry().topLeft();
+  if (!viewport()->rect().contains(at)) return {-1, -1};
+  const QModelIndex index = indexAt(at);
+  if (!index.isValid()) return {-1, -1};
+  return {index.row(), index.column()};
+}
+
+std::optional<QPoint> ListView::ItemPosition(int row) const {
+  if (row < 0 || row >= RowCount()) return std::nullopt;
+  const QRect rect = visualItemRect(topLevelItem(row));
+  // The row's left edge is column 0's, wherever the view is scrolled to.
+  const int left = header()->sectionViewportPosition(0);
+  return QPoint(left, rect.top()) + viewport()->geometry().topLeft();
+}
+
+void ListView::mousePressEvent(QMouseEvent* event) {
+  QPointer<ListView> self(this);
+  QTreeWidget::mousePressEvent(event);  // the current row first: handlers read it
+  if (!self || !pressed) return;
+  const QPoint client = event->position().toPoint() + viewport()->geometry().topLeft();
+  int button = 1;
+  if (event->button() == Qt::RightButton) button = 2;
+  if (event->button() == Qt::MiddleButton) button = 4;
+  pressed(client.x(), client.y(), button);
+}
+
+FocusWatch::FocusWatch(QObject* parent, std::function<void()> lost)
+    : QObject(parent), lost_(std::move(lost)) {
+  parent->installEventFilter(this);
+}
+
+bool FocusWatch::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut &&
+      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason && lost_) {
+    lost_();
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace pcshop::ui

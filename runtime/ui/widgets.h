@@ -1,0 +1,129 @@
+#pragma once
+// The Qt widgets behind the runtime's controls. Each reports what the user
+// does through plain callbacks that the window manager sets; none of them
+// knows about forms or routines.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <QValidator>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "image/image_view.h"
+
+namespace pcshop::ui {
+
+// A widget owned by its Qt parent from the start.
+template <typename T, typename... Args>
+T* MakeChild(Args&&... args) {
+  return std::make_unique<T>(std::forward<Args>(args)...).release();
+}
+
+// A top-level window; closing it by its title bar asks the manager first.
+class WindowWidget : public QWidget {
+ public:
+  std::function<void()> closing;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+};
+
+// Limits what the user types to a number of GBK bytes. Text the program
+// sets is not checked, and an edit that does not lengthen an over-long text
+// (deleting from it) is allowed.
+class GbkLimitValidator : public QValidator {
+ public:
+  GbkLimitValidator(QLineEdit* edit, int limit);
+  State validate(QString& input, int& position) const override;
+  int limit() const { return limit_; }
+
+ private:
+  QLineEdit* edit_;
+  int limit_;
+};
+
+class EditBox : public QLineEdit {
+ public:
+  explicit EditBox(QWidget* parent) : QLineEdit(parent) {}
+  // 0 removes the limit.
+  void SetInputLimit(int bytes);
+  int input_limit() const { return limit_; }
+
+ private:
+  int limit_ = 0;
+  std::unique_ptr<GbkLimitValidator> validator_;
+};
+
+class ComboBox : public QComboBox {
+ public:
+  explicit ComboBox(QWidget* parent) : QComboBox(parent) {}
+  // Raised before the list shows, so the handler can rebuild the items.
+  std::function<void()> about_to_drop_down;
+  std::function<void()> enter_pressed;
+
+  void showPopup() override;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A report-style list view: a header of columns and rows of text cells.
+// "Client coordinates" are the widget's own coordinates, header included.
+class ListView : public QTreeWidget {
+ public:
+  explicit ListView(QWidget* parent);
+  // x, y in client coordinates, button 1 left, 2 right, 4 middle.
+  std::function<void(int x, int y, int button)> pressed;
+  // Set while the program changes the list, whose current-row changes are
+  // then not reported.
+  bool quiet = false;
+
+  void SetColumns(const std::vector<image::ListColumn>& columns);
+  int RowCount() const { return topLevelItemCount(); }
+  int ColumnCount() const { return columnCount(); }
+  int Alignment(int column) const;
+  // Inserts an empty row at `row` (at the end when outside); its index.
+  int InsertRow(int row);
+  std::optional<QString> Cell(int row, int column) const;
+  bool SetCell(int row, int column, const QString& text);
+  int CurrentRow() const;
+  void SetCurrentRow(int row);
+  // Row and column under a client point; -1, -1 for none.
+  std::pair<int, int> HitTest(QPoint client) const;
+  std::optional<QPoint> ItemPosition(int row) const;
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  std::vector<int> alignments_;
+};
+
+class QuietList {
+ public:
+  explicit QuietList(ListView* list) : list_(list), was_(list->quiet) { list->quiet = true; }
+  ~QuietList() { list_->quiet = was_; }
+  QuietList(const QuietList&) = delete;
+  QuietList& operator=(const QuietList&) = delete;
+
+ private:
+  ListView* list_;
+  bool was_;
+};
+
+// Watches a widget for the loss of the input focus (not to its own popup).
+class FocusWatch : public QObject {
+ public:
+  FocusWatch(QObject* parent, std::function<void()> lost);
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  std::function<void()> lost_;
+};
+
+}  // namespace pcshop::ui
