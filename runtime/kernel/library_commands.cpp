@@ -12,7 +12,7 @@ namespace {
 
 // A function bound at run time (the skin library's) has no declared argument
 // count here; it is called with the words passed, up to this many.
-constexpr size_t kMaxBoundWords = 4;
+constexpr size_t kMaxBoundWords = 6;  // SkinAttachRes takes six
 
 uint64_t CallBound(void* address, std::span<const uintptr_t> w) {
   using W = uintptr_t;
@@ -21,7 +21,12 @@ uint64_t CallBound(void* address, std::span<const uintptr_t> w) {
     case 1: return reinterpret_cast<W (*)(W)>(address)(w[0]);
     case 2: return reinterpret_cast<W (*)(W, W)>(address)(w[0], w[1]);
     case 3: return reinterpret_cast<W (*)(W, W, W)>(address)(w[0], w[1], w[2]);
-    default: return reinterpret_cast<W (*)(W, W, W, W)>(address)(w[0], w[1], w[2], w[3]);
+    case 4: return reinterpret_cast<W (*)(W, W, W, W)>(address)(w[0], w[1], w[2], w[3]);
+    case 5:
+      return reinterpret_cast<W (*)(W, W, W, W, W)>(address)(w[0], w[1], w[2], w[3], w[4]);
+    default:
+      return reinterpret_cast<W (*)(W, W, W, W, W, W)>(address)(w[0], w[1], w[2], w[3], w[4],
+                                                                 w[5]);
   }
 }
 

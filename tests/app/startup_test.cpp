@@ -1,0 +1,207 @@
+// The quote window's start-up work through the real generated image and the
+// runtime, without windows: skin, data folder, tables. The program folder is
+// this test's own folder, so the tests hold a lock on it (CMakeLists.txt) and
+// clear it before and after each test.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "app/global_slots.h"
+#include "app/quote/path_checks.h"
+#include "app/quote/skin_library.h"
+#include "app/routine_table.h"
+#include "app/routines.h"
+#include "image/app_image.h"
+#include "runtime/files/program_folder.h"
+#include "runtime/kernel/runtime.h"
+#include "tests/app/table_expectations.h"
+
+namespace pcshop::app::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto exe = files::ExecutablePath();
+    ASSERT_TRUE(exe.ok());
+    folder_ = exe->parent_path();
+    ClearProgramFolder();
+    std::string pattern = (fs::temp_directory_path() / "pcshop-app-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    data_home_ = pattern;
+    ::setenv("XDG_DATA_HOME", data_home_.c_str(), 1);
+    qApp->setStyleSheet(QString());
+
+    const std::span<uint8_t> image = AppImage();
+    image_.assign((image.size() + 7) / 8, 0);
+    std::memcpy(image_.data(), image.data(), image.size());
+    bytes_ = {reinterpret_cast<uint8_t*>(image_.data()), image.size()};
+    ASSERT_TRUE(BindRoutines(bytes_).ok());
+    errors_ = std::tmpfile();
+    kernel::RuntimeOptions options;
+    options.errors = errors_;
+    options.end_process = [](int32_t) {};
+    runtime_ = std::make_unique<kernel::Runtime>(std::move(options));
+    ASSERT_TRUE(runtime_->Load(bytes_).ok());
+  }
+  void TearDown() override {
+    runtime_.reset();
+    std::fclose(errors_);
+    ClearProgramFolder();
+    std::error_code ec;
+    fs::remove_all(data_home_, ec);
+    ::unsetenv("XDG_DATA_HOME");
+  }
+  void ClearProgramFolder() {
+    std::error_code ec;
+    fs::remove_all(folder_ / "DATA", ec);
+    fs::remove(folder_ / "SkinMV.dll", ec);
+  }
+
+  // The start routine's skin search, then the quote window's creation.
+  void StartUp() {
+    calls::Calls rt(runtime_->code());
+    LocateSkinLibrary(rt, "");
+    OnQuoteWindowCreated(calls::RoutineCall{runtime_->code(), {}, nullptr});
+  }
+  // Everything the runtime wrote to its error stream: any message box or
+  // failed service would show here.
+  std::string Errors() {
+    std::fflush(errors_);
+    std::rewind(errors_);
+    std::string all;
+    char chunk[512];
+    size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, errors_)) > 0) all.append(chunk, n);
+    return all;
+  }
+  fs::path data() const { return folder_ / "DATA"; }
+  fs::path system_copy() const {
+    return data_home_ / "pcshop/drive_c/windows/system32/SkinMV.dll";
+  }
+
+  fs::path folder_;
+  fs::path data_home_;
+  std::vector<uint64_t> image_;
+  std::span<uint8_t> bytes_;
+  std::FILE* errors_ = nullptr;
+  std::unique_ptr<kernel::Runtime> runtime_;
+};
+
+TEST_F(StartupTest, FirstStartCreatesTheDataFolderAndSeventeenTablesSilently) {
+  StartUp();
+  EXPECT_EQ(Errors(), "");
+  ASSERT_TRUE(fs::is_directory(data()));
+  size_t files = 0;
+  for (const auto& entry : fs::directory_iterator(data())) files += entry.is_regular_file();
+  for (const ExpectedTable& t : StartupTables()) {
+    EXPECT_EQ(FieldsOf(data() / (t.name + ".zdb")), t.fields) << t.name;
+  }
+  EXPECT_GE(files, 17u);
+  // No skin library anywhere: none deployed, none attached.
+  EXPECT_FALSE(fs::exists(system_copy()));
+  EXPECT_TRUE(qApp->styleSheet().isEmpty());
+}
+
+TEST_F(StartupTest, LaterStartsRecreateNothingAndKeepRecords) {
+  StartUp();
+  ASSERT_TRUE(AppendProduct(data() / "CPU.zdb", "英特尔", 1299));
+  // A table with another layout is left as it is.
+  fs::remove(data() / "入库.zdb");
+  {
+    std::ofstream(data() / "入库.zdb", std::ios::binary) << "not a table";
+  }
+  const std::string config_before = ReadAll(data() / "配置.zdb");
+  fs::remove(data() / "鼠标.zdb");
+
+  StartUp();
+  StartUp();  // as on every return to the quote window
+  EXPECT_EQ(RecordCountOf(data() / "CPU.zdb"), 1);
+  EXPECT_EQ(ReadAll(data() / "入库.zdb"), "not a table");
+  EXPECT_EQ(ReadAll(data() / "配置.zdb"), config_before);
+  // Only the missing file was created again.
+  EXPECT_EQ(FieldsOf(data() / "鼠标.zdb"), StartupTables()[11].fields);
+  EXPECT_EQ(RecordCountOf(data() / "鼠标.zdb"), 0);
+}
+
+TEST_F(StartupTest, AFileNamedDataLeavesTheStartUpSilent) {
+  { std::ofstream(data(), std::ios::binary) << "keep me"; }
+  StartUp();
+  EXPECT_TRUE(fs::is_regular_file(data()));
+  EXPECT_EQ(ReadAll(data()), "keep me");
+  // The failed creations are not reported at start-up.
+  EXPECT_EQ(Errors().find("MessageBox"), std::string::npos) << Errors();
+}
+
+TEST_F(StartupTest, SkinInTheProgramFolderIsDeployedAndAttached) {
+  fs::copy_file(PCSHOP_SKIN_FILE, folder_ / "SkinMV.dll");
+  StartUp();
+  EXPECT_EQ(Errors(), "");
+  EXPECT_TRUE(fs::exists(system_copy()));
+  const std::string skin = ReadAll(PCSHOP_SKIN_SHEET);
+  EXPECT_EQ(qApp->styleSheet().toStdString(), skin);
+
+  // From the next start on the system folder's copy is the one used.
+  calls::Calls rt(runtime_->code());
+  LocateSkinLibrary(rt, "");
+  EXPECT_EQ(std::string(SlotText(rt, kSkinLibraryPathSlot)),
+            SystemFolder(rt) + "SkinMV.dll");
+}
+
+TEST_F(StartupTest, ABrokenSkinLibraryOrSkinLeavesTheProgramUnskinnedAndSilent) {
+  // A library without the function is as good as none: no attachment.
+  { std::ofstream(folder_ / "SkinMV.dll", std::ios::binary) << "not a library"; }
+  StartUp();
+  EXPECT_TRUE(qApp->styleSheet().isEmpty());
+  EXPECT_EQ(Errors().find("MessageBox"), std::string::npos);
+  // The broken copy was deployed and, never overwritten, would win; a real
+  // library refuses bad skin bytes.
+  fs::remove(system_copy());
+  fs::remove(folder_ / "SkinMV.dll");
+  fs::copy_file(PCSHOP_SKIN_FILE, folder_ / "SkinMV.dll");
+  calls::Calls rt(runtime_->code());
+  LocateSkinLibrary(rt, "");
+  const unsigned char bad[] = {1, 0, 0, 0, 2, 0, 0, 0, 0xFF, 0xFE};
+  EXPECT_FALSE(AttachSkin(rt, bad, "", 0, 0, 0));
+  EXPECT_TRUE(AttachSkin(rt, rt.ConstBinary(sym::binary::kSkin), "", 0, 0, 0));
+}
+
+TEST_F(StartupTest, SystemFolderEndsInExactlyOneSeparator) {
+  calls::Calls rt(runtime_->code());
+  const std::string folder = SystemFolder(rt);
+  EXPECT_TRUE(folder.ends_with("system32\\")) << folder;
+  EXPECT_FALSE(folder.ends_with("\\\\")) << folder;
+  EXPECT_FALSE(EndsWithSeparator("c:\\windows\\system32"));
+  EXPECT_TRUE(EndsWithSeparator("c:\\windows\\system32\\"));
+  // 乗 is 0x81 0x5C in GBK: its second byte is no separator.
+  EXPECT_FALSE(EndsWithSeparator("c:\\\x81\x5C"));
+  EXPECT_TRUE(EndsWithSeparator("c:\\\x81\x5C\\"));
+  EXPECT_FALSE(EndsWithSeparator(""));
+}
+
+}  // namespace
+}  // namespace pcshop::app::testing
+
+int main(int argc, char** argv) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,111 @@
+#include "tests/app/table_expectations.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "runtime/files/native_path.h"
+#include "runtime/tables/table_store.h"
+#include "runtime/text/gbk_codec.h"
+
+namespace pcshop::app::testing {
+
+namespace fs = std::filesystem;
+
+std::string Gbk(const std::string& utf8) {
+  auto gbk = text::Utf8ToGbk(utf8);
+  return gbk.ok() ? *gbk : std::string();
+}
+
+namespace {
+
+tables::FieldSpec Text(const std::string& name, int width) { return {Gbk(name), 10, width}; }
+tables::FieldSpec Int(const std::string& name, int width) { return {Gbk(name), 3, width}; }
+
+std::vector<tables::FieldSpec> ProductFields() {
+  return {Text("品名", 20), Text("品牌", 20), Text("型号", 20), Int("价格", 20),
+          Text("备注", 20)};
+}
+
+std::vector<tables::FieldSpec> ConfigFields() {
+  std::vector<tables::FieldSpec> f = {Text("配置名", 20), Text("生成日期", 20)};
+  const char* rows[] = {"CPU",  "散热器", "主板", "内存", "机械盘", "固态盘", "显卡",  "显示器",
+                        "机箱", "电源",   "键盘", "鼠标", "音箱",   "其它一", "其它二"};
+  for (const std::string row : rows) {
+    f.push_back(Text(row + "品名", 20));
+    f.push_back(Text(row + "品牌", 20));
+    f.push_back(Text(row + "型号", 30));
+    f.push_back(Int(row + "数量", 20));
+    f.push_back(Int(row + "价格", 20));
+    f.push_back(Int(row + "金额", 20));
+    f.push_back(Text(row + "备注", row == "其它二" ? 20 : 30));
+  }
+  f.push_back(Text("配置备注", 30));
+  return f;
+}
+
+// A private store on one file; closed when it goes.
+struct OneTable {
+  tables::TableStore store;
+  bool ok = false;
+  explicit OneTable(const fs::path& file) {
+    auto path = files::ToTextPath(file);
+    ok = path.ok() && store.OpenTable(*path, "t").ok() && store.SelectTable("t").ok();
+  }
+};
+
+}  // namespace
+
+std::vector<ExpectedTable> StartupTables() {
+  std::vector<ExpectedTable> t;
+  for (const char* name : {"CPU", "散热器", "主板", "内存", "机械盘", "固态盘", "显卡", "显示器",
+                           "机箱", "电源", "键盘", "鼠标", "音箱", "其它", "入库", "出库"}) {
+    t.push_back({name, ProductFields()});
+  }
+  t.push_back({"配置", ConfigFields()});
+  return t;
+}
+
+std::vector<tables::FieldSpec> CustomerTableFields() {
+  return {Text("姓名", 20), Text("拼音码", 20), Text("类别", 40), Text("单位", 40),
+          Text("电话", 11), Int("应收", 20),    Int("应付", 20),  Text("备注", 40),
+          Text("日期", 30)};
+}
+
+std::vector<tables::FieldSpec> FieldsOf(const fs::path& file) {
+  OneTable t(file);
+  if (!t.ok) return {};
+  auto fields = t.store.Fields();
+  return fields.ok() ? *fields : std::vector<tables::FieldSpec>{};
+}
+
+int RecordCountOf(const fs::path& file) {
+  OneTable t(file);
+  if (!t.ok) return -1;
+  auto n = t.store.RecordCount();
+  return n.ok() ? *n : -1;
+}
+
+bool AppendProduct(const fs::path& file, const std::string& brand, int price) {
+  OneTable t(file);
+  if (!t.ok) return false;
+  const tables::FieldValue values[] = {Gbk("显卡"), Gbk(brand), std::string("X1"), price,
+                                       std::string()};
+  return t.store.AppendRecord(values).ok();
+}
+
+std::string Fingerprint(const fs::path& folder) {
+  std::vector<std::string> lines;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+    std::ostringstream line;
+    line << entry.path().filename().string() << ' ' << entry.file_size(ec) << ' '
+         << entry.last_write_time(ec).time_since_epoch().count();
+    lines.push_back(line.str());
+  }
+  std::sort(lines.begin(), lines.end());
+  std::string all;
+  for (const auto& l : lines) all += l + "\n";
+  return all;
+}
+
+}  // namespace pcshop::app::testing
