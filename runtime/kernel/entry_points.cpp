@@ -1,12 +1,15 @@
 #include "runtime/kernel/entry_points.h"
 
 #include <span>
+#include <string>
 
 #include "image/link_table.h"
 #include "runtime/kernel/active_runtime.h"
 #include "runtime/kernel/command_dispatch.h"
 #include "runtime/kernel/runtime.h"
 #include "runtime/kernel/runtime_memory.h"
+#include "runtime/kernel/window_commands.h"
+#include "runtime/ui/window_manager.h"
 
 namespace pcshop::kernel {
 namespace {
@@ -48,15 +51,15 @@ void CallKernelCommand(uint32_t command, ValueTriple* result, uint32_t count,
   if (result != nullptr) *result = r;
 }
 
-uint64_t GetProperty(uint32_t /*window*/, uint32_t /*control*/, int32_t /*property*/,
-                     int32_t /*element*/) {
-  if (Runtime* rt = ActiveRuntime()) rt->NotAvailable("GetProperty");
-  return 0;
+// No property is an array: the element index is not used.
+uint64_t GetProperty(uint32_t window, uint32_t control, int32_t property, int32_t /*element*/) {
+  Runtime* rt = ActiveRuntime();
+  return rt != nullptr ? GetPropertyValue(*rt, window, control, property) : 0;
 }
 
-void SetProperty(uint32_t /*window*/, uint32_t /*control*/, int32_t /*property*/,
-                 int32_t /*element*/, uint64_t /*value*/) {
-  if (Runtime* rt = ActiveRuntime()) rt->NotAvailable("SetProperty");
+void SetProperty(uint32_t window, uint32_t control, int32_t property, int32_t /*element*/,
+                 uint64_t value) {
+  if (Runtime* rt = ActiveRuntime()) SetPropertyValue(*rt, window, control, property, value);
 }
 
 void* AllocateMemory(uint32_t size) { return AllocateBlock(size); }
@@ -66,12 +69,18 @@ void ExitProgram(int32_t code) {
   if (Runtime* rt = ActiveRuntime()) rt->ExitProgram(code);
 }
 
-// No window can be open before the runtime has windows, so the loop ends at
-// once, as it does when the last window closes.
-void RunMessageLoop() {}
+// Runs until the last window closes; at once when none is open.
+void RunMessageLoop() {
+  Runtime* rt = ActiveRuntime();
+  if (rt != nullptr && rt->windows() != nullptr) rt->windows()->RunMessageLoop();
+}
 
-void LoadStartWindow(uint32_t /*window*/) {
-  if (Runtime* rt = ActiveRuntime()) rt->NotAvailable("LoadStartWindow");
+void LoadStartWindow(uint32_t window) {
+  Runtime* rt = ActiveRuntime();
+  if (rt == nullptr || rt->windows() == nullptr) return;
+  if (!rt->windows()->LoadWindow(window, false)) {
+    rt->NotAvailable("start window " + std::to_string(window));
+  }
 }
 
 void RegisterExitRoutine(const void* routine_slot, uint32_t /*selector*/) {

@@ -1,6 +1,6 @@
 // The kernel commands: program, text, conversion, date-time, text files,
-// table store and DLL bindings go to their services; windows and combo boxes
-// are not available yet.
+// table store and DLL bindings go to their services, windows and combo
+// boxes to the window manager.
 
 #include <cstring>
 #include <optional>
@@ -14,6 +14,7 @@
 #include "runtime/kernel/command_dispatch.h"
 #include "runtime/kernel/runtime.h"
 #include "runtime/kernel/runtime_memory.h"
+#include "runtime/kernel/window_commands.h"
 #include "runtime/text/binary_value.h"
 #include "runtime/text/conversion.h"
 #include "runtime/text/date_time.h"
@@ -209,6 +210,7 @@ ValueTriple DispatchKernelCommand(Runtime& rt, uint32_t number,
   if (auto r = TextCommand(rt, command, a)) return *r;
   if (auto r = DateCommand(command, a)) return *r;
   if (auto r = FileCommand(rt, command, a)) return *r;
+  if (auto r = WindowCommand(rt, command, a)) return *r;
   switch (command) {
     case KernelCommand::kProgramFolder: {
       const Result<std::string> folder = files::ProgramFolder();
@@ -219,7 +221,7 @@ ValueTriple DispatchKernelCommand(Runtime& rt, uint32_t number,
       return Ok(s);
     }
     default:
-      // Windows, controls and combo boxes come with the runtime's windows.
+      // Window commands before an image is loaded.
       rt.NotAvailable(info->name);
       return {};
   }

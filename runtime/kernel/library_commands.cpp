@@ -6,6 +6,9 @@
 #include "runtime/dll/dll_table.h"
 #include "runtime/kernel/command_dispatch.h"
 #include "runtime/kernel/runtime.h"
+#include "runtime/kernel/window_commands.h"
+#include "runtime/ui/window_manager.h"
+#include "runtime/dll/list_messages.h"
 
 namespace pcshop::kernel {
 namespace {
@@ -33,13 +36,15 @@ uint64_t CallBound(void* address, std::span<const uintptr_t> w) {
 }  // namespace
 
 calls::ValueTriple DispatchLibraryCommand(Runtime& rt, uint32_t library, uint32_t number,
-                                          std::span<const calls::ValueTriple> /*arguments*/) {
+                                          std::span<const calls::ValueTriple> arguments) {
   const image::CommandInfo* info = image::FindLibraryCommand(library, number);
-  // The list view of ctlpk comes with the runtime's windows.
-  rt.NotAvailable(info ? std::string(info->name)
-                       : "command " + std::to_string(number) + " of library " +
-                             std::to_string(library));
-  return {};
+  if (info == nullptr || rt.windows() == nullptr) {
+    rt.NotAvailable(info ? std::string(info->name)
+                         : "command " + std::to_string(number) + " of library " +
+                               std::to_string(library));
+    return {};
+  }
+  return ListCommand(rt, static_cast<image::LibraryCommand>(number), CommandArguments(arguments));
 }
 
 uint64_t DispatchDllCommand(Runtime& rt, uint32_t index, std::span<const uintptr_t> words,
@@ -64,6 +69,10 @@ uint64_t DispatchDllCommand(Runtime& rt, uint32_t index, std::span<const uintptr
     return 0;
   }
   *taken = function->argument_count;
+  if (function->list_call != nullptr) {
+    if (words.size() != function->argument_count || rt.windows() == nullptr) return 0;
+    return function->list_call(*rt.windows(), words.data());
+  }
   // A call with the wrong number of words would read arguments that were
   // never passed; it is not made, and the caller reports fault 6.
   if (words.size() != function->argument_count) return 0;

@@ -8,6 +8,7 @@
 #include "runtime/kernel/active_runtime.h"
 #include "runtime/kernel/entry_points.h"
 #include "runtime/kernel/image_binding.h"
+#include "runtime/ui/window_manager.h"
 
 namespace pcshop::kernel {
 namespace {
@@ -39,6 +40,7 @@ Runtime::Runtime(RuntimeOptions options) : options_(std::move(options)) {
 Runtime::~Runtime() {
   RunExitRoutine();
   CloseServices();
+  windows_.reset();
   if (ActiveRuntime() == this) SetActiveRuntime(nullptr);
 }
 
@@ -50,6 +52,10 @@ Status Runtime::Load(std::span<uint8_t> image) {
   view_ = std::make_unique<image::ImageView>(std::move(view).value());
   ApplyImageBinding(*view_, entries_, var_area_);
   code_ = CodeData(*view_);
+  windows_ = std::make_unique<ui::WindowManager>(
+      view_->windows, [this](uint32_t offset, std::span<const int32_t> data) {
+        CallEventHandler(offset, data);
+      });
   return Status::Ok();
 }
 
@@ -112,6 +118,16 @@ calls::ValueTriple Runtime::CallReference(const calls::RoutineReference& referen
   call.result = &result;
   reference.routine(call);
   return result;
+}
+
+void Runtime::CallEventHandler(uint32_t code_offset, std::span<const int32_t> event_data) {
+  if (code_offset > code_.size() || code_.size() - code_offset < sizeof(uint64_t)) return;
+  const calls::Routine routine = RoutineInSlot(code_.data() + code_offset);
+  if (routine == nullptr) return;
+  calls::RoutineCall call;
+  call.code = code_;
+  call.event_data = event_data;
+  routine(call);
 }
 
 Result<const text::PinyinReader*> Runtime::pinyin() {

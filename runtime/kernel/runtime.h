@@ -23,6 +23,10 @@
 #include "runtime/tables/table_store.h"
 #include "runtime/text/pinyin.h"
 
+namespace pcshop::ui {
+class WindowManager;
+}
+
 namespace pcshop::kernel {
 
 struct RuntimeOptions {
@@ -55,11 +59,16 @@ class Runtime {
   void NotAvailable(std::string_view what);
   // Calls a routine the image references (a routine reference's record).
   calls::ValueTriple CallReference(const calls::RoutineReference& reference);
+  // Calls the routine in the slot at `code_offset` with an event's words; a
+  // slot holding 0 is no handler.
+  void CallEventHandler(uint32_t code_offset, std::span<const int32_t> event_data);
 
   // --- Services and state.
   tables::TableStore& tables() { return tables_; }
   files::TextFiles& text_files() { return text_files_; }
   dll::DllBindings& dll_bindings() { return dll_bindings_; }
+  // The windows of the loaded image; null before Load.
+  ui::WindowManager* windows() { return windows_.get(); }
   // Created on first use: creating it costs about a tenth of a second.
   Result<const text::PinyinReader*> pinyin();
   const image::ImageView& view() const { return *view_; }
@@ -86,6 +95,7 @@ class Runtime {
   files::TextFiles text_files_;
   dll::DllBindings dll_bindings_;
   std::optional<text::PinyinReader> pinyin_;
+  std::unique_ptr<ui::WindowManager> windows_;  // after the view it reads
 };
 
 }  // namespace pcshop::kernel

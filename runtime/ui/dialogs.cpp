@@ -50,6 +50,7 @@ int32_t WindowManager::MessageBox(std::string_view text, int32_t style,
     const int32_t answer = responder_->AnswerMessageBox(request);
     return request.style == 1 && answer == 1 ? 1 : 0;
   }
+  EnsureApplication();
   QWidget* owner = open_.empty() ? nullptr : open_.back()->widget.get();
   QMessageBox box(QMessageBox::NoIcon, FromGbk(request.caption), FromGbk(request.text),
                   request.style == 1 ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
@@ -69,6 +70,7 @@ bool WindowManager::ShowFileDialog(ControlRef ref) {
     // The responder may answer in UTF-8 or GBK.
     chosen = text::Utf8ToGbk(*answer).ok() ? QString::fromUtf8(*answer) : FromGbk(*answer);
   } else {
+    EnsureApplication();
     QWidget* owner = open_.empty() ? nullptr : open_.back()->widget.get();
     const QString filter = QtFilter(FromGbk(d.filter));
     chosen = request.save ? QFileDialog::getSaveFileName(owner, QString(), FromGbk(d.file_name), filter)

@@ -77,7 +77,7 @@ Status UserActions::ChooseComboItem(std::string_view window, std::string_view co
     return Status::InvalidArgument("the list has no item " + std::to_string(index));
   }
   combo->setCurrentIndex(index);
-  emit combo->activated(index);
+  Q_EMIT combo->activated(index);
   return Status::Ok();
 }
 

@@ -19,11 +19,12 @@ namespace pcshop::ui {
 namespace type_id = image::type_id;
 
 WindowManager::WindowManager(std::span<const image::WindowForm> forms, RoutineCaller call_routine)
-    : forms_(forms), call_routine_(std::move(call_routine)) {
-  if (QApplication::instance() == nullptr) {
-    application_ = std::make_unique<QApplication>(argc_, argv_);
-    QApplication::setQuitOnLastWindowClosed(false);  // the manager decides
-  }
+    : forms_(forms), call_routine_(std::move(call_routine)) {}
+
+void WindowManager::EnsureApplication() {
+  if (QApplication::instance() != nullptr) return;
+  application_ = std::make_unique<QApplication>(argc_, argv_);
+  QApplication::setQuitOnLastWindowClosed(false);  // the manager decides
 }
 
 WindowManager::~WindowManager() {
@@ -33,7 +34,9 @@ WindowManager::~WindowManager() {
     w->widget.reset();
   }
   // Windows unloaded earlier wait for their deferred deletion.
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  if (QCoreApplication::instance() != nullptr) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
 }
 
 const image::WindowForm* WindowManager::FindForm(uint32_t window) const {
@@ -76,12 +79,6 @@ WindowManager::Control* WindowManager::Find(ControlRef ref, bool* window_itself)
     if (c.form->id == ref.control) return &c;
   }
   return nullptr;
-}
-
-template <typename T>
-T* WindowManager::As(ControlRef ref) const {
-  const Control* c = Find(ref);
-  return c != nullptr ? dynamic_cast<T*>(c->widget.data()) : nullptr;
 }
 
 QWidget* WindowManager::Widget(ControlRef ref) const {
@@ -278,6 +275,7 @@ bool WindowManager::LoadWindow(uint32_t window, bool modal) {
   }
   const image::WindowForm* form = FindForm(window);
   if (form == nullptr) return false;
+  EnsureApplication();
   auto w = std::make_unique<Window>();
   w->form = form;
   w->serial = next_serial_++;

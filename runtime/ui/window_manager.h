@@ -49,8 +49,8 @@ struct ControlRef {
 
 class WindowManager final : public dll::ListControls {
  public:
-  // `forms` must outlive the manager. A QApplication is created when none
-  // exists yet (and destroyed with the manager).
+  // `forms` must outlive the manager. The first window or dialog creates a
+  // QApplication when none exists yet; it is destroyed with the manager.
   WindowManager(std::span<const image::WindowForm> forms, RoutineCaller call_routine);
   ~WindowManager() override;
   WindowManager(const WindowManager&) = delete;
@@ -140,6 +140,7 @@ class WindowManager final : public dll::ListControls {
     std::vector<Control> controls;  // in form order
   };
 
+  void EnsureApplication();
   const image::WindowForm* FindForm(uint32_t window) const;
   Window* Open(uint32_t window);
   const Window* Open(uint32_t window) const;
@@ -147,8 +148,12 @@ class WindowManager final : public dll::ListControls {
   // The control, or null; `window_itself` is set when the ref names the window.
   const Control* Find(ControlRef ref, bool* window_itself = nullptr) const;
   Control* Find(ControlRef ref, bool* window_itself = nullptr);
+  // The control's widget as a T, or null.
   template <typename T>
-  T* As(ControlRef ref) const;
+  T* As(ControlRef ref) const {
+    const Control* c = Find(ref);
+    return c != nullptr ? dynamic_cast<T*>(c->widget.data()) : nullptr;
+  }
   ListView* ListByHandle(dll::NativeWord handle) const;
   void Build(Window& window);
   void Connect(const Window& window, size_t index);

@@ -10,6 +10,7 @@
 #include "image/calls/calls.h"
 #include "image/link_table.h"
 #include "kernel_test_image.h"
+#include "runtime/ui/window_manager.h"
 
 namespace pcshop::kernel::testing {
 namespace {
@@ -42,9 +43,18 @@ TEST_F(AppImageRunTest, BindingWritesTheStartAndExitRoutinesIntoTheirSlots) {
 
 TEST_F(AppImageRunTest, RunsFromImageEntryToExitProgramZero) {
   ASSERT_TRUE(rt_.runtime().Load(image_->bytes()).ok());
+  ui::WindowManager& windows = *rt_.runtime().windows();
+  std::vector<uint32_t> open_in_loop;
+  // The user closes the start window at once.
+  windows.SetMessageLoop([&] {
+    open_in_loop = windows.OpenWindows();
+    for (uint32_t id : open_in_loop) windows.UnloadWindow(id);
+  });
   ASSERT_TRUE(rt_.runtime().Start().ok());
+  EXPECT_EQ(open_in_loop,
+            std::vector<uint32_t>{calls::Calls(rt_.runtime().code()).Id(sym::window::kQuote)});
   EXPECT_EQ(rt_.exit_codes(), std::vector<int32_t>{0});
-  EXPECT_EQ(rt_.Errors(), "runtime: LoadStartWindow is not available yet\n");
+  EXPECT_EQ(rt_.Errors(), "");
   // The exit routine ran and released the hit-test block of var slot 0.
   calls::Calls c(rt_.runtime().code());
   EXPECT_EQ(*VarSlot(c, 0), 0u);

@@ -141,12 +141,12 @@ TEST_F(RuntimeCommandsTest, DllCommandWithTheWrongWordCountReportsFault6AndIsNot
             "runtime error: kind 6 (stack moved by a DLL call) in routine 5 at position 2\n");
 }
 
-TEST_F(RuntimeCommandsTest, WindowCommandsAnswerNotAvailableYet) {
-  EXPECT_EQ(calls_->MessageBox("hello", 0), 0);
+TEST_F(RuntimeCommandsTest, ControlCommandsOnAWindowThatIsNotOpenAnswerNothing) {
   EXPECT_EQ(calls_->GetListRowCount(calls::Object(1, 12, 0x20004)), 0);
-  EXPECT_EQ(rt_.Errors(),
-            "runtime: MessageBox is not available yet\n"
-            "runtime: GetListRowCount is not available yet\n");
+  EXPECT_EQ(calls_->GetComboCount(calls::Object(1, 12, 0x1000E)), 0);
+  EXPECT_EQ(calls_->GetControlHandle(calls::Object(1, 12, 0x1000B)), 0u);
+  EXPECT_EQ(calls_->GetProperty(1, 12, 1), 0u);
+  EXPECT_EQ(rt_.Errors(), "");
 }
 
 }  // namespace
