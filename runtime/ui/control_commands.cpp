@@ -197,8 +197,8 @@ bool WindowManager::SetProperty(ControlRef ref, int32_t number, const PropertyVa
     const QString q = FromGbk(*text);
     if (itself) {
       widget->setWindowTitle(q);
-    } else if (auto* edit = dynamic_cast<QLineEdit*>(widget)) {
-      edit->setText(q);  // the input limit is the user's, not the program's
+    } else if (auto* edit = dynamic_cast<EditBox*>(widget)) {
+      edit->SetProgramText(q);  // the input limit is the user's, not the program's
     } else if (auto* combo = dynamic_cast<ComboBox*>(widget)) {
       SetComboBoxText(combo, q);
     } else if (auto* button = dynamic_cast<QPushButton*>(widget)) {

@@ -17,20 +17,30 @@ void WindowWidget::closeEvent(QCloseEvent* event) {
   if (closing) closing();
 }
 
-GbkLimitValidator::GbkLimitValidator(QLineEdit* edit, int limit)
-    : QValidator(nullptr), edit_(edit), limit_(limit) {}
-
 QValidator::State GbkLimitValidator::validate(QString& input, int& /*position*/) const {
   const size_t length = GbkLength(input);
-  if (length <= static_cast<size_t>(limit_)) return Acceptable;
-  return length <= GbkLength(edit_->text()) ? Acceptable : Invalid;
+  return length <= static_cast<size_t>(limit_) || length <= committed_ ? Acceptable : Invalid;
+}
+
+EditBox::EditBox(QWidget* parent) : QLineEdit(parent) {
+  connect(this, &QLineEdit::textChanged, [this](const QString& text) {
+    if (validator_) validator_->SetCommittedLength(GbkLength(text));
+  });
+}
+
+void EditBox::SetProgramText(const QString& text) {
+  // The validator sees the new text as committed, or Qt would hold it invalid
+  // and stop checking what the user types next.
+  if (validator_) validator_->SetCommittedLength(GbkLength(text));
+  setText(text);
 }
 
 void EditBox::SetInputLimit(int bytes) {
   limit_ = bytes > 0 ? bytes : 0;
   // setValidator does not take ownership; the old one goes after the swap.
   std::unique_ptr<GbkLimitValidator> next =
-      limit_ > 0 ? std::make_unique<GbkLimitValidator>(this, limit_) : nullptr;
+      limit_ > 0 ? std::make_unique<GbkLimitValidator>(limit_) : nullptr;
+  if (next) next->SetCommittedLength(GbkLength(text()));
   setValidator(next.get());
   validator_ = std::move(next);
 }
@@ -45,8 +55,7 @@ void ComboBox::showPopup() {
 
 void ComboBox::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-  // An editable box reports Enter through its line edit.
-  if (enter && !isEditable()) {
+  if (enter) {
     if (enter_pressed) enter_pressed();
     return;
   }

@@ -38,21 +38,24 @@ class WindowWidget : public QWidget {
 // (deleting from it) is allowed.
 class GbkLimitValidator : public QValidator {
  public:
-  GbkLimitValidator(QLineEdit* edit, int limit);
+  explicit GbkLimitValidator(int limit) : QValidator(nullptr), limit_(limit) {}
   State validate(QString& input, int& position) const override;
-  int limit() const { return limit_; }
+  // The length of the text the box holds now, whoever set it.
+  void SetCommittedLength(size_t bytes) { committed_ = bytes; }
 
  private:
-  QLineEdit* edit_;
   int limit_;
+  size_t committed_ = 0;
 };
 
 class EditBox : public QLineEdit {
  public:
-  explicit EditBox(QWidget* parent) : QLineEdit(parent) {}
+  explicit EditBox(QWidget* parent);
   // 0 removes the limit.
   void SetInputLimit(int bytes);
   int input_limit() const { return limit_; }
+  // Text from the program: whole, whatever the limit.
+  void SetProgramText(const QString& text);
 
  private:
   int limit_ = 0;

@@ -213,7 +213,6 @@ void WindowManager::Connect(const Window& window, size_t index) {
     });
     if (QLineEdit* line = combo->lineEdit()) {
       QObject::connect(line, &QLineEdit::textEdited, raise(image::event::kComboTextChanged));
-      QObject::connect(line, &QLineEdit::returnPressed, raise(image::event::kComboEnterPressed));
       MakeChild<FocusWatch>(line, raise(image::event::kFocusLost));
     } else {
       MakeChild<FocusWatch>(combo, raise(image::event::kFocusLost));
