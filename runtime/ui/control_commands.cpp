@@ -215,7 +215,12 @@ bool WindowManager::SetProperty(ControlRef ref, int32_t number, const PropertyVa
   if (!integer) return false;
   const int32_t v = *integer;
   switch (number) {
-    case property::kVisible: widget->setVisible(v != 0); return true;
+    case property::kVisible:
+      widget->setVisible(v != 0);
+      // A control the program shows comes to the front: the quote sheet's
+      // cell editor is laid over the list it edits.
+      if (v != 0 && !itself) widget->raise();
+      return true;
     case property::kEnabled: widget->setEnabled(v != 0); return true;
     case property::kLeft: widget->move(v, widget->y()); return true;
     case property::kTop: widget->move(widget->x(), v); return true;

@@ -65,6 +65,12 @@ TEST_F(WindowBuildTest, PropertiesRoundTrip) {
   }
   EXPECT_TRUE(w.SetProperty({kWindow, kButton}, property::kVisible, 0));
   EXPECT_EQ(Get(kButton, property::kVisible), PropertyValue(0));
+  // Shown again, a control lies over its siblings (the editor over the list).
+  EXPECT_TRUE(w.SetProperty({kWindow, kEditable}, property::kTop, 300));
+  EXPECT_TRUE(w.SetProperty({kWindow, kEditable}, property::kVisible, 1));
+  QWidget* editor = w.Widget({kWindow, kEditable});
+  QWidget* hit = editor->parentWidget()->childAt(editor->geometry().center());
+  EXPECT_TRUE(hit == editor || editor->isAncestorOf(hit));
   EXPECT_TRUE(w.SetProperty({kWindow, kEdit}, property::kEnabled, 0));
   EXPECT_EQ(Get(kEdit, property::kEnabled), PropertyValue(0));
   EXPECT_FALSE(t_.user().Enabled("主窗口", "编辑框名称"));
