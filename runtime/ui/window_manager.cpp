@@ -286,9 +286,8 @@ bool WindowManager::LoadWindow(uint32_t window, bool modal) {
   top->show();
   Raise(serial, -1, image::event::kWindowCreated);
   if (modal && BySerial(serial) != nullptr && !loop_override_) {
+    // Until the window is unloaded (its deletion follows later).
     QEventLoop modal_loop;
-    QObject::connect(top, &QObject::destroyed, &modal_loop, &QEventLoop::quit);
-    // Hidden when unloaded; deletion follows later.
     while (BySerial(serial) != nullptr) modal_loop.processEvents(QEventLoop::WaitForMoreEvents);
   }
   return true;
