@@ -1,0 +1,266 @@
+// The five windows through the real generated image and the runtime, offscreen:
+// the user's paths between them, clicked through the test seam. The program
+// folder is this test's own folder, shared with the start-up tests, so they
+// hold the same lock (CMakeLists.txt) and clear it before and after each test.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/routine_table.h"
+#include "image/app_image.h"
+#include "runtime/files/program_folder.h"
+#include "runtime/kernel/runtime.h"
+#include "runtime/ui/test_seam.h"
+#include "runtime/ui/window_manager.h"
+#include "tests/app/table_expectations.h"
+
+namespace pcshop::app::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+constexpr char kQuote[] = "窗口配置单";
+constexpr char kCustomer[] = "窗口客户管理";
+constexpr char kStockIn[] = "窗口入库";
+constexpr char kProduct[] = "窗口商品管理";
+constexpr char kStockOut[] = "窗口出库";
+
+// Every navigation button: the window it is in, its name, the window it leads
+// to (empty: it does nothing).
+struct Route {
+  const char* from;
+  const char* button;
+  const char* to;
+};
+constexpr Route kRoutes[] = {
+    {kQuote, "按钮客户管理", kCustomer},     {kQuote, "按钮商品管理", kProduct},
+    {kQuote, "按钮入库管理", kStockIn},      {kQuote, "按钮出库管理", kStockOut},
+    {kCustomer, "按钮返回", kQuote},         {kCustomer, "按钮配置单", kQuote},
+    {kCustomer, "按钮入库管理", kStockIn},   {kCustomer, "按钮商品管理", kProduct},
+    {kCustomer, "按钮出库管理", kStockOut},  {kStockIn, "按钮返回", kQuote},
+    {kStockIn, "按钮客户管理", kCustomer},   {kStockIn, "按钮商品管理", kProduct},
+    {kStockIn, "按钮配置管理", kQuote},      {kStockIn, "按钮出库管理", kStockOut},
+    {kProduct, "按钮返回", kQuote},          {kProduct, "按钮客户管理", kCustomer},
+    {kProduct, "按钮入库管理", kStockIn},    {kProduct, "按钮配置管理", kQuote},
+    {kProduct, "按钮出库管理", kStockOut},   {kStockOut, "按钮返回", kQuote},
+    {kStockOut, "按钮客户管理", kCustomer},  {kStockOut, "按钮商品管理", kProduct},
+    {kStockOut, "按钮入库管理", kStockIn},   {kStockOut, "按钮配置管理", ""},
+};
+
+// The quote window's button that opens each other window.
+const char* ButtonFromQuote(const std::string& window) {
+  for (const Route& r : kRoutes) {
+    if (r.from == std::string(kQuote) && r.to == window) return r.button;
+  }
+  return "";
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto exe = files::ExecutablePath();
+    ASSERT_TRUE(exe.ok());
+    folder_ = exe->parent_path();
+    ClearProgramFolder();
+    std::string pattern = (fs::temp_directory_path() / "pcshop-app-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    data_home_ = pattern;
+    ::setenv("XDG_DATA_HOME", data_home_.c_str(), 1);
+
+    const std::span<uint8_t> image = AppImage();
+    image_.assign((image.size() + 7) / 8, 0);
+    std::memcpy(image_.data(), image.data(), image.size());
+    bytes_ = {reinterpret_cast<uint8_t*>(image_.data()), image.size()};
+    ASSERT_TRUE(BindRoutines(bytes_).ok());
+    errors_ = std::tmpfile();
+    exit_codes_.clear();
+    kernel::RuntimeOptions options;
+    options.errors = errors_;
+    options.end_process = [this](int32_t code) { exit_codes_.push_back(code); };
+    runtime_ = std::make_unique<kernel::Runtime>(std::move(options));
+    ASSERT_TRUE(runtime_->Load(bytes_).ok());
+    user_ = std::make_unique<ui::UserActions>(*runtime_->windows());
+  }
+  void TearDown() override {
+    user_.reset();
+    runtime_.reset();
+    std::fclose(errors_);
+    ClearProgramFolder();
+    std::error_code ec;
+    fs::remove_all(data_home_, ec);
+    ::unsetenv("XDG_DATA_HOME");
+  }
+  void ClearProgramFolder() {
+    std::error_code ec;
+    fs::remove_all(folder_ / "DATA", ec);
+    fs::remove(folder_ / "SkinMV.dll", ec);
+  }
+
+  // Starts the program; `scenario` runs in place of the message loop, with the
+  // quote window open. Whatever it leaves open is closed before the loop ends.
+  void Run(const std::function<void()>& scenario) {
+    ui::WindowManager& windows = *runtime_->windows();
+    windows.SetMessageLoop([&] {
+      scenario();
+      for (uint32_t id : windows.OpenWindows()) windows.UnloadWindow(id);
+      user_->ProcessEvents();
+    });
+    ASSERT_TRUE(runtime_->Start().ok());
+  }
+  // Clicks `button` and lets the closed window go.
+  void Click(const char* window, const char* button) {
+    ASSERT_TRUE(user_->Click(window, button).ok()) << window << " " << button;
+    user_->ProcessEvents();
+  }
+  // From the quote window to `window`.
+  void Open(const std::string& window) {
+    if (window != kQuote) Click(kQuote, ButtonFromQuote(window));
+    ASSERT_EQ(user_->OpenWindows(), Names{window});
+  }
+  std::string Errors() {
+    std::fflush(errors_);
+    std::rewind(errors_);
+    std::string all;
+    char chunk[512];
+    size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, errors_)) > 0) all.append(chunk, n);
+    return all;
+  }
+  fs::path data() const { return folder_ / "DATA"; }
+
+  fs::path folder_;
+  fs::path data_home_;
+  std::vector<uint64_t> image_;
+  std::span<uint8_t> bytes_;
+  std::FILE* errors_ = nullptr;
+  std::unique_ptr<kernel::Runtime> runtime_;
+  std::unique_ptr<ui::UserActions> user_;
+  std::vector<int32_t> exit_codes_;
+};
+
+TEST_F(WindowTest, EveryNavigationButtonLeavesOnlyItsTargetOpen) {
+  Run([&] {
+    ASSERT_EQ(user_->OpenWindows(), Names{kQuote});
+    for (const Route& r : kRoutes) {
+      SCOPED_TRACE(std::string(r.from) + " " + r.button);
+      Open(r.from);
+      Click(r.from, r.button);
+      // The stock-out window's 配置单 is bound to nothing: it stays.
+      const std::string target = *r.to == '\0' ? r.from : r.to;
+      EXPECT_EQ(user_->OpenWindows(), Names{target});
+      if (target != kQuote) Click(target.c_str(), "按钮返回");
+    }
+  });
+  EXPECT_EQ(Errors(), "");
+  EXPECT_EQ(exit_codes_, std::vector<int32_t>{0});
+}
+
+TEST_F(WindowTest, ExitInAnyWindowEndsTheMessageLoopWithCodeZero) {
+  for (const char* window : {kQuote, kCustomer, kStockIn, kProduct, kStockOut}) {
+    SCOPED_TRACE(window);
+    TearDown();
+    SetUp();
+    // The real message loop: the user acts once it runs. Should 退出 fail to
+    // end it, the last timer closes what is open so the test ends anyway.
+    bool clicked = false;
+    QTimer::singleShot(0, qApp, [&] {
+      Open(window);
+      clicked = user_->Click(window, "按钮退出").ok();
+    });
+    QTimer::singleShot(5000, qApp, [&] {
+      for (uint32_t id : runtime_->windows()->OpenWindows()) runtime_->windows()->UnloadWindow(id);
+    });
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(runtime_->Start().ok());
+    EXPECT_TRUE(clicked);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
+    EXPECT_TRUE(user_->OpenWindows().empty());
+    EXPECT_EQ(exit_codes_, std::vector<int32_t>{0});
+  }
+}
+
+TEST_F(WindowTest, StockWindowsChangeNoFileWhateverIsPressedOrTyped) {
+  Run([&] {
+    for (const char* window : {kStockIn, kStockOut}) {
+      SCOPED_TRACE(window);
+      Open(window);
+      const std::string before = Fingerprint(data());
+      for (const char* edit : {"编辑框数量", "编辑框价格", "编辑框金额", "编辑框日期", "编辑框备注"}) {
+        EXPECT_TRUE(user_->TypeText(window, edit, "12 显卡").ok()) << edit;
+        EXPECT_TRUE(user_->PressEnter(window, edit).ok());
+        EXPECT_TRUE(user_->LeaveControl(window, edit).ok());
+      }
+      for (const char* combo : {"组合框品名", "组合框品牌", "组合框型号"}) {
+        EXPECT_TRUE(user_->SetText(window, combo, "七彩虹").ok()) << combo;
+        EXPECT_TRUE(user_->DropDown(window, combo).ok());
+      }
+      EXPECT_TRUE(user_->DropDown(window, "组合框商品查询类别").ok());
+      for (const char* button : {"按钮新增", "按钮修改", "按钮删除", "按钮配置导出", "按钮全部商品"}) {
+        EXPECT_TRUE(user_->Click(window, button).ok()) << button;
+      }
+      EXPECT_TRUE(user_->PressList(window, "超级列表框商品信息", 20, 20).ok());
+      user_->ProcessEvents();
+      EXPECT_EQ(user_->OpenWindows(), Names{window});
+      EXPECT_EQ(Fingerprint(data()), before);
+      Click(window, "按钮返回");
+    }
+  });
+  EXPECT_EQ(Errors(), "");
+}
+
+TEST_F(WindowTest, ReturningToTheQuoteWindowRunsItsCreationAgainAndShowsTheDesignSheet) {
+  const char* kCategories[] = {"CPU",  "散热器", "主板", "内存", "机械盘", "固态盘", "显卡", "显示器",
+                               "机箱", "电源",   "键盘", "鼠标", "音箱",   "其它一", "其它二"};
+  Run([&] {
+    Open(kProduct);
+    // A table lost while the quote window was closed comes back with it.
+    std::error_code ec;
+    ASSERT_TRUE(fs::remove(data() / "显卡.zdb", ec));
+    Click(kProduct, "按钮返回");
+    ASSERT_EQ(user_->OpenWindows(), Names{kQuote});
+    EXPECT_EQ(FieldsOf(data() / "显卡.zdb"), StartupTables()[6].fields);
+
+    const char* sheet = "超级列表框配置信息";
+    ASSERT_EQ(user_->RowCount(kQuote, sheet), 19);
+    for (int row = 0; row < 15; ++row) {
+      EXPECT_EQ(user_->Cell(kQuote, sheet, row, 0), std::to_string(row + 1));
+      EXPECT_EQ(user_->Cell(kQuote, sheet, row, 1), kCategories[row]);
+      EXPECT_EQ(user_->Cell(kQuote, sheet, row, 2), "");
+    }
+    for (int row = 15; row < 19; ++row) EXPECT_EQ(user_->Cell(kQuote, sheet, row, 0), "");
+  });
+}
+
+TEST_F(WindowTest, CustomerWindowCreatesAndOpensItsTable) {
+  Run([&] {
+    const fs::path table = data() / "客户信息.zdb";
+    EXPECT_FALSE(fs::exists(table));
+    EXPECT_FALSE(runtime_->tables().SelectTable(Gbk("客户信息")).ok());
+    Open(kCustomer);
+    EXPECT_EQ(FieldsOf(table), CustomerTableFields());
+    EXPECT_TRUE(runtime_->tables().SelectTable(Gbk("客户信息")).ok());
+    EXPECT_EQ(RecordCountOf(table), 0);
+  });
+  EXPECT_EQ(Errors(), "");
+}
+
+}  // namespace
+}  // namespace pcshop::app::testing
+
+int main(int argc, char** argv) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
