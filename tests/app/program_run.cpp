@@ -22,6 +22,8 @@ ProgramRun::ProgramRun(const fs::path& program, const fs::path& skin) {
   fs::create_directories(program_folder_, ec);
   fs::create_directories(root_ / "tmp", ec);
   fs::create_directories(root_ / "xdg", ec);
+  fs::create_directories(root_ / "run", ec);
+  fs::permissions(root_ / "run", fs::perms::owner_all, ec);
   fs::copy_file(program, program_folder_ / "pcshop", ec);
   if (!skin.empty()) fs::copy_file(skin, program_folder_ / "SkinMV.dll", ec);
 }
@@ -34,10 +36,14 @@ ProgramRun::~ProgramRun() {
 
 bool ProgramRun::Start(const std::vector<std::string>& environment) {
   std::vector<std::string> env = {"TMPDIR=" + (root_ / "tmp").string(),
-                                  "XDG_DATA_HOME=" + (root_ / "xdg").string()};
+                                  "XDG_DATA_HOME=" + (root_ / "xdg").string(),
+                                  "XDG_RUNTIME_DIR=" + (root_ / "run").string()};
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string entry = *e;
-    if (entry.starts_with("TMPDIR=") || entry.starts_with("XDG_DATA_HOME=")) continue;
+    if (entry.starts_with("TMPDIR=") || entry.starts_with("XDG_DATA_HOME=") ||
+        entry.starts_with("XDG_RUNTIME_DIR=")) {
+      continue;
+    }
     env.push_back(entry);
   }
   env.insert(env.end(), environment.begin(), environment.end());
@@ -64,6 +70,10 @@ std::optional<int> ProgramRun::WaitForExit(std::chrono::milliseconds limit) {
   WaitFor([this] { return !Running(); }, limit);
   if (Running()) return std::nullopt;
   return status_;
+}
+
+void ProgramRun::Terminate() {
+  if (Running()) ::kill(pid_, SIGTERM);
 }
 
 void ProgramRun::Kill() {

@@ -31,6 +31,8 @@ class ProgramRun {
   // not end or ended by a signal.
   std::optional<int> WaitForExit(std::chrono::milliseconds limit);
   void Kill();
+  // Asks the program to end (SIGTERM), as the session does at log-out.
+  void Terminate();
   bool Running();
 
   const std::filesystem::path& program_folder() const { return program_folder_; }
