@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
