@@ -38,15 +38,20 @@ bool ProgramRun::Start(const std::vector<std::string>& environment) {
   std::vector<std::string> env = {"TMPDIR=" + (root_ / "tmp").string(),
                                   "XDG_DATA_HOME=" + (root_ / "xdg").string(),
                                   "XDG_RUNTIME_DIR=" + (root_ / "run").string()};
+  env.insert(env.end(), environment.begin(), environment.end());
+  // The first entry of a name wins for getenv, so an inherited value must not
+  // shadow one given here or above.
+  const auto given = [&env](const std::string& entry) {
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    for (const std::string& e : env) {
+      if (e.starts_with(name)) return true;
+    }
+    return false;
+  };
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string entry = *e;
-    if (entry.starts_with("TMPDIR=") || entry.starts_with("XDG_DATA_HOME=") ||
-        entry.starts_with("XDG_RUNTIME_DIR=")) {
-      continue;
-    }
-    env.push_back(entry);
+    if (!given(entry)) env.push_back(entry);
   }
-  env.insert(env.end(), environment.begin(), environment.end());
   std::vector<char*> envp;
   for (std::string& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
