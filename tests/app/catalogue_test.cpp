@@ -1,0 +1,418 @@
+// The product catalogue through the real generated image and the runtime,
+// offscreen: adding, changing, deleting and listing products in the quote
+// window and the product management window, as a user does it through the
+// test seam. Message boxes are answered by a Responder in every test. The
+// program folder is shared with the other app tests: same lock.
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/routine_table.h"
+#include "image/app_image.h"
+#include "runtime/files/program_folder.h"
+#include "runtime/kernel/runtime.h"
+#include "runtime/tables/table_store.h"
+#include "runtime/text/gbk_codec.h"
+#include "runtime/ui/responder.h"
+#include "runtime/ui/test_seam.h"
+#include "runtime/ui/window_manager.h"
+#include "tests/app/table_expectations.h"
+
+namespace pcshop::app::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Texts = std::vector<std::string>;
+
+constexpr char kQuote[] = "窗口配置单";
+constexpr char kProduct[] = "窗口商品管理";
+constexpr char kList[] = "超级列表框商品信息";
+constexpr int kCpu = 0;
+
+// One product as the table holds it; texts UTF-8.
+struct Product {
+  std::string kind;
+  std::string brand;
+  std::string model;
+  int price = 0;
+  std::string remark;
+  bool operator==(const Product&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Product& p) {
+  return os << p.kind << "/" << p.brand << "/" << p.model << "/" << p.price << "/" << p.remark;
+}
+
+class CatalogueTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto exe = files::ExecutablePath();
+    ASSERT_TRUE(exe.ok());
+    folder_ = exe->parent_path();
+    ClearProgramFolder();
+    std::string pattern = (fs::temp_directory_path() / "pcshop-cat-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    data_home_ = pattern;
+    ::setenv("XDG_DATA_HOME", data_home_.c_str(), 1);
+    const std::span<uint8_t> image = AppImage();
+    image_.assign((image.size() + 7) / 8, 0);
+    std::memcpy(image_.data(), image.data(), image.size());
+    bytes_ = {reinterpret_cast<uint8_t*>(image_.data()), image.size()};
+    ASSERT_TRUE(BindRoutines(bytes_).ok());
+    errors_ = std::tmpfile();
+    kernel::RuntimeOptions options;
+    options.errors = errors_;
+    options.end_process = [](int32_t) {};
+    runtime_ = std::make_unique<kernel::Runtime>(std::move(options));
+    ASSERT_TRUE(runtime_->Load(bytes_).ok());
+    runtime_->windows()->SetResponder(&responder_);
+    user_ = std::make_unique<ui::UserActions>(*runtime_->windows());
+  }
+  void TearDown() override {
+    user_.reset();
+    runtime_.reset();
+    std::fclose(errors_);
+    ClearProgramFolder();
+    std::error_code ec;
+    fs::remove_all(data_home_, ec);
+    ::unsetenv("XDG_DATA_HOME");
+  }
+  void ClearProgramFolder() {
+    std::error_code ec;
+    fs::remove_all(folder_ / "DATA", ec);
+    fs::remove(folder_ / "SkinMV.dll", ec);
+  }
+
+  // Starts the program; `scenario` runs with the quote window open and the
+  // tables created.
+  void Run(const std::function<void()>& scenario) {
+    ui::WindowManager& windows = *runtime_->windows();
+    windows.SetMessageLoop([&] {
+      scenario();
+      for (uint32_t id : windows.OpenWindows()) windows.UnloadWindow(id);
+      user_->ProcessEvents();
+    });
+    ASSERT_TRUE(runtime_->Start().ok());
+    std::fflush(errors_);
+    EXPECT_EQ(std::ftell(errors_), 0) << "the runtime reported a fault";
+  }
+
+  void Ok(const Status& s) { ASSERT_TRUE(s.ok()) << s.message(); }
+  void Click(const char* window, const char* control) {
+    Ok(user_->Click(window, control));
+    user_->ProcessEvents();
+  }
+  void ToProductWindow() { Click(kQuote, "按钮商品管理"); }
+  void ToQuoteWindow() { Click(kProduct, "按钮返回"); }
+
+  // Fills the panel of `window` as a user does: category chosen from the
+  // list, the rest typed; the model first, since typing it empties price and
+  // remark in the quote window.
+  void Fill(const char* window, int category, const std::string& brand,
+            const std::string& model, const std::string& price, const std::string& remark) {
+    Ok(user_->ChooseComboItem(window, "组合框品名", category));
+    Ok(user_->SetText(window, "组合框品牌", brand));
+    Ok(user_->SetText(window, "组合框型号", model));
+    Ok(user_->SetText(window, "编辑框价格", price));
+    Ok(user_->SetText(window, "编辑框备注", remark));
+  }
+  // Looks a model up by choosing it from the 型号 box's list.
+  void PickModel(const char* window, int category, const std::string& brand, int model_item) {
+    Ok(user_->ChooseComboItem(window, "组合框品名", category));
+    Ok(user_->SetText(window, "组合框品牌", brand));
+    Ok(user_->ChooseComboItem(window, "组合框型号", model_item));
+  }
+
+  // What the message boxes said since the last call, as the program passed
+  // it (GBK); compare with Gbk(...) for a byte-exact check.
+  Texts Messages() {
+    Texts texts;
+    for (const ui::MessageBoxRequest& r : responder_.message_boxes()) texts.push_back(r.text);
+    responder_.Clear();
+    return texts;
+  }
+
+  fs::path TableFile(const std::string& category) const {
+    return folder_ / "DATA" / (Gbk(category) + ".zdb");
+  }
+  // Writes products into a table beside the running program.
+  void Seed(const std::string& category, const std::vector<Product>& products) {
+    tables::TableStore store;
+    Ok(store.OpenTable(TableFile(category).string(), "seed"));
+    for (const Product& p : products) {
+      const tables::FieldValue values[] = {Gbk(p.kind), Gbk(p.brand), Gbk(p.model), p.price,
+                                           Gbk(p.remark)};
+      Ok(store.AppendRecord(values));
+    }
+  }
+  std::vector<Product> Records(const std::string& category) {
+    std::vector<Product> out;
+    tables::TableStore store;
+    if (!store.OpenTable(TableFile(category).string(), "read").ok()) return out;
+    auto counted = store.RecordCount();
+    const int32_t count = counted.ok() ? *counted : 0;
+    auto text = [&](const char* field) {
+      auto v = store.ReadField(Gbk(field));
+      return v.ok() && tables::IsText(*v) ? Utf8(std::get<std::string>(*v)) : std::string("?");
+    };
+    for (int32_t n = 1; n <= count; ++n) {
+      (void)store.GoToRecord(n);
+      auto price = store.ReadField(Gbk("价格"));
+      out.push_back({text("品名"), text("品牌"), text("型号"),
+                     price.ok() && !tables::IsText(*price) ? std::get<int32_t>(*price) : -1,
+                     text("备注")});
+    }
+    return out;
+  }
+  static std::string Utf8(const std::string& gbk) {
+    auto utf8 = text::GbkToUtf8(gbk);
+    return utf8.ok() ? *utf8 : std::string("<not GBK>");
+  }
+
+  fs::path folder_;
+  fs::path data_home_;
+  std::vector<uint64_t> image_;
+  std::span<uint8_t> bytes_;
+  std::FILE* errors_ = nullptr;
+  ui::Responder responder_;
+  std::unique_ptr<kernel::Runtime> runtime_;
+  std::unique_ptr<ui::UserActions> user_;
+};
+
+// The texts in UTF-8 as GBK, for comparing with Messages().
+Texts Gbks(const Texts& utf8) {
+  Texts out;
+  for (const std::string& t : utf8) out.push_back(Gbk(t));
+  return out;
+}
+
+TEST_F(CatalogueTest, AddRefusesABrandAndModelTwiceButTakesTheModelUnderAnotherBrand) {
+  Run([&] {
+    Fill(kQuote, kCpu, "A", "X1", "12.5元", "盒装");
+    Click(kQuote, "按钮新增");
+    EXPECT_EQ(Messages(), Gbks({"正在增加\r\n\r\n品名: CPU\r\n品牌: A\r\n型号: X1\r\n价格: "
+                                "12.5元\r\n备注: 盒装\r\n\r\n确定增加吗",
+                                "增加成功"}));
+    Click(kQuote, "按钮新增");
+    EXPECT_EQ(Messages(), Gbks({"型号重复"}));  // before any confirmation
+    Ok(user_->SetText(kQuote, "组合框品牌", "B"));
+    Click(kQuote, "按钮新增");
+    EXPECT_EQ(Messages().size(), 2u);
+    // An empty brand is a brand like any other: once.
+    Fill(kQuote, kCpu, "", "X2", "", "");
+    Click(kQuote, "按钮新增");
+    EXPECT_EQ(Messages().back(), Gbk("增加成功"));
+    Click(kQuote, "按钮新增");
+    EXPECT_EQ(Messages(), Gbks({"型号重复"}));
+  });
+  EXPECT_EQ(Records("CPU"), (std::vector<Product>{{"CPU", "A", "X1", 12, "盒装"},
+                                                  {"CPU", "B", "X1", 12, "盒装"},
+                                                  {"CPU", "", "X2", 0, ""}}));
+}
+
+TEST_F(CatalogueTest, CancelledAddSaysAddFailedAndWritesNothing) {
+  Run([&] {
+    ToProductWindow();
+    Fill(kProduct, kCpu, "A", "X1", "100", "");
+    // Choosing the empty category lists it.
+    EXPECT_EQ(Messages(), Gbks({"此项无记录"}));
+    responder_.QueueMessageBoxAnswer(1);
+    Click(kProduct, "按钮新增");
+    const Texts said = Messages();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_EQ(said[1], Gbk("增加失败"));
+    // Without a model nothing is asked at all.
+    Ok(user_->SetText(kProduct, "组合框型号", ""));
+    Click(kProduct, "按钮新增");
+    EXPECT_EQ(Messages(), Texts{});
+  });
+  EXPECT_EQ(Records("CPU"), std::vector<Product>{});
+}
+
+TEST_F(CatalogueTest, AddInTheProductWindowListsTheBrandWithTheNewProduct) {
+  Run([&] {
+    Seed("主板", {{"主板", "A", "M1", 500, ""}, {"主板", "B", "M2", 600, ""}});
+    ToProductWindow();
+    Fill(kProduct, 2, "A", "M3", "700", "新");
+    Click(kProduct, "按钮新增");
+    EXPECT_EQ(Messages().back(), Gbk("增加成功"));
+    EXPECT_EQ(user_->CurrentIndex(kProduct, "组合框商品查询类别"), 2);
+    EXPECT_EQ(user_->Text(kProduct, "编辑框价格"), "");
+    ASSERT_EQ(user_->RowCount(kProduct, kList), 2);
+    EXPECT_EQ(user_->Cell(kProduct, kList, 1, 3), "M3");
+    EXPECT_EQ(user_->Cell(kProduct, kList, 1, 0), "2");
+  });
+}
+
+TEST_F(CatalogueTest, ModifyComparesWithThePickedProductAndAsksWithOldAndNewLines) {
+  Run([&] {
+    Seed("CPU", {{"CPU", "A", "X1", 1999, "旧"}});
+    PickModel(kQuote, kCpu, "A", 0);
+    EXPECT_EQ(user_->Text(kQuote, "编辑框价格"), "1999");
+    Click(kQuote, "按钮修改");
+    EXPECT_EQ(Messages(), Gbks({"与原记录相同"}));
+
+    Ok(user_->SetText(kQuote, "编辑框备注", "新"));
+    Click(kQuote, "按钮修改");
+    EXPECT_EQ(Messages(),
+              Gbks({"正在修改 \r\n数据库: CPU\r\n\r\n原品名: CPU\r\n原品牌: A\r\n原型号: "
+                    "X1\r\n原价格: 1999\r\n原备注: 旧\r\n\r\n现品名: CPU\r\n现品牌: "
+                    "A\r\n现型号: X1\r\n现价格: 1999\r\n现备注: 新\r\n\r\n确定吗？",
+                    "品名: CPU\r\n品牌: A\r\n型号: X1\r\n价格: 1999\r\n备注: "
+                    "新\r\n\r\n已修改！"}));
+
+    // A new model: the picked product no longer exists, until picked again.
+    Ok(user_->SetText(kQuote, "组合框型号", "X9"));
+    Ok(user_->SetText(kQuote, "编辑框价格", "1999"));
+    Click(kQuote, "按钮修改");
+    EXPECT_EQ(Messages().size(), 2u);
+    Ok(user_->SetText(kQuote, "编辑框价格", "1"));
+    Click(kQuote, "按钮修改");
+    EXPECT_EQ(Messages(), Texts{});
+    PickModel(kQuote, kCpu, "A", 0);
+    Ok(user_->SetText(kQuote, "编辑框价格", "1"));
+    Click(kQuote, "按钮修改");
+    EXPECT_EQ(Messages().size(), 2u);
+  });
+  // Typing the new model emptied the remark, as it does in the quote window.
+  EXPECT_EQ(Records("CPU"), (std::vector<Product>{{"CPU", "A", "X9", 1, ""}}));
+}
+
+TEST_F(CatalogueTest, APickInTheProductListIsModifiedFromTheQuoteWindow) {
+  Run([&] {
+    Seed("主板", {{"主板", "A", "M1", 1999, ""}});
+    Seed("显卡", {{"显卡", "B", "G1", 3000, "x"}, {"显卡", "C", "G2", 4000, "y"}});
+    ToProductWindow();
+    Click(kProduct, "按钮全部商品");
+    ASSERT_EQ(user_->RowCount(kProduct, kList), 3);
+    Ok(user_->PressListCell(kProduct, kList, 0, 1));
+    EXPECT_EQ(user_->Text(kProduct, "组合框品名"), "主板");
+    EXPECT_EQ(user_->Text(kProduct, "组合框型号"), "M1");
+    EXPECT_EQ(user_->Text(kProduct, "编辑框价格"), "1999");
+    // The cell's "1999" was remembered as the number 1999.
+    Click(kProduct, "按钮修改");
+    EXPECT_EQ(Messages(), Gbks({"与原记录相同"}));
+
+    ToQuoteWindow();
+    Fill(kQuote, 2, "A", "M1", "1899", "");
+    Click(kQuote, "按钮修改");
+    EXPECT_EQ(Messages().size(), 2u);
+  });
+  EXPECT_EQ(Records("主板"), (std::vector<Product>{{"主板", "A", "M1", 1899, ""}}));
+}
+
+TEST_F(CatalogueTest, BrandItemsOncePerBrandAndModelItemsOncePerRecord) {
+  Run([&] {
+    Seed("CPU", {{"CPU", "A", "X1", 1, ""},
+                 {"CPU", "A", "X2", 1, ""},
+                 {"CPU", "B", "X3", 1, ""},
+                 {"CPU", "A", "X1", 1, ""},
+                 {"CPU", "", "X4", 1, ""}});
+    for (const char* window : {kQuote, kProduct}) {
+      SCOPED_TRACE(window);
+      if (window == std::string(kProduct)) ToProductWindow();
+      Ok(user_->ChooseComboItem(window, "组合框品名", kCpu));
+      Ok(user_->DropDown(window, "组合框品牌"));
+      EXPECT_EQ(user_->Items(window, "组合框品牌"), (Texts{"A", "B", ""}));
+      Ok(user_->SetText(window, "组合框品牌", "A"));
+      Ok(user_->DropDown(window, "组合框型号"));
+      EXPECT_EQ(user_->Items(window, "组合框型号"), (Texts{"X1", "X2", "X1"}));
+      // No message for records without a brand.
+      EXPECT_EQ(Messages(), Texts{});
+    }
+  });
+}
+
+TEST_F(CatalogueTest, DeleteTakesTheProductOfTheBrandShown) {
+  Run([&] {
+    Seed("CPU", {{"CPU", "A", "X1", 5, "a"}, {"CPU", "B", "X1", 6, "b"}});
+    Fill(kQuote, kCpu, "B", "X1", "", "");
+    Click(kQuote, "按钮删除");
+    EXPECT_EQ(Messages(), Gbks({"正在删除 \r\n数据库: CPU\r\n\r\n品名: CPU\r\n品牌: "
+                                "B\r\n型号: X1\r\n价格: 6\r\n备注: b\r\n\r\n确定吗？",
+                                "品名: CPU\r\n品牌: B\r\n型号: X1\r\n\r\n已删除！"}));
+    // Cancelled, nothing goes; a brand without the model finds nothing.
+    Ok(user_->SetText(kQuote, "组合框品牌", "A"));
+    responder_.QueueMessageBoxAnswer(1);
+    Click(kQuote, "按钮删除");
+    EXPECT_EQ(Messages().size(), 1u);
+    Ok(user_->SetText(kQuote, "组合框品牌", "C"));
+    Click(kQuote, "按钮删除");
+    EXPECT_EQ(Messages(), Texts{});
+  });
+  EXPECT_EQ(Records("CPU"), (std::vector<Product>{{"CPU", "A", "X1", 5, "a"}}));
+}
+
+TEST_F(CatalogueTest, ADeleteThatCannotBeWrittenSaysDeleteFailed) {
+  Run([&] {
+    Seed("CPU", {{"CPU", "A", "X1", 5, ""}});
+    // Another program holds the table's write lock past the store's wait.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(TableFile("CPU").c_str(), &other, SQLITE_OPEN_READWRITE, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    Fill(kQuote, kCpu, "A", "X1", "", "");
+    Click(kQuote, "按钮删除");
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    const Texts said = Messages();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_EQ(said[1], Gbk("删除失败"));
+  });
+  EXPECT_EQ(Records("CPU").size(), 1u);
+}
+
+TEST_F(CatalogueTest, AnEmptyCategorySaysSoEachTimeItIsChosen) {
+  Run([&] {
+    Seed("CPU", {{"CPU", "A", "X1", 5, ""}});
+    ToProductWindow();
+    Ok(user_->ChooseComboItem(kProduct, "组合框商品查询类别", kCpu));
+    EXPECT_EQ(user_->RowCount(kProduct, kList), 1);
+    EXPECT_EQ(user_->Text(kProduct, "组合框品名"), "CPU");
+    Ok(user_->ChooseComboItem(kProduct, "组合框商品查询类别", 1));
+    Ok(user_->ChooseComboItem(kProduct, "组合框商品查询类别", 1));
+    EXPECT_EQ(Messages(), Gbks({"此项无记录", "此项无记录"}));
+    EXPECT_EQ(user_->RowCount(kProduct, kList), 0);
+  });
+}
+
+TEST_F(CatalogueTest, AllProductsNumbersRowsOnAcrossCategoriesInCategoryOrder) {
+  Run([&] {
+    Seed("显卡", {{"显卡", "N", "G1", 3, ""}});
+    Seed("主板", {{"主板", "A", "M1", 1, ""}, {"主板", "B", "M2", 2, ""}});
+    Seed("其它", {{"其它", "Z", "O1", 4, "r"}});
+    ToProductWindow();
+    Click(kProduct, "按钮全部商品");
+    ASSERT_EQ(user_->RowCount(kProduct, kList), 4);
+    const Texts expected[] = {{"1", "主板", "A", "M1", "1", ""},
+                              {"2", "主板", "B", "M2", "2", ""},
+                              {"3", "显卡", "N", "G1", "3", ""},
+                              {"4", "其它", "Z", "O1", "4", "r"}};
+    for (int row = 0; row < 4; ++row) {
+      Texts cells;
+      for (int c = 0; c < 6; ++c) cells.push_back(user_->Cell(kProduct, kList, row, c));
+      EXPECT_EQ(cells, expected[row]);
+    }
+    EXPECT_EQ(Messages(), Texts{});
+  });
+}
+
+}  // namespace
+}  // namespace pcshop::app::testing
+
+int main(int argc, char** argv) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
