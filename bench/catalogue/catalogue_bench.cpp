@@ -1,0 +1,279 @@
+// The product management window's two heaviest walks, through the real image
+// offscreen, each next to the same walk done directly on the table store (the
+// floor); the summary prints program time / floor time.
+//
+//  - AllProducts: 全部商品 over the fourteen categories with 1,000 products
+//    each (14,000 rows), from the click until the list is shown. Target:
+//    under 0.5 s. Floor: the fourteen tables walked with every field read.
+//  - BrandItems: the 品牌 box's list of a 10,000-product category (显卡,
+//    topped up to 10,000 after AllProducts ran) dropped down and closed.
+//    Floor: the table walked reading 品牌, brands kept once.
+//
+// The products are written straight into the table files in one SQLite
+// transaction each: through the store every append is its own synced commit,
+// which would make the setup take minutes. The program folder is this
+// benchmark's own folder; its data folder is removed at the end.
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "app/routine_table.h"
+#include "image/app_image.h"
+#include "runtime/files/program_folder.h"
+#include "runtime/kernel/runtime.h"
+#include "runtime/tables/table_store.h"
+#include "runtime/text/gbk_codec.h"
+#include "runtime/ui/responder.h"
+#include "runtime/ui/test_seam.h"
+#include "runtime/ui/window_manager.h"
+
+namespace pcshop {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kProduct[] = "窗口商品管理";
+constexpr int kPerCategory = 1000;
+constexpr int kLargeCategory = 10000;
+constexpr int kGraphicsIndex = 6;
+const char* const kCategories[] = {"CPU",  "散热器", "主板", "内存", "机械盘", "固态盘", "显卡",
+                                   "显示器", "机箱",  "电源", "键盘", "鼠标",   "音箱",   "其它"};
+
+std::string Gbk(const std::string& utf8) {
+  auto gbk = text::Utf8ToGbk(utf8);
+  return gbk.ok() ? *gbk : std::string();
+}
+
+// Appends `count` products to a table file in one transaction; brands come
+// in runs of 20 over 50 brands, so the brand list has work to do.
+bool SeedTable(const fs::path& file, const std::string& kind, int first, int count) {
+  sqlite3* db = nullptr;
+  bool ok = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+  sqlite3_stmt* insert = nullptr;
+  ok = ok && sqlite3_busy_timeout(db, 5000) == SQLITE_OK &&
+       sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK &&
+       sqlite3_prepare_v2(db,
+                          "INSERT INTO records(deleted, c1, c2, c3, c4, c5) "
+                          "VALUES (0, ?, ?, ?, ?, ?)",
+                          -1, &insert, nullptr) == SQLITE_OK;
+  const std::string kind_gbk = Gbk(kind);
+  for (int i = first; ok && i < first + count; ++i) {
+    const std::string brand = "Brand" + std::to_string((i / 20) % 50);
+    const std::string model = "M" + std::to_string(i);
+    const std::string remark = Gbk("备注") + std::to_string(i);
+    sqlite3_bind_blob(insert, 1, kind_gbk.data(), static_cast<int>(kind_gbk.size()),
+                      SQLITE_TRANSIENT);
+    sqlite3_bind_blob(insert, 2, brand.data(), static_cast<int>(brand.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_blob(insert, 3, model.data(), static_cast<int>(model.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int(insert, 4, 100 + i);
+    sqlite3_bind_blob(insert, 5, remark.data(), static_cast<int>(remark.size()),
+                      SQLITE_TRANSIENT);
+    ok = sqlite3_step(insert) == SQLITE_DONE && sqlite3_reset(insert) == SQLITE_OK;
+  }
+  sqlite3_finalize(insert);
+  ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+  if (!ok) std::fprintf(stderr, "catalogue_bench: %s\n", sqlite3_errmsg(db));
+  sqlite3_close(db);
+  return ok;
+}
+
+// What the benchmarks share while the program runs.
+struct Context {
+  fs::path data;
+  ui::UserActions* user = nullptr;
+  bool large_seeded = false;
+
+  // As the table store names it (GBK) and as the file system does (UTF-8).
+  fs::path TableFile(const char* category) const {
+    return data / (Gbk(category) + ".zdb");
+  }
+  fs::path NativeFile(const char* category) const {
+    return data / (std::string(category) + ".zdb");
+  }
+};
+
+void BM_AllProducts_Program(benchmark::State& state, Context& ctx) {
+  int rows = 0;
+  for (auto _ : state) {
+    if (!ctx.user->Click(kProduct, "按钮全部商品").ok()) state.SkipWithError("no 全部商品");
+    ctx.user->ProcessEvents();
+    rows = ctx.user->RowCount(kProduct, "超级列表框商品信息");
+  }
+  state.counters["rows"] = rows;
+}
+
+void BM_AllProducts_Direct(benchmark::State& state, Context& ctx) {
+  tables::TableStore store;
+  for (const char* c : kCategories) {
+    if (!store.OpenTable(ctx.TableFile(c).string(), Gbk(c)).ok()) state.SkipWithError("open");
+  }
+  const std::string fields[] = {Gbk("品名"), Gbk("品牌"), Gbk("型号"), Gbk("价格"),
+                                Gbk("备注")};
+  int rows = 0;
+  for (auto _ : state) {
+    rows = 0;
+    for (const char* c : kCategories) {
+      (void)store.SelectTable(Gbk(c));
+      auto count = store.RecordCount();
+      for (int32_t n = 1; count.ok() && n <= *count; ++n) {
+        (void)store.GoToRecord(n);
+        for (const std::string& f : fields) benchmark::DoNotOptimize(store.ReadField(f));
+        ++rows;
+      }
+    }
+  }
+  state.counters["rows"] = rows;
+}
+
+void SeedLargeCategory(benchmark::State& state, Context& ctx) {
+  if (ctx.large_seeded) return;
+  ctx.large_seeded = SeedTable(ctx.NativeFile(kCategories[kGraphicsIndex]),
+                               kCategories[kGraphicsIndex], kPerCategory,
+                               kLargeCategory - kPerCategory);
+  if (!ctx.large_seeded) state.SkipWithError("seeding 显卡 failed");
+}
+
+void BM_BrandItems_Program(benchmark::State& state, Context& ctx) {
+  SeedLargeCategory(state, ctx);
+  if (!ctx.user->ChooseComboItem(kProduct, "组合框品名", kGraphicsIndex).ok()) {
+    state.SkipWithError("no 品名 box");
+  }
+  size_t items = 0;
+  for (auto _ : state) {
+    if (!ctx.user->DropDown(kProduct, "组合框品牌").ok()) state.SkipWithError("no 品牌 box");
+    items = ctx.user->Items(kProduct, "组合框品牌").size();
+  }
+  state.counters["items"] = static_cast<double>(items);
+}
+
+void BM_BrandItems_Direct(benchmark::State& state, Context& ctx) {
+  SeedLargeCategory(state, ctx);
+  tables::TableStore store;
+  if (!store.OpenTable(ctx.TableFile(kCategories[kGraphicsIndex]).string(), "t").ok()) {
+    state.SkipWithError("open");
+  }
+  const std::string brand_field = Gbk("品牌");
+  size_t items = 0;
+  for (auto _ : state) {
+    std::vector<std::string> brands;
+    std::unordered_set<std::string> seen;
+    auto count = store.RecordCount();
+    for (int32_t n = 1; count.ok() && n <= *count; ++n) {
+      (void)store.GoToRecord(n);
+      auto brand = store.ReadField(brand_field);
+      if (!brand.ok()) continue;
+      std::string b = std::get<std::string>(*brand);
+      if (seen.insert(b).second) brands.push_back(std::move(b));
+    }
+    items = brands.size();
+  }
+  state.counters["items"] = static_cast<double>(items);
+}
+
+// Prints the runs as usual, then program / floor for each walk.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs) {
+      if (!r.error_occurred && r.run_type == Run::RT_Iteration) {
+        times_[r.benchmark_name()] = r.GetAdjustedRealTime();
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void PrintRatios() const {
+    for (const char* walk : {"AllProducts", "BrandItems"}) {
+      const double program = Find(std::string("BM_") + walk + "_Program");
+      const double direct = Find(std::string("BM_") + walk + "_Direct");
+      if (program < 0 || direct <= 0) continue;
+      std::printf("%s: program %.1f ms, table store %.1f ms, ratio %.1f\n", walk, program,
+                  direct, program / direct);
+    }
+  }
+
+ private:
+  double Find(const std::string& name) const {
+    // Run names carry a "/real_time" suffix.
+    for (const auto& [run, time] : times_) {
+      if (run == name || run.starts_with(name + "/")) return time;
+    }
+    return -1;
+  }
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+}  // namespace pcshop
+
+int main(int argc, char** argv) {
+  using namespace pcshop;
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  auto exe = files::ExecutablePath();
+  if (!exe.ok()) return 1;
+  const fs::path program = exe->parent_path();
+  std::string pattern = (fs::temp_directory_path() / "pcshop-bench-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) return 1;
+  ::setenv("XDG_DATA_HOME", pattern.c_str(), 1);
+  fs::remove_all(program / "DATA");
+
+  const std::span<uint8_t> original = app::AppImage();
+  std::vector<uint64_t> words((original.size() + 7) / 8, 0);
+  std::memcpy(words.data(), original.data(), original.size());
+  const std::span<uint8_t> image(reinterpret_cast<uint8_t*>(words.data()), original.size());
+  if (!app::BindRoutines(image).ok()) return 1;
+
+  RatioReporter reporter;
+  bool ran = false;
+  {
+    kernel::RuntimeOptions options;
+    options.end_process = [](int32_t) {};
+    kernel::Runtime runtime(std::move(options));
+    if (!runtime.Load(image).ok()) return 1;
+    ui::WindowManager& windows = *runtime.windows();
+    ui::Responder responder;
+    windows.SetResponder(&responder);
+    windows.SetMessageLoop([&] {
+      ui::UserActions user(windows);
+      Context ctx{program / "DATA", &user, false};
+      bool seeded = user.Click("窗口配置单", "按钮商品管理").ok();
+      user.ProcessEvents();
+      for (const char* c : kCategories) {
+        seeded = seeded && SeedTable(ctx.NativeFile(c), c, 0, kPerCategory);
+      }
+      if (seeded) {
+        using benchmark::kMillisecond;
+        benchmark::RegisterBenchmark("BM_AllProducts_Program", BM_AllProducts_Program, std::ref(ctx))
+            ->Unit(kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark("BM_AllProducts_Direct", BM_AllProducts_Direct, std::ref(ctx))
+            ->Unit(kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark("BM_BrandItems_Program", BM_BrandItems_Program, std::ref(ctx))
+            ->Unit(kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark("BM_BrandItems_Direct", BM_BrandItems_Direct, std::ref(ctx))
+            ->Unit(kMillisecond)->UseRealTime();
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+        ran = true;
+      }
+      for (uint32_t id : windows.OpenWindows()) windows.UnloadWindow(id);
+      user.ProcessEvents();
+    });
+    if (!runtime.Start().ok()) return 1;
+  }
+  reporter.PrintRatios();
+  benchmark::Shutdown();
+  std::error_code ec;
+  fs::remove_all(program / "DATA", ec);
+  fs::remove_all(pattern, ec);
+  if (!ran) std::fprintf(stderr, "catalogue_bench: seeding the tables failed\n");
+  return ran ? 0 : 1;
+}
