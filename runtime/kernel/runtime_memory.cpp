@@ -21,7 +21,8 @@ calls::ValueTriple TextResult(std::string_view text) {
   // Every byte is written, so the block need not be cleared first.
   auto* block = static_cast<char*>(std::malloc(text.size() + 1));
   if (block != nullptr) {
-    std::memcpy(block, text.data(), text.size());
+    // An empty view may have no data pointer at all.
+    if (!text.empty()) std::memcpy(block, text.data(), text.size());
     block[text.size()] = '\0';
   }
   return calls::Text(block);

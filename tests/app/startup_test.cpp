@@ -78,6 +78,8 @@ class StartupTest : public ::testing::Test {
   // The start routine's skin search, then the quote window's creation.
   void StartUp() {
     calls::Calls rt(runtime_->code());
+    // As the start routine does, so that the runtime frees the var slots.
+    rt.RegisterExitRoutine(rt.CodeAddress(sym::routine_ref::kExitRoutine));
     LocateSkinLibrary(rt, "");
     OnQuoteWindowCreated(calls::RoutineCall{runtime_->code(), {}, nullptr});
   }
