@@ -17,15 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "app/routine_table.h"
-#include "image/app_image.h"
-#include "runtime/files/program_folder.h"
 #include "runtime/kernel/runtime.h"
 #include "runtime/tables/table_store.h"
 #include "runtime/text/gbk_codec.h"
 #include "runtime/ui/responder.h"
 #include "runtime/ui/test_seam.h"
 #include "runtime/ui/window_manager.h"
+#include "tests/app/app_fixture.h"
 #include "tests/app/table_expectations.h"
 
 namespace pcshop::app::testing {
@@ -53,58 +51,19 @@ std::ostream& operator<<(std::ostream& os, const Product& p) {
   return os << p.kind << "/" << p.brand << "/" << p.model << "/" << p.price << "/" << p.remark;
 }
 
-class CatalogueTest : public ::testing::Test {
+class CatalogueTest : public AppFixture {
  protected:
   void SetUp() override {
-    auto exe = files::ExecutablePath();
-    ASSERT_TRUE(exe.ok());
-    folder_ = exe->parent_path();
-    ClearProgramFolder();
-    std::string pattern = (fs::temp_directory_path() / "pcshop-cat-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    data_home_ = pattern;
-    ::setenv("XDG_DATA_HOME", data_home_.c_str(), 1);
-    const std::span<uint8_t> image = AppImage();
-    image_.assign((image.size() + 7) / 8, 0);
-    std::memcpy(image_.data(), image.data(), image.size());
-    bytes_ = {reinterpret_cast<uint8_t*>(image_.data()), image.size()};
-    ASSERT_TRUE(BindRoutines(bytes_).ok());
-    errors_ = std::tmpfile();
-    kernel::RuntimeOptions options;
-    options.errors = errors_;
-    options.end_process = [](int32_t) {};
-    runtime_ = std::make_unique<kernel::Runtime>(std::move(options));
-    ASSERT_TRUE(runtime_->Load(bytes_).ok());
+    AppFixture::SetUp();
+    if (HasFatalFailure()) return;
     runtime_->windows()->SetResponder(&responder_);
-    user_ = std::make_unique<ui::UserActions>(*runtime_->windows());
-  }
-  void TearDown() override {
-    user_.reset();
-    runtime_.reset();
-    std::fclose(errors_);
-    ClearProgramFolder();
-    std::error_code ec;
-    fs::remove_all(data_home_, ec);
-    ::unsetenv("XDG_DATA_HOME");
-  }
-  void ClearProgramFolder() {
-    std::error_code ec;
-    fs::remove_all(folder_ / "DATA", ec);
-    fs::remove(folder_ / "SkinMV.dll", ec);
   }
 
   // Starts the program; `scenario` runs with the quote window open and the
-  // tables created.
+  // tables created; the runtime must report no fault.
   void Run(const std::function<void()>& scenario) {
-    ui::WindowManager& windows = *runtime_->windows();
-    windows.SetMessageLoop([&] {
-      scenario();
-      for (uint32_t id : windows.OpenWindows()) windows.UnloadWindow(id);
-      user_->ProcessEvents();
-    });
-    ASSERT_TRUE(runtime_->Start().ok());
-    std::fflush(errors_);
-    EXPECT_EQ(std::ftell(errors_), 0) << "the runtime reported a fault";
+    AppFixture::Run(scenario);
+    EXPECT_EQ(Errors(), "") << "the runtime reported a fault";
   }
 
   void Ok(const Status& s) { ASSERT_TRUE(s.ok()) << s.message(); }
@@ -179,14 +138,7 @@ class CatalogueTest : public ::testing::Test {
     return utf8.ok() ? *utf8 : std::string("<not GBK>");
   }
 
-  fs::path folder_;
-  fs::path data_home_;
-  std::vector<uint64_t> image_;
-  std::span<uint8_t> bytes_;
-  std::FILE* errors_ = nullptr;
   ui::Responder responder_;
-  std::unique_ptr<kernel::Runtime> runtime_;
-  std::unique_ptr<ui::UserActions> user_;
 };
 
 // The texts in UTF-8 as GBK, for comparing with Messages().

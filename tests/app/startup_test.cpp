@@ -17,11 +17,9 @@
 #include "app/global_slots.h"
 #include "app/quote/path_checks.h"
 #include "app/quote/skin_library.h"
-#include "app/routine_table.h"
 #include "app/routines.h"
-#include "image/app_image.h"
-#include "runtime/files/program_folder.h"
 #include "runtime/kernel/runtime.h"
+#include "tests/app/app_fixture.h"
 #include "tests/app/table_expectations.h"
 
 namespace pcshop::app::testing {
@@ -36,43 +34,11 @@ std::string ReadAll(const fs::path& p) {
   return s.str();
 }
 
-class StartupTest : public ::testing::Test {
+class StartupTest : public AppFixture {
  protected:
   void SetUp() override {
-    auto exe = files::ExecutablePath();
-    ASSERT_TRUE(exe.ok());
-    folder_ = exe->parent_path();
-    ClearProgramFolder();
-    std::string pattern = (fs::temp_directory_path() / "pcshop-app-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    data_home_ = pattern;
-    ::setenv("XDG_DATA_HOME", data_home_.c_str(), 1);
+    AppFixture::SetUp();
     qApp->setStyleSheet(QString());
-
-    const std::span<uint8_t> image = AppImage();
-    image_.assign((image.size() + 7) / 8, 0);
-    std::memcpy(image_.data(), image.data(), image.size());
-    bytes_ = {reinterpret_cast<uint8_t*>(image_.data()), image.size()};
-    ASSERT_TRUE(BindRoutines(bytes_).ok());
-    errors_ = std::tmpfile();
-    kernel::RuntimeOptions options;
-    options.errors = errors_;
-    options.end_process = [](int32_t) {};
-    runtime_ = std::make_unique<kernel::Runtime>(std::move(options));
-    ASSERT_TRUE(runtime_->Load(bytes_).ok());
-  }
-  void TearDown() override {
-    runtime_.reset();
-    std::fclose(errors_);
-    ClearProgramFolder();
-    std::error_code ec;
-    fs::remove_all(data_home_, ec);
-    ::unsetenv("XDG_DATA_HOME");
-  }
-  void ClearProgramFolder() {
-    std::error_code ec;
-    fs::remove_all(folder_ / "DATA", ec);
-    fs::remove(folder_ / "SkinMV.dll", ec);
   }
 
   // The start routine's skin search, then the quote window's creation.
@@ -83,28 +49,9 @@ class StartupTest : public ::testing::Test {
     LocateSkinLibrary(rt, "");
     OnQuoteWindowCreated(calls::RoutineCall{runtime_->code(), {}, nullptr});
   }
-  // Everything the runtime wrote to its error stream: any message box or
-  // failed service would show here.
-  std::string Errors() {
-    std::fflush(errors_);
-    std::rewind(errors_);
-    std::string all;
-    char chunk[512];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, errors_)) > 0) all.append(chunk, n);
-    return all;
-  }
-  fs::path data() const { return folder_ / "DATA"; }
   fs::path system_copy() const {
     return data_home_ / "pcshop/drive_c/windows/system32/SkinMV.dll";
   }
-
-  fs::path folder_;
-  fs::path data_home_;
-  std::vector<uint64_t> image_;
-  std::span<uint8_t> bytes_;
-  std::FILE* errors_ = nullptr;
-  std::unique_ptr<kernel::Runtime> runtime_;
 };
 
 TEST_F(StartupTest, FirstStartCreatesTheDataFolderAndSeventeenTablesSilently) {

@@ -17,12 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "app/routine_table.h"
-#include "image/app_image.h"
-#include "runtime/files/program_folder.h"
 #include "runtime/kernel/runtime.h"
 #include "runtime/ui/test_seam.h"
 #include "runtime/ui/window_manager.h"
+#include "tests/app/app_fixture.h"
 #include "tests/app/table_expectations.h"
 
 namespace pcshop::app::testing {
@@ -67,58 +65,8 @@ const char* ButtonFromQuote(const std::string& window) {
   return "";
 }
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public AppFixture {
  protected:
-  void SetUp() override {
-    auto exe = files::ExecutablePath();
-    ASSERT_TRUE(exe.ok());
-    folder_ = exe->parent_path();
-    ClearProgramFolder();
-    std::string pattern = (fs::temp_directory_path() / "pcshop-app-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    data_home_ = pattern;
-    ::setenv("XDG_DATA_HOME", data_home_.c_str(), 1);
-
-    const std::span<uint8_t> image = AppImage();
-    image_.assign((image.size() + 7) / 8, 0);
-    std::memcpy(image_.data(), image.data(), image.size());
-    bytes_ = {reinterpret_cast<uint8_t*>(image_.data()), image.size()};
-    ASSERT_TRUE(BindRoutines(bytes_).ok());
-    errors_ = std::tmpfile();
-    exit_codes_.clear();
-    kernel::RuntimeOptions options;
-    options.errors = errors_;
-    options.end_process = [this](int32_t code) { exit_codes_.push_back(code); };
-    runtime_ = std::make_unique<kernel::Runtime>(std::move(options));
-    ASSERT_TRUE(runtime_->Load(bytes_).ok());
-    user_ = std::make_unique<ui::UserActions>(*runtime_->windows());
-  }
-  void TearDown() override {
-    user_.reset();
-    runtime_.reset();
-    std::fclose(errors_);
-    ClearProgramFolder();
-    std::error_code ec;
-    fs::remove_all(data_home_, ec);
-    ::unsetenv("XDG_DATA_HOME");
-  }
-  void ClearProgramFolder() {
-    std::error_code ec;
-    fs::remove_all(folder_ / "DATA", ec);
-    fs::remove(folder_ / "SkinMV.dll", ec);
-  }
-
-  // Starts the program; `scenario` runs in place of the message loop, with the
-  // quote window open. Whatever it leaves open is closed before the loop ends.
-  void Run(const std::function<void()>& scenario) {
-    ui::WindowManager& windows = *runtime_->windows();
-    windows.SetMessageLoop([&] {
-      scenario();
-      for (uint32_t id : windows.OpenWindows()) windows.UnloadWindow(id);
-      user_->ProcessEvents();
-    });
-    ASSERT_TRUE(runtime_->Start().ok());
-  }
   // Clicks `button` and lets the closed window go.
   void Click(const char* window, const char* button) {
     ASSERT_TRUE(user_->Click(window, button).ok()) << window << " " << button;
@@ -129,25 +77,6 @@ class WindowTest : public ::testing::Test {
     if (window != kQuote) Click(kQuote, ButtonFromQuote(window));
     ASSERT_EQ(user_->OpenWindows(), Names{window});
   }
-  std::string Errors() {
-    std::fflush(errors_);
-    std::rewind(errors_);
-    std::string all;
-    char chunk[512];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, errors_)) > 0) all.append(chunk, n);
-    return all;
-  }
-  fs::path data() const { return folder_ / "DATA"; }
-
-  fs::path folder_;
-  fs::path data_home_;
-  std::vector<uint64_t> image_;
-  std::span<uint8_t> bytes_;
-  std::FILE* errors_ = nullptr;
-  std::unique_ptr<kernel::Runtime> runtime_;
-  std::unique_ptr<ui::UserActions> user_;
-  std::vector<int32_t> exit_codes_;
 };
 
 TEST_F(WindowTest, EveryNavigationButtonLeavesOnlyItsTargetOpen) {

@@ -1,0 +1,78 @@
+#include "tests/app/app_fixture.h"
+
+#include <stdlib.h>
+
+#include <cstring>
+
+#include "app/routine_table.h"
+#include "image/app_image.h"
+#include "runtime/files/program_folder.h"
+#include "runtime/ui/window_manager.h"
+
+namespace pcshop::app::testing {
+
+namespace fs = std::filesystem;
+
+void AppFixture::SetUp() {
+  auto exe = files::ExecutablePath();
+  ASSERT_TRUE(exe.ok());
+  folder_ = exe->parent_path();
+  ClearProgramFolder();
+  std::string pattern = (fs::temp_directory_path() / "pcshop-app-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+  data_home_ = pattern;
+  ::setenv("XDG_DATA_HOME", data_home_.c_str(), 1);
+
+  const std::span<uint8_t> image = AppImage();
+  image_.assign((image.size() + 7) / 8, 0);
+  std::memcpy(image_.data(), image.data(), image.size());
+  bytes_ = {reinterpret_cast<uint8_t*>(image_.data()), image.size()};
+  ASSERT_TRUE(BindRoutines(bytes_).ok());
+  errors_ = std::tmpfile();
+  exit_codes_.clear();
+  kernel::RuntimeOptions options;
+  options.errors = errors_;
+  options.end_process = [this](int32_t code) { exit_codes_.push_back(code); };
+  runtime_ = std::make_unique<kernel::Runtime>(std::move(options));
+  ASSERT_TRUE(runtime_->Load(bytes_).ok());
+  user_ = std::make_unique<ui::UserActions>(*runtime_->windows());
+}
+
+void AppFixture::TearDown() {
+  user_.reset();
+  runtime_.reset();
+  if (errors_ != nullptr) std::fclose(errors_);
+  errors_ = nullptr;
+  ClearProgramFolder();
+  std::error_code ec;
+  fs::remove_all(data_home_, ec);
+  ::unsetenv("XDG_DATA_HOME");
+}
+
+void AppFixture::ClearProgramFolder() {
+  std::error_code ec;
+  fs::remove_all(folder_ / "DATA", ec);
+  fs::remove(folder_ / "SkinMV.dll", ec);
+}
+
+void AppFixture::Run(const std::function<void()>& scenario) {
+  ui::WindowManager& windows = *runtime_->windows();
+  windows.SetMessageLoop([&] {
+    scenario();
+    for (uint32_t id : windows.OpenWindows()) windows.UnloadWindow(id);
+    user_->ProcessEvents();
+  });
+  ASSERT_TRUE(runtime_->Start().ok());
+}
+
+std::string AppFixture::Errors() {
+  std::fflush(errors_);
+  std::rewind(errors_);
+  std::string all;
+  char chunk[512];
+  size_t n = 0;
+  while ((n = std::fread(chunk, 1, sizeof chunk, errors_)) > 0) all.append(chunk, n);
+  return all;
+}
+
+}  // namespace pcshop::app::testing
