@@ -114,30 +114,22 @@ double Now() {
   return value.ok() ? *value : 0;
 }
 
-int32_t GetYear(double value) {
+namespace {
+
+// One part of a date value; 0 for a value that is not a date.
+int32_t Part(double value, int32_t LocalDateTime::*part) {
   auto p = ToLocalDateTime(value);
-  return p.ok() ? p->year : 0;
+  return p.ok() ? (*p).*part : 0;
 }
-int32_t GetMonth(double value) {
-  auto p = ToLocalDateTime(value);
-  return p.ok() ? p->month : 0;
-}
-int32_t GetDay(double value) {
-  auto p = ToLocalDateTime(value);
-  return p.ok() ? p->day : 0;
-}
-int32_t GetHour(double value) {
-  auto p = ToLocalDateTime(value);
-  return p.ok() ? p->hour : 0;
-}
-int32_t GetMinute(double value) {
-  auto p = ToLocalDateTime(value);
-  return p.ok() ? p->minute : 0;
-}
-int32_t GetSecond(double value) {
-  auto p = ToLocalDateTime(value);
-  return p.ok() ? p->second : 0;
-}
+
+}  // namespace
+
+int32_t GetYear(double value) { return Part(value, &LocalDateTime::year); }
+int32_t GetMonth(double value) { return Part(value, &LocalDateTime::month); }
+int32_t GetDay(double value) { return Part(value, &LocalDateTime::day); }
+int32_t GetHour(double value) { return Part(value, &LocalDateTime::hour); }
+int32_t GetMinute(double value) { return Part(value, &LocalDateTime::minute); }
+int32_t GetSecond(double value) { return Part(value, &LocalDateTime::second); }
 
 std::string DateToText(double value, int32_t form) {
   auto p = ToLocalDateTime(value);
