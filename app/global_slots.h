@@ -13,6 +13,10 @@ namespace pcshop::app {
 // The skin library's full path (GBK), empty until LocateSkinLibrary finds one.
 inline constexpr uint32_t kSkinLibraryPathSlot = sym::var::kSlot1;
 
+// The row count of the product list at its last export (an integer, not
+// owned), read by the export's file naming; 0 until the first one.
+inline constexpr uint32_t kExportedProductRowsSlot = sym::var::kSlot2;
+
 // The text held in a var slot; "" for an empty slot.
 inline const char* SlotText(calls::Calls& rt, uint32_t slot) {
   const uintptr_t value = *rt.Var(slot);

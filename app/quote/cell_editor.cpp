@@ -1,0 +1,1 @@
+// Placeholder until this part of the application lands.
