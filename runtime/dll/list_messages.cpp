@@ -8,21 +8,12 @@
 namespace pcshop::dll {
 namespace {
 
-// 64-bit offsets of the fields used, pointers 8 bytes, natural alignment.
-namespace hit_test_info {  // POINT pt; UINT flags; int iItem, iSubItem, iGroup
-constexpr size_t kX = 0, kY = 4, kFlags = 8, kItem = 12, kSubItem = 16;
-}
-namespace column_info {  // UINT mask; int fmt, cx; LPSTR pszText; int cchTextMax, iSubItem ...
-constexpr size_t kMask = 0, kFormat = 4, kWidth = 8, kText = 16, kTextMax = 24, kSubItem = 28;
-constexpr uint32_t kMaskFormat = 1, kMaskWidth = 2, kMaskText = 4, kMaskSubItem = 8;
-}
-namespace item_info {  // UINT mask; int iItem, iSubItem; UINT state, stateMask; LPSTR pszText; int cchTextMax ...
-constexpr size_t kMask = 0, kItem = 4, kSubItem = 8, kText = 24, kTextMax = 32;
-constexpr uint32_t kMaskText = 1;
-}
+namespace hit_test_info = image::list_view::hit_test;
+namespace column_info = image::list_view::column;
+namespace item_info = image::list_view::item;
 
-constexpr uint32_t kHitNowhere = 0x1;
-constexpr uint32_t kHitOnItemLabel = 0x4;
+constexpr uint32_t kHitNowhere = hit_test_info::kNowhere;
+constexpr uint32_t kHitOnItemLabel = hit_test_info::kOnItemLabel;
 
 template <typename T>
 T Read(NativeWord base, size_t offset) {

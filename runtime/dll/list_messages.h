@@ -9,18 +9,19 @@
 #include <optional>
 #include <string>
 
+#include "image/list_view_abi.h"
 #include "runtime/dll/dll_table.h"
 
 namespace pcshop::dll {
 
 // The message numbers answered.
-inline constexpr uint32_t kLvmGetItemA = 0x1005;
-inline constexpr uint32_t kLvmGetItemCount = 0x1004;
-inline constexpr uint32_t kLvmGetItemPosition = 0x1010;
-inline constexpr uint32_t kLvmGetColumnA = 0x1019;
-inline constexpr uint32_t kLvmGetHeader = 0x101F;
-inline constexpr uint32_t kLvmSubItemHitTest = 0x1039;
-inline constexpr uint32_t kHdmGetItemCount = 0x1200;
+inline constexpr uint32_t kLvmGetItemA = image::list_view::kGetItemA;
+inline constexpr uint32_t kLvmGetItemCount = image::list_view::kGetItemCount;
+inline constexpr uint32_t kLvmGetItemPosition = image::list_view::kGetItemPosition;
+inline constexpr uint32_t kLvmGetColumnA = image::list_view::kGetColumnA;
+inline constexpr uint32_t kLvmGetHeader = image::list_view::kGetHeader;
+inline constexpr uint32_t kLvmSubItemHitTest = image::list_view::kSubItemHitTest;
+inline constexpr uint32_t kHdmGetItemCount = image::list_view::kHeaderGetItemCount;
 
 struct ListHit {
   int32_t row = -1;
