@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
 
@@ -132,6 +133,13 @@ QWidget* MakeWidget(const image::ControlForm& form, QWidget* parent) {
       const bool list_only = (form.style & image::style::kComboListOnly) != 0;
       combo->setEditable(!list_only);
       combo->setInsertPolicy(QComboBox::NoInsert);
+      // Qt chooses the item whose text was typed when editing ends (Enter or
+      // focus loss) and reports it as activated. Here an item is chosen only
+      // from the list: a typed name must not load a saved configuration
+      // over the sheet the user is about to save.
+      if (QLineEdit* line = combo->lineEdit()) {
+        QObject::disconnect(line, &QLineEdit::editingFinished, combo, nullptr);
+      }
       for (const std::string& item : form.items) combo->addItem(FromGbk(item));
       combo->setCurrentIndex(-1);
       if (!list_only) combo->setEditText(FromGbk(form.caption));

@@ -71,6 +71,22 @@ TEST(ControlEventsTest, EnterAndFocusLossReachTheEditableCombo) {
             "no open control 没有 in window 主窗口");
 }
 
+TEST(ControlEventsTest, TypingAnItemsTextDoesNotChooseIt) {
+  TestWindows t;
+  ASSERT_TRUE(t.windows().LoadWindow(kWindow, false));
+  const ControlRef combo{kWindow, kEditable};
+  for (const char* item : {"a1", "b2"}) t.windows().AddComboItem(combo, item);
+  ASSERT_TRUE(t.user().TypeText("主窗口", "组合框编辑", "b2").ok());
+  ASSERT_TRUE(t.user().PressEnter("主窗口", "组合框编辑").ok());
+  ASSERT_TRUE(t.user().LeaveControl("主窗口", "组合框编辑").ok());
+  EXPECT_EQ(t.user().CurrentIndex("主窗口", "组合框编辑"), -1);
+  EXPECT_EQ(t.user().Text("主窗口", "组合框编辑"), "b2");
+  for (const auto& raised : t.raised()) EXPECT_NE(raised.handler, kChosen);
+  // Choosing from the list still chooses.
+  ASSERT_TRUE(t.user().ChooseComboItem("主窗口", "组合框编辑", 0).ok());
+  EXPECT_EQ(t.user().CurrentIndex("主窗口", "组合框编辑"), 0);
+}
+
 TEST(ControlEventsTest, ListPressCarriesThePointAndTheCurrentRowIsSetFirst) {
   TestWindows t;
   ASSERT_TRUE(t.windows().LoadWindow(kWindow, false));
