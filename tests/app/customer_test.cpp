@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <ostream>
 #include <regex>
@@ -459,6 +460,36 @@ TEST_F(CustomerTest, RefreshListsEveryRecordAndClearsTheInputsButNotTheQuery) {
     EXPECT_EQ(Shown(kQuery), "华为");
     EXPECT_EQ(Messages(), Texts{});
   });
+}
+
+TEST_F(CustomerTest, ExportNamesTheFileAfterTheRegisterAndSkipsAnEmptyList) {
+  fs::path written;
+  Run([&] {
+    Click("按钮配置导出");
+    EXPECT_EQ(Messages(), Texts{});
+    Seed({kZhao, kHuawei});
+    Type(kQuery, "公司");
+    Click("按钮客户查询");
+    Click("按钮配置导出");
+    const Texts said = Messages();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_EQ(said[1], Gbk("导出成功！"));
+    const std::string path = Utf8(said[0]);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(path, m,
+                                  std::regex("\\\\(\\d{4}年\\d{1,2}月\\d{1,2}日)\\\\(客户信息_\\1"
+                                             "\\d{1,2}点\\d{1,2}分\\.xls)$")))
+        << path;
+    written = folder_ / m[1].str() / m[2].str();
+    EXPECT_TRUE(responder_.file_dialogs().empty());
+  });
+  std::error_code ec;
+  std::string html(static_cast<size_t>(fs::file_size(written, ec)), '\0');
+  std::ifstream(written, std::ios::binary)
+      .read(html.data(), static_cast<std::streamsize>(html.size()));
+  EXPECT_NE(html.find(Gbk("    <td>华为</td>")), std::string::npos) << written;
+  EXPECT_EQ(html.find(Gbk("    <td>赵四</td>")), std::string::npos);
+  if (!written.empty()) fs::remove_all(written.parent_path(), ec);
 }
 
 }  // namespace
