@@ -5,15 +5,12 @@
 #include "app/catalogue/entry_panel.h"
 #include "app/catalogue/picked_record.h"
 #include "app/catalogue/product_list.h"
+#include "app/quote/export_list.h"
+#include "app/quote/export_names.h"
 #include "app/routines.h"
 #include "image/type_ids.h"
 
 namespace pcshop::app {
-
-// Writes a list into a spreadsheet file; bound once the export lands.
-__attribute__((weak)) void ExportListView(calls::Calls& rt, int32_t row_count,
-                                          const calls::ValueTriple& dialog,
-                                          const calls::ValueTriple& list);
 
 void ListCategory(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
@@ -59,11 +56,13 @@ void ExportProductList(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
   const calls::ValueTriple list = ObjectOf(ProductList(rt));
   const int32_t rows = rt.GetListRowCount(list);
-  if (rows < 1 || &ExportListView == nullptr) return;
+  if (rows < 1) return;
+  // The export's file naming compares this with the 其它 table's size.
+  SetExportedProductRows(rt, rows);
   const calls::ValueTriple dialog =
       calls::Object(rt.Id(sym::window::kProduct), rt.Id(sym::control::product::通用对话框1),
                     image::type_id::kCommonDialog);
-  ExportListView(rt, rows, dialog, list);
+  ExportList(rt, dialog, list);
 }
 
 }  // namespace pcshop::app

@@ -1,0 +1,25 @@
+#pragma once
+// What the customer window's routines share: the list rebuilt from the
+// table, the inputs emptied, and the two pure text functions.
+
+#include <string>
+
+#include "image/calls/calls.h"
+
+namespace pcshop::app {
+
+// Every record of the customer table in record order, numbered by position.
+void ListCustomers(calls::Calls& rt);
+
+// Empties the nine inputs (no category selected); the query box stays.
+void ClearCustomerInputs(calls::Calls& rt);
+
+// The initials of a GBK name: single-byte characters unchanged, each
+// double-byte character the first letter of its pinyin reading (nothing when
+// it has none).
+std::string MakePinyinCode(calls::Calls& rt, const char* name);
+
+// The text without leading and trailing spaces, as a new runtime text.
+calls::OwnedText TrimBlanks(calls::Calls& rt, const char* text);
+
+}  // namespace pcshop::app
