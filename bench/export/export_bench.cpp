@@ -66,8 +66,7 @@ bool SeedTable(const fs::path& file, const std::string& kind, int count) {
     sqlite3_bind_blob(insert, 2, brand.data(), static_cast<int>(brand.size()), SQLITE_TRANSIENT);
     sqlite3_bind_blob(insert, 3, model.data(), static_cast<int>(model.size()), SQLITE_TRANSIENT);
     sqlite3_bind_int(insert, 4, 1000 + i);
-    sqlite3_bind_blob(insert, 5, remark.data(), static_cast<int>(remark.size()),
-                      SQLITE_TRANSIENT);
+    sqlite3_bind_blob(insert, 5, remark.data(), static_cast<int>(remark.size()), SQLITE_TRANSIENT);
     ok = sqlite3_step(insert) == SQLITE_DONE && sqlite3_reset(insert) == SQLITE_OK;
   }
   sqlite3_finalize(insert);
@@ -136,8 +135,8 @@ void BM_ExportProductList(benchmark::State& state, Context& ctx) {
 
     const Clock::time_point floor_start = Clock::now();
     std::FILE* out = std::fopen(floor_file.c_str(), "wb");
-    const bool written = out != nullptr &&
-                         std::fwrite(content.data(), 1, content.size(), out) == content.size();
+    const bool written =
+        out != nullptr && std::fwrite(content.data(), 1, content.size(), out) == content.size();
     if (out == nullptr || std::fclose(out) != 0 || !written) state.SkipWithError("floor write");
     const Clock::time_point floor_end = Clock::now();
 

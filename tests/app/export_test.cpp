@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -61,8 +61,8 @@ struct Stamp {
 Stamp StampAt(std::time_t t) {
   std::tm tm{};
   ::localtime_r(&t, &tm);
-  const std::string day = std::to_string(tm.tm_year + 1900) + "年" +
-                          std::to_string(tm.tm_mon + 1) + "月" + std::to_string(tm.tm_mday) + "日";
+  const std::string day = std::to_string(tm.tm_year + 1900) + "年" + std::to_string(tm.tm_mon + 1) +
+                          "月" + std::to_string(tm.tm_mday) + "日";
   return {day, day + std::to_string(tm.tm_hour) + "点" + std::to_string(tm.tm_min) + "分.xls"};
 }
 
