@@ -219,6 +219,12 @@ TEST_F(ExportTest, FileIsNamedAfterTheCurrentTable) {
     Ok(runtime_->tables().SelectTable(Gbk("配置")));
     EXPECT_TRUE(Exported(Export(kQuote), "_").has_value());
 
+    // The customer table current (the customer window keeps it so).
+    Click(kQuote, "按钮客户管理");
+    Click("客户管理", "按钮返回");
+    Ok(runtime_->tables().SelectTable(Gbk("客户信息")));
+    EXPECT_TRUE(Exported(Export(kQuote), "客户信息_").has_value());
+
     ToProductWindow();
     ListCategory(kGraphicsCard);
     EXPECT_TRUE(Exported(Export(kProduct), "显卡_").has_value());
