@@ -28,7 +28,9 @@ constexpr int32_t kReplaceMode = 4;
 constexpr int32_t kShareMode = 1;
 constexpr int32_t kSaveDialog = 1;
 
-uintptr_t Word(const void* address) { return reinterpret_cast<uintptr_t>(address); }
+uintptr_t Word(const void* address) {
+  return reinterpret_cast<uintptr_t>(address);
+}
 
 template <typename T>
 void Put(std::span<uint8_t> record, size_t offset, T value) {
@@ -58,9 +60,9 @@ class ListReader {
     Put<uint32_t>(column_, lv::column::kMask, lv::column::kMaskText);
     Put<uintptr_t>(column_, lv::column::kText, Word(text_.data()));
     Put<int32_t>(column_, lv::column::kTextMax, static_cast<int32_t>(text_.size()));
-    const uintptr_t answer = Call(sym::dll::kCommand7, {list_, lv::kGetColumnA,
-                                                        static_cast<uint32_t>(column),
-                                                        column_address_});
+    const uintptr_t answer =
+        Call(sym::dll::kCommand7,
+             {list_, lv::kGetColumnA, static_cast<uint32_t>(column), column_address_});
     return answer != 0 && Take(out);
   }
 

@@ -8,13 +8,24 @@
 namespace pcshop::app {
 namespace {
 
-bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+bool IsLeadByte(unsigned char byte) {
+  return byte >= 0x81 && byte <= 0xFE;
+}
 
 bool IsForbiddenInFileName(char c) {
   switch (c) {
-    case '\\': case '/': case ':': case '*': case '?':
-    case '"': case '<': case '>': case '|': return true;
-    default: return false;
+    case '\\':
+    case '/':
+    case ':':
+    case '*':
+    case '?':
+    case '"':
+    case '<':
+    case '>':
+    case '|':
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -33,8 +44,7 @@ std::string DateText(calls::Calls& rt, const ExportClock& clock) {
 
 ExportClock ReadExportClock(calls::Calls& rt) {
   const double now = rt.Now();
-  return {rt.GetYear(now), rt.GetMonth(now), rt.GetDay(now), rt.GetHour(now),
-          rt.GetMinute(now)};
+  return {rt.GetYear(now), rt.GetMonth(now), rt.GetDay(now), rt.GetHour(now), rt.GetMinute(now)};
 }
 
 std::string ExportFolder(calls::Calls& rt, const ExportClock& clock) {
@@ -65,16 +75,16 @@ std::string ExportPath(calls::Calls& rt, std::string_view folder, std::string_vi
            std::string(suffix);
   }
   if (current == rt.ConstText(sym::text::kCustomerTable)) {
-    path = std::string(folder) + rt.ConstText(sym::text::kCustomerExportPrefix) +
-           std::string(suffix);
+    path =
+        std::string(folder) + rt.ConstText(sym::text::kCustomerExportPrefix) + std::string(suffix);
   } else if (current != rt.ConstText(sym::text::kConfigTable)) {
-    path = std::string(folder) + separator + FileNameSafe(current) + underscore +
-           std::string(suffix);
+    path =
+        std::string(folder) + separator + FileNameSafe(current) + underscore + std::string(suffix);
   }
   if (current == rt.ConstText(sym::text::kCategoryOther) &&
       rt.RecordCount() < ExportedProductRows(rt)) {
-    path = std::string(folder) + rt.ConstText(sym::text::kProductExportPrefix) +
-           std::string(suffix);
+    path =
+        std::string(folder) + rt.ConstText(sym::text::kProductExportPrefix) + std::string(suffix);
   }
   return path;
 }
