@@ -61,8 +61,8 @@ void PlaceEditor(calls::Calls& rt, const QuoteSheet& controls, uintptr_t grid_ha
                  int32_t column) {
   std::array<int32_t, 2> point = {0, 0};
   static_assert(sizeof point == image::list_view::kPointSize);
-  (void)SendToGrid(rt, grid_handle, image::list_view::kGetItemPosition,
-                   static_cast<uint32_t>(row), reinterpret_cast<uintptr_t>(point.data()));
+  (void)SendToGrid(rt, grid_handle, image::list_view::kGetItemPosition, static_cast<uint32_t>(row),
+                   reinterpret_cast<uintptr_t>(point.data()));
   const calls::ValueTriple grid = ObjectOf(controls.grid);
   int32_t left = PropertyOf(rt, controls.grid, prop::kLeft) + point[0];
   for (int32_t c = 0; c < column; ++c) left += rt.GetColumnWidth(grid, c);

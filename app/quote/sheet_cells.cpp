@@ -12,7 +12,9 @@ namespace col = sheet_column;
 
 // The sums are whole numbers in a double; std::trunc keeps them exact where a
 // cast to a 32-bit integer would overflow on large quantities or prices.
-calls::OwnedText WholeText(calls::Calls& rt, double value) { return rt.ToText(std::trunc(value)); }
+calls::OwnedText WholeText(calls::Calls& rt, double value) {
+  return rt.ToText(std::trunc(value));
+}
 
 }  // namespace
 

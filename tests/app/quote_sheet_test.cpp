@@ -141,7 +141,8 @@ TEST_F(QuoteSheetTest, EditorIsLaidOverThePressedCell) {
     for (auto [row, column] : {std::pair{0, 0}, {6, kModel}, {kTotals, kAmount}, {18, kPrice}}) {
       Press(row, column);
       ASSERT_TRUE(EditorOpen());
-      const QPoint inside = editor->geometry().topLeft() + QPoint(3, 3) - grid->geometry().topLeft();
+      const QPoint inside =
+          editor->geometry().topLeft() + QPoint(3, 3) - grid->geometry().topLeft();
       EXPECT_EQ(grid->HitTest(inside), std::make_pair(row, column)) << row << "," << column;
       EXPECT_EQ(editor->width(), grid->columnWidth(column));
       Commit(Cell(row, column));
@@ -283,7 +284,8 @@ TEST_F(QuoteSheetTest, SelectingARowFillsThePanelAndOtherRowsTakeTheirKindFromTh
     Seed("主板", {{"主板", "华硕", "B550", 800, "ATX"}});
     auto panel = [&] {
       Texts boxes;
-      for (const char* box : {"组合框品名", "组合框品牌", "组合框型号", "编辑框价格", "编辑框备注"}) {
+      for (const char* box :
+           {"组合框品名", "组合框品牌", "组合框型号", "编辑框价格", "编辑框备注"}) {
         boxes.push_back(user_->Text(kQuote, box));
       }
       return boxes;
