@@ -278,6 +278,15 @@ TEST_F(QuoteSheetTest, PressBelowTheLastRowDoesNothing) {
   });
 }
 
+TEST_F(QuoteSheetTest, TheGridTakingTheFocusChoosesNoRowAndLeavesThePanelAlone) {
+  Run([&] {
+    Ok(user_->SetText(kQuote, "组合框型号", "X1"));
+    user_->ProcessEvents();  // the window becomes active; the grid takes the focus
+    EXPECT_EQ(user_->CurrentIndex(kQuote, kGrid), -1);
+    EXPECT_EQ(user_->Text(kQuote, "组合框型号"), "X1");
+  });
+}
+
 TEST_F(QuoteSheetTest, SelectingARowFillsThePanelAndOtherRowsTakeTheirKindFromTheOtherTable) {
   Run([&] {
     Seed("其它", {{"U盘", "金士顿", "DT100", 50, "32G"}});
