@@ -162,6 +162,17 @@ void ListView::mousePressEvent(QMouseEvent* event) {
   pressed(client.x(), client.y(), button);
 }
 
+void ListView::focusInEvent(QFocusEvent* event) {
+  // Taking the focus chooses no row: Qt makes the first row current here,
+  // which would reach the program as if the user had chosen it.
+  const bool had_current = currentItem() != nullptr;
+  const QuietList unreported(this);
+  QTreeWidget::focusInEvent(event);
+  if (!had_current && currentItem() != nullptr) {
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+  }
+}
+
 FocusWatch::FocusWatch(QObject* parent, std::function<void()> lost)
     : QObject(parent), lost_(std::move(lost)) {
   parent->installEventFilter(this);

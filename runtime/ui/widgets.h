@@ -102,6 +102,7 @@ class ListView : public QTreeWidget {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
   std::vector<int> alignments_;
