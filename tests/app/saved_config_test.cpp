@@ -120,6 +120,15 @@ class SavedConfigTest : public AppFixture {
     windows.RaiseEvent(*ref, image::event::kComboItemChosen);
   }
   std::string Cell(int row, int column) { return user_->Cell(kQuote, kGrid, row, column); }
+  // Changes a cell as a user does: press on it, type into the cell editor,
+  // press Enter.
+  void Edit(int row, int column, const std::string& text) {
+    Ok(user_->PressListCell(kQuote, kGrid, row, column));
+    user_->ProcessEvents();
+    Ok(user_->SetText(kQuote, "组合框1", text));
+    Ok(user_->PressEnter(kQuote, "组合框1"));
+    user_->ProcessEvents();
+  }
   std::string Text(const char* control) { return user_->Text(kQuote, control); }
 
   // UTF-8 texts of the message boxes since the last call.
@@ -267,6 +276,8 @@ TEST_F(SavedConfigTest, AChosenNameIsOverwrittenWithANewStamp) {
     Choose(1);
     EXPECT_EQ(Messages(), Texts{});
     ExpectSheetShows(old);  // the stamp whole
+    Edit(6, 4, "3");
+    Edit(8, 2, "新牌");
     Ok(user_->SetText(kQuote, kRemarkBox, "改过的备注"));
     before = std::time(nullptr);
     Save();
@@ -278,6 +289,9 @@ TEST_F(SavedConfigTest, AChosenNameIsOverwrittenWithANewStamp) {
   EXPECT_EQ(records[0], Sample("乙"));
   Config want = old;
   want.remark = "改过的备注";
+  want.rows[6].quantity = 3;
+  want.rows[6].amount = 3 * 700;
+  want.rows[8].brand = "新牌";
   want.stamp = records[1].stamp;
   EXPECT_EQ(records[1], want);
   EXPECT_TRUE(records[1].stamp == StampOf(before) || records[1].stamp == StampOf(after))
@@ -356,10 +370,13 @@ TEST_F(SavedConfigTest, LeavingTheNameBoxEmptyResetsTheSheet) {
 TEST_F(SavedConfigTest, AllFieldsRoundTripThroughTheSheet) {
   Config c = Sample("原样");
   c.rows[13].kind = "U盘";  // a stored kind; the sheet shows the row's label
-  c.rows[0].amount = 7;     // an amount is kept as stored, not recomputed
+  c.rows[1].amount = 7;     // an amount is kept as stored, not recomputed
   Seed({c});
   Run([&] {
     Choose(0);
+    Edit(0, 5, "12.5");  // a fraction in 单价
+    Edit(2, 4, "2台");   // letters after the quantity
+    EXPECT_EQ(Cell(0, 6), "12");
     Ok(user_->SetText(kQuote, kNameBox, "副本"));
     Save();
     EXPECT_EQ(Messages(), Texts{"写入配置成功"});
@@ -370,6 +387,10 @@ TEST_F(SavedConfigTest, AllFieldsRoundTripThroughTheSheet) {
   want.name = "副本";
   want.stamp = records[1].stamp;
   want.rows[13].kind = "其它一";
+  want.rows[0].price = 12;
+  want.rows[0].amount = 12;
+  want.rows[2].quantity = 2;
+  want.rows[2].amount = 2 * 300;
   EXPECT_EQ(records[1], want);
 }
 
