@@ -135,10 +135,16 @@ TEST(ProgramEndToEndTest, ExitButtonOfTheLastWindowEndsTheProgramWithCodeZero) {
                              "; xdotool search --onlyvisible --name '^配置单$'";
   ASSERT_TRUE(run.WaitFor([&] { return VirtualDisplay::Run(search + " >/dev/null 2>&1"); }));
   ASSERT_TRUE(run.WaitFor([&] { return AllStartupTablesReady(run.data_folder()); }));
-  // 退出 lies at 1315,74 (70x40) in the window's client area.
-  ASSERT_TRUE(VirtualDisplay::Run(search + " | head -n 1 | xargs -I{} xdotool mousemove "
-                                           "--window {} 1350 94 click 1"));
-  EXPECT_EQ(run.WaitForExit(10s), std::optional<int>(0));
+  // 退出 lies at 1315,74 (70x40) in the window's client area. On a loaded
+  // machine a click can reach the window before it takes input: click again
+  // while the program runs (a second 退出 would end it just the same).
+  std::optional<int> exit_code;
+  for (int attempt = 0; attempt < 4 && !exit_code; ++attempt) {
+    ASSERT_TRUE(VirtualDisplay::Run(search + " | head -n 1 | xargs -I{} xdotool mousemove "
+                                             "--window {} 1350 94 click 1"));
+    exit_code = run.WaitForExit(5s);
+  }
+  EXPECT_EQ(exit_code, std::optional<int>(0));
 }
 
 }  // namespace
