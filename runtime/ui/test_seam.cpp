@@ -131,11 +131,14 @@ Status UserActions::PressListCell(std::string_view window, std::string_view cont
   const auto ref = windows_.FindByName(window, control);
   auto* list = ref ? dynamic_cast<ListView*>(windows_.Widget(*ref)) : nullptr;
   if (list == nullptr) return Missing(window, control);
-  const std::optional<QPoint> item = list->ItemPosition(row);
-  if (!item || column < 0 || column >= list->ColumnCount()) {
+  if (row < 0 || row >= list->RowCount() || column < 0 || column >= list->ColumnCount()) {
     return Status::InvalidArgument("the list has no cell " + std::to_string(row) + ", " +
                                    std::to_string(column));
   }
+  // A user scrolls a cell into sight before pressing it.
+  list->scrollTo(list->indexFromItem(list->topLevelItem(row), column));
+  const std::optional<QPoint> item = list->ItemPosition(row);
+  if (!item) return Status::InvalidArgument("the list has no row " + std::to_string(row));
   int left = item->x();
   for (int c = 0; c < column; ++c) left += list->columnWidth(c);
   const QRect rect = list->visualItemRect(list->topLevelItem(row));

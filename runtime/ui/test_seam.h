@@ -42,7 +42,7 @@ class UserActions {
   // A left-button press at (x, y) in the list's client coordinates.
   [[nodiscard]] Status PressList(std::string_view window, std::string_view control, int x,
                                  int y);
-  // A press in the middle of cell (row, column), wherever it lies.
+  // A press in the middle of cell (row, column), scrolled into sight first.
   [[nodiscard]] Status PressListCell(std::string_view window, std::string_view control, int row,
                                      int column);
   [[nodiscard]] Status PressEnter(std::string_view window, std::string_view control);

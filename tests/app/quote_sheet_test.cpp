@@ -138,7 +138,8 @@ TEST_F(QuoteSheetTest, EditorIsLaidOverThePressedCell) {
     auto* editor = windows.Widget(*windows.FindByName(kQuote, kEditor));
     auto* grid = dynamic_cast<ui::ListView*>(windows.Widget(*windows.FindByName(kQuote, kGrid)));
     ASSERT_NE(grid, nullptr);
-    for (auto [row, column] : {std::pair{0, 0}, {6, kModel}, {kTotals, kAmount}, {18, kPrice}}) {
+    for (auto [row, column] :
+         {std::pair{0, 0}, {6, kModel}, {kTotals, kAmount}, {18, kPrice}, {2, kRemark}}) {
       Press(row, column);
       ASSERT_TRUE(EditorOpen());
       const QPoint inside =
