@@ -51,7 +51,24 @@ size_t FirstBadOffset(std::string_view gbk) {
   return gbk.size();
 }
 
+// GBK's single bytes are ASCII. Lists hold mostly numbers and Latin names,
+// so such texts skip the converter, whose opening costs more than the rest.
+bool IsAscii(std::string_view bytes) {
+  for (char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+bool IsAscii(std::u16string_view units) {
+  for (char16_t u : units) {
+    if (u >= 0x80) return false;
+  }
+  return true;
+}
+
 Result<std::u16string> ToUtf16(std::string_view gbk, bool strict) {
+  if (IsAscii(gbk)) return std::u16string(gbk.begin(), gbk.end());
   auto conv = OpenGbk(strict);
   if (!conv.ok()) return conv.status();
   std::u16string out(gbk.size() + 1, u'\0');
@@ -76,6 +93,11 @@ std::u16string GbkToUtf16Lossy(std::string_view gbk) {
 }
 
 Result<std::string> Utf16ToGbk(std::u16string_view utf16) {
+  if (IsAscii(utf16)) {
+    std::string out(utf16.size(), '\0');
+    for (size_t i = 0; i < utf16.size(); ++i) out[i] = static_cast<char>(utf16[i]);
+    return out;
+  }
   auto conv = OpenGbk(true);
   if (!conv.ok()) return conv.status();
   // A UTF-16 unit never needs more than two GBK bytes (surrogate pairs give

@@ -21,6 +21,22 @@ TEST(GbkCodecTest, RoundTripsChineseThroughUtf8AndUtf16) {
   EXPECT_EQ(*Utf16ToGbk(*u16), kPeiZhi);
 }
 
+TEST(GbkCodecTest, AsciiTextsAndMixedTextsConvertAlike) {
+  // Every single byte a GBK text can hold, alone and next to a Chinese
+  // character (which takes the converter's path).
+  std::string ascii;
+  std::u16string expected;
+  for (int b = 0; b < 0x80; ++b) {
+    ascii += static_cast<char>(b);
+    expected += static_cast<char16_t>(b);
+  }
+  EXPECT_EQ(*GbkToUtf16(ascii), expected);
+  EXPECT_EQ(*Utf16ToGbk(expected), ascii);
+  EXPECT_EQ(*GbkToUtf16(ascii + kPeiZhi), expected + u"配置");
+  EXPECT_EQ(*Utf16ToGbk(expected + u"配置"), ascii + kPeiZhi);
+  EXPECT_EQ(*GbkToUtf8("x1 ~"), "x1 ~");
+}
+
 TEST(GbkCodecTest, InvalidGbkIsAnErrorNamingTheOffset) {
   // A lead byte at the end has no trail byte.
   auto r = GbkToUtf8("ab\xC5");
