@@ -62,9 +62,8 @@ uint64_t DispatchDllCommand(Runtime& rt, uint32_t index, std::span<const uintptr
     }
     return CallBound(bound, words);
   }
-  const Result<dll::DllFunction> function =
-      dll::ResolveDllFunction(command.library, command.function);
-  if (!function.ok()) {
+  const dll::DllFunction* function = rt.dll_function(index);
+  if (function == nullptr) {
     rt.NotAvailable(command.library + "!" + command.function);
     return 0;
   }

@@ -52,6 +52,11 @@ Status Runtime::Load(std::span<uint8_t> image) {
   view_ = std::make_unique<image::ImageView>(std::move(view).value());
   ApplyImageBinding(*view_, entries_, var_area_);
   code_ = CodeData(*view_);
+  // Resolved once: a list export sends tens of thousands of messages.
+  for (const image::DllCommand& command : view_->dll_commands) {
+    Result<dll::DllFunction> f = dll::ResolveDllFunction(command.library, command.function);
+    dll_functions_.push_back(f.ok() ? std::optional(*f) : std::nullopt);
+  }
   windows_ = std::make_unique<ui::WindowManager>(
       view_->windows, [this](uint32_t offset, std::span<const int32_t> data) {
         CallEventHandler(offset, data);

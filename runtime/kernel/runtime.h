@@ -13,11 +13,13 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "image/calls/entry_points.h"
 #include "image/image_view.h"
 #include "image/link_table.h"
 #include "runtime/dll/dll_bindings.h"
+#include "runtime/dll/dll_table.h"
 #include "runtime/files/text_files.h"
 #include "runtime/status.h"
 #include "runtime/tables/table_store.h"
@@ -67,6 +69,13 @@ class Runtime {
   tables::TableStore& tables() { return tables_; }
   files::TextFiles& text_files() { return text_files_; }
   dll::DllBindings& dll_bindings() { return dll_bindings_; }
+  // The platform function of DLL command `index`, resolved once at Load;
+  // null when the runtime supplies none (or there is no such command).
+  const dll::DllFunction* dll_function(uint32_t index) const {
+    return index < dll_functions_.size() && dll_functions_[index].has_value()
+               ? &*dll_functions_[index]
+               : nullptr;
+  }
   // The windows of the loaded image; null before Load.
   ui::WindowManager* windows() { return windows_.get(); }
   // Created on first use: creating it costs about a tenth of a second.
@@ -94,6 +103,7 @@ class Runtime {
   tables::TableStore tables_;
   files::TextFiles text_files_;
   dll::DllBindings dll_bindings_;
+  std::vector<std::optional<dll::DllFunction>> dll_functions_;  // by DLL-command index
   std::optional<text::PinyinReader> pinyin_;
   std::unique_ptr<ui::WindowManager> windows_;  // after the view it reads
 };
