@@ -216,7 +216,11 @@ bool WindowManager::SetProperty(ControlRef ref, int32_t number, const PropertyVa
   const int32_t v = *integer;
   switch (number) {
     case property::kVisible:
-      widget->setVisible(v != 0);
+      if (v == 0 && !itself) {
+        FocusWatch::HideControl(widget);
+      } else {
+        widget->setVisible(v != 0);
+      }
       // A control the program shows comes to the front: the quote sheet's
       // cell editor is laid over the list it edits.
       if (v != 0 && !itself) widget->raise();

@@ -59,9 +59,10 @@ Status UserActions::DropDown(std::string_view window, std::string_view control) 
   const auto ref = windows_.FindByName(window, control);
   auto* combo = ref ? dynamic_cast<ComboBox*>(windows_.Widget(*ref)) : nullptr;
   if (combo == nullptr) return Missing(window, control);
-  QPointer<ComboBox> guard(combo);
-  combo->showPopup();
-  if (guard) combo->hidePopup();
+  // The handler runs as before a list shows; the list's own window is not
+  // shown: offscreen, a popup takes the window activation and hands it back
+  // later, moving the focus where a real display does not.
+  if (combo->about_to_drop_down) combo->about_to_drop_down();
   return Status::Ok();
 }
 
@@ -70,9 +71,9 @@ Status UserActions::ChooseComboItem(std::string_view window, std::string_view co
   auto* combo = ref ? dynamic_cast<ComboBox*>(windows_.Widget(*ref)) : nullptr;
   if (combo == nullptr) return Missing(window, control);
   QPointer<ComboBox> guard(combo);
-  combo->showPopup();  // the drop-down handler may rebuild the items
+  // The drop-down handler may rebuild the items (see DropDown).
+  if (combo->about_to_drop_down) combo->about_to_drop_down();
   if (!guard) return Status::Ok();
-  combo->hidePopup();
   if (index < 0 || index >= combo->count()) {
     return Status::InvalidArgument("the list has no item " + std::to_string(index));
   }

@@ -1,5 +1,6 @@
 #include "runtime/ui/widgets.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -179,11 +180,36 @@ FocusWatch::FocusWatch(QObject* parent, std::function<void()> lost)
 }
 
 bool FocusWatch::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusOut &&
+  if (event->type() == QEvent::FocusOut && !suspended_ &&
       static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason && lost_) {
     lost_();
   }
   return QObject::eventFilter(watched, event);
+}
+
+void FocusWatch::HideControl(QWidget* control) {
+  QWidget* focus = QApplication::focusWidget();
+  const bool holds_focus = focus != nullptr && (focus == control || control->isAncestorOf(focus));
+  if (!holds_focus) {
+    control->setVisible(false);
+    return;
+  }
+  // Suspended, the watch lets the window take the focus without a word; no
+  // handler runs meanwhile, so the control and its watch stay.
+  FocusWatch* watch = nullptr;  // no meta-object of its own: found by its C++ type
+  for (QObject* child : control->children()) {
+    if ((watch = dynamic_cast<FocusWatch*>(child)) != nullptr) break;
+  }
+  if (watch == nullptr) {
+    control->window()->setFocus(Qt::OtherFocusReason);
+    control->setVisible(false);
+    return;
+  }
+  watch->suspended_ = true;
+  control->window()->setFocus(Qt::OtherFocusReason);
+  watch->suspended_ = false;
+  control->setVisible(false);
+  if (watch->lost_) watch->lost_();
 }
 
 }  // namespace pcshop::ui

@@ -126,8 +126,15 @@ class FocusWatch : public QObject {
   FocusWatch(QObject* parent, std::function<void()> lost);
   bool eventFilter(QObject* watched, QEvent* event) override;
 
+  // Hides `control` the way the program expects a hidden control to let go
+  // of the focus: the focus goes to the window, not to the next control in
+  // the tab chain (whose own loss the program would then see), and the
+  // control's loss is reported once it is hidden.
+  static void HideControl(QWidget* control);
+
  private:
   std::function<void()> lost_;
+  bool suspended_ = false;
 };
 
 }  // namespace pcshop::ui

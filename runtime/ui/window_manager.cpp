@@ -221,10 +221,10 @@ void WindowManager::Connect(const Window& window, size_t index) {
     });
     if (QLineEdit* line = combo->lineEdit()) {
       QObject::connect(line, &QLineEdit::textEdited, raise(image::event::kComboTextChanged));
-      MakeChild<FocusWatch>(line, raise(image::event::kFocusLost));
-    } else {
-      MakeChild<FocusWatch>(combo, raise(image::event::kFocusLost));
     }
+    // The combo box holds the focus for its line edit (its focus proxy) and
+    // hands focus events on directly, past any filter on the line edit.
+    MakeChild<FocusWatch>(combo, raise(image::event::kFocusLost));
   } else if (auto* list = dynamic_cast<ListView*>(widget)) {
     list->pressed = [this, serial, i](int x, int y, int which) {
       const int32_t data[] = {x, y, which};

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
 
@@ -35,6 +37,13 @@ TEST(ControlEventsTest, DropDownIsRaisedBeforeTheListShowsSoItsItemsCanBeRebuilt
   EXPECT_EQ(t.user().Text("主窗口", "组合框类别"), "乙");
   EXPECT_EQ(t.user().CurrentIndex("主窗口", "组合框类别"), 1);
   EXPECT_EQ(t.Handlers(), (std::vector<uint32_t>{kCreated, kDropDown, kChosen, kComboText}));
+  // The widget's own drop-down, as a click opens it, runs the handler before
+  // its list shows.
+  list_shown_in_handler = true;
+  box->showPopup();
+  EXPECT_FALSE(list_shown_in_handler);
+  EXPECT_TRUE(box->view()->isVisible());
+  box->hidePopup();
   // Adding items to a box without a choice chooses nothing.
   t.windows().ClearCombo(combo);
   EXPECT_EQ(t.windows().AddComboItem(combo, "x"), 0);
@@ -69,6 +78,25 @@ TEST(ControlEventsTest, EnterAndFocusLossReachTheEditableCombo) {
   EXPECT_EQ(t.user().Text("主窗口", "组合框编辑"), "12");
   EXPECT_EQ(t.user().Click("主窗口", "没有").message(),
             "no open control 没有 in window 主窗口");
+}
+
+TEST(ControlEventsTest, TheEditableComboReportsARealFocusLoss) {
+  TestWindows t;
+  ASSERT_TRUE(t.windows().LoadWindow(kWindow, false));
+  QWidget* window = t.windows().Widget({kWindow, 0});
+  window->activateWindow();
+  QApplication::setActiveWindow(window);
+  auto* combo = dynamic_cast<QComboBox*>(t.windows().Widget({kWindow, kEditable}));
+  QWidget* edit = t.windows().Widget({kWindow, kEdit});
+  // The focus moves as a click elsewhere moves it, not through the seam.
+  combo->setFocus(Qt::MouseFocusReason);
+  QApplication::processEvents();
+  ASSERT_TRUE(combo->hasFocus() || combo->lineEdit()->hasFocus());
+  edit->setFocus(Qt::MouseFocusReason);
+  QApplication::processEvents();
+  size_t losses = 0;
+  for (const auto& raised : t.raised()) losses += raised.handler == kComboLeft ? 1 : 0;
+  EXPECT_EQ(losses, 1u);
 }
 
 TEST(ControlEventsTest, TypingAnItemsTextDoesNotChooseIt) {
