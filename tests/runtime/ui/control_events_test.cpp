@@ -99,6 +99,30 @@ TEST(ControlEventsTest, TheEditableComboReportsARealFocusLoss) {
   EXPECT_EQ(losses, 1u);
 }
 
+TEST(ControlEventsTest, HidingTheFocusedComboReportsItsLossOnceItIsHidden) {
+  TestWindows t;
+  ASSERT_TRUE(t.windows().LoadWindow(kWindow, false));
+  QWidget* window = t.windows().Widget({kWindow, 0});
+  window->activateWindow();
+  QApplication::setActiveWindow(window);
+  const ControlRef combo{kWindow, kEditable};
+  t.windows().Widget(combo)->setFocus(Qt::MouseFocusReason);
+  QApplication::processEvents();
+  int64_t visible_in_handler = -1;
+  t.On(kComboLeft, [&] {
+    visible_in_handler = std::get<int32_t>(*t.windows().GetProperty(combo, image::property::kVisible));
+  });
+  ASSERT_TRUE(t.windows().SetProperty(combo, image::property::kVisible, int32_t{0}));
+  QApplication::processEvents();
+  // Reported once, as hidden, and no other control was handed the focus.
+  EXPECT_EQ(visible_in_handler, 0);
+  size_t losses = 0;
+  for (const auto& raised : t.raised()) losses += raised.handler == kComboLeft ? 1 : 0;
+  EXPECT_EQ(losses, 1u);
+  QWidget* focus = QApplication::focusWidget();
+  EXPECT_TRUE(focus == nullptr || focus == window) << focus->objectName().toStdString();
+}
+
 TEST(ControlEventsTest, TypingAnItemsTextDoesNotChooseIt) {
   TestWindows t;
   ASSERT_TRUE(t.windows().LoadWindow(kWindow, false));
