@@ -8,7 +8,6 @@
 #include <sqlite3.h>
 #include <stdlib.h>
 
-#include <QApplication>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -361,10 +360,3 @@ TEST_F(CatalogueTest, AllProductsNumbersRowsOnAcrossCategoriesInCategoryOrder) {
 
 }  // namespace
 }  // namespace pcshop::app::testing
-
-int main(int argc, char** argv) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

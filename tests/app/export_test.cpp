@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <QApplication>
 #include <array>
 #include <ctime>
 #include <filesystem>
@@ -408,10 +407,3 @@ TEST(ListHtml, TextCutInsideACharacterLosesTheHalfCharacter) {
 
 }  // namespace
 }  // namespace pcshop::app::testing
-
-int main(int argc, char** argv) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

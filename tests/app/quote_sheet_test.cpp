@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <QApplication>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -328,10 +327,3 @@ TEST_F(QuoteSheetTest, SelectingARowFillsThePanelAndOtherRowsTakeTheirKindFromTh
 
 }  // namespace
 }  // namespace pcshop::app::testing
-
-int main(int argc, char** argv) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

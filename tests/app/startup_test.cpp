@@ -147,10 +147,3 @@ TEST_F(StartupTest, SystemFolderEndsInExactlyOneSeparator) {
 
 }  // namespace
 }  // namespace pcshop::app::testing
-
-int main(int argc, char** argv) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

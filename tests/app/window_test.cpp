@@ -187,10 +187,3 @@ TEST_F(WindowTest, CustomerWindowCreatesAndOpensItsTable) {
 
 }  // namespace
 }  // namespace pcshop::app::testing
-
-int main(int argc, char** argv) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
