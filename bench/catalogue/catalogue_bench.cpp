@@ -22,20 +22,15 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
-#include "app/routine_table.h"
-#include "image/app_image.h"
-#include "runtime/files/program_folder.h"
-#include "runtime/kernel/runtime.h"
+#include "bench/support/app_session.h"
 #include "runtime/tables/table_store.h"
 #include "runtime/text/gbk_codec.h"
 #include "runtime/ui/responder.h"
 #include "runtime/ui/test_seam.h"
-#include "runtime/ui/window_manager.h"
 
 namespace pcshop {
 namespace {
@@ -180,100 +175,35 @@ void BM_BrandItems_Direct(benchmark::State& state, Context& ctx) {
   state.counters["items"] = static_cast<double>(items);
 }
 
-// Prints the runs as usual, then program / floor for each walk.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) {
-      if (!r.error_occurred && r.run_type == Run::RT_Iteration) {
-        times_[r.benchmark_name()] = r.GetAdjustedRealTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatios() const {
-    for (const char* walk : {"AllProducts", "BrandItems"}) {
-      const double program = Find(std::string("BM_") + walk + "_Program");
-      const double direct = Find(std::string("BM_") + walk + "_Direct");
-      if (program < 0 || direct <= 0) continue;
-      std::printf("%s: program %.1f ms, table store %.1f ms, ratio %.1f\n", walk, program,
-                  direct, program / direct);
-    }
-  }
-
- private:
-  double Find(const std::string& name) const {
-    // Run names carry a "/real_time" suffix.
-    for (const auto& [run, time] : times_) {
-      if (run == name || run.starts_with(name + "/")) return time;
-    }
-    return -1;
-  }
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 }  // namespace pcshop
 
 int main(int argc, char** argv) {
   using namespace pcshop;
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  auto exe = files::ExecutablePath();
-  if (!exe.ok()) return 1;
-  const fs::path program = exe->parent_path();
-  std::string pattern = (fs::temp_directory_path() / "pcshop-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return 1;
-  ::setenv("XDG_DATA_HOME", pattern.c_str(), 1);
-  fs::remove_all(program / "DATA");
-
-  const std::span<uint8_t> original = app::AppImage();
-  std::vector<uint64_t> words((original.size() + 7) / 8, 0);
-  std::memcpy(words.data(), original.data(), original.size());
-  const std::span<uint8_t> image(reinterpret_cast<uint8_t*>(words.data()), original.size());
-  if (!app::BindRoutines(image).ok()) return 1;
-
-  RatioReporter reporter;
-  bool ran = false;
-  {
-    kernel::RuntimeOptions options;
-    options.end_process = [](int32_t) {};
-    kernel::Runtime runtime(std::move(options));
-    if (!runtime.Load(image).ok()) return 1;
-    ui::WindowManager& windows = *runtime.windows();
-    ui::Responder responder;
-    windows.SetResponder(&responder);
-    windows.SetMessageLoop([&] {
-      ui::UserActions user(windows);
-      Context ctx{program / "DATA", &user, false};
-      bool seeded = user.Click("窗口配置单", "按钮商品管理").ok();
-      user.ProcessEvents();
-      for (const char* c : kCategories) {
-        seeded = seeded && SeedTable(ctx.NativeFile(c), c, 0, kPerCategory);
-      }
-      if (seeded) {
-        using benchmark::kMillisecond;
-        benchmark::RegisterBenchmark("BM_AllProducts_Program", BM_AllProducts_Program, std::ref(ctx))
-            ->Unit(kMillisecond)->UseRealTime();
-        benchmark::RegisterBenchmark("BM_AllProducts_Direct", BM_AllProducts_Direct, std::ref(ctx))
-            ->Unit(kMillisecond)->UseRealTime();
-        benchmark::RegisterBenchmark("BM_BrandItems_Program", BM_BrandItems_Program, std::ref(ctx))
-            ->Unit(kMillisecond)->UseRealTime();
-        benchmark::RegisterBenchmark("BM_BrandItems_Direct", BM_BrandItems_Direct, std::ref(ctx))
-            ->Unit(kMillisecond)->UseRealTime();
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-        ran = true;
-      }
-      for (uint32_t id : windows.OpenWindows()) windows.UnloadWindow(id);
-      user.ProcessEvents();
-    });
-    if (!runtime.Start().ok()) return 1;
-  }
+  bench::RatioReporter reporter({"AllProducts", "BrandItems"}, "table store");
+  const int code = bench::RunAppSession(argc, argv, "catalogue_bench", [&](bench::AppSession& s) {
+    Context ctx{s.program / "DATA", s.user, false};
+    bool seeded = s.user->Click("窗口配置单", "按钮商品管理").ok();
+    s.user->ProcessEvents();
+    for (const char* c : kCategories) {
+      seeded = seeded && SeedTable(ctx.NativeFile(c), c, 0, kPerCategory);
+    }
+    if (!seeded) return false;
+    struct Walk {
+      const char* name;
+      void (*run)(benchmark::State&, Context&);
+    };
+    for (const Walk& w : {Walk{"BM_AllProducts_Program", BM_AllProducts_Program},
+                          Walk{"BM_AllProducts_Direct", BM_AllProducts_Direct},
+                          Walk{"BM_BrandItems_Program", BM_BrandItems_Program},
+                          Walk{"BM_BrandItems_Direct", BM_BrandItems_Direct}}) {
+      benchmark::RegisterBenchmark(w.name, w.run, std::ref(ctx))
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
+    }
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    return true;
+  });
   reporter.PrintRatios();
-  benchmark::Shutdown();
-  std::error_code ec;
-  fs::remove_all(program / "DATA", ec);
-  fs::remove_all(pattern, ec);
-  if (!ran) std::fprintf(stderr, "catalogue_bench: seeding the tables failed\n");
-  return ran ? 0 : 1;
+  return code;
 }

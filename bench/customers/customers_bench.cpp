@@ -21,19 +21,13 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "app/routine_table.h"
-#include "image/app_image.h"
-#include "runtime/files/program_folder.h"
-#include "runtime/kernel/runtime.h"
+#include "bench/support/app_session.h"
 #include "runtime/tables/table_store.h"
 #include "runtime/text/gbk_codec.h"
-#include "runtime/ui/responder.h"
 #include "runtime/ui/test_seam.h"
-#include "runtime/ui/window_manager.h"
 
 namespace pcshop {
 namespace {
@@ -170,104 +164,32 @@ void BM_QueryByRemark_Direct(benchmark::State& state, Context& ctx) {
   state.counters["rows"] = rows;
 }
 
-// Prints the runs as usual, then program / floor for each walk.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) {
-      if (!r.error_occurred && r.run_type == Run::RT_Iteration) {
-        times_[r.benchmark_name()] = r.GetAdjustedRealTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatios() const {
-    for (const char* walk : {"List", "QueryByRemark"}) {
-      const double program = Find(std::string("BM_") + walk + "_Program");
-      const double direct = Find(std::string("BM_") + walk + "_Direct");
-      if (program < 0 || direct <= 0) continue;
-      std::printf("%s: program %.1f ms, table store %.1f ms, ratio %.1f\n", walk, program, direct,
-                  program / direct);
-    }
-  }
-
- private:
-  double Find(const std::string& name) const {
-    for (const auto& [run, time] : times_) {
-      if (run == name || run.starts_with(name + "/")) return time;
-    }
-    return -1;
-  }
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 }  // namespace pcshop
 
 int main(int argc, char** argv) {
   using namespace pcshop;
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  auto exe = files::ExecutablePath();
-  if (!exe.ok()) return 1;
-  const fs::path program = exe->parent_path();
-  std::string pattern = (fs::temp_directory_path() / "pcshop-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return 1;
-  ::setenv("XDG_DATA_HOME", pattern.c_str(), 1);
-  fs::remove_all(program / "DATA");
-
-  const std::span<uint8_t> original = app::AppImage();
-  std::vector<uint64_t> words((original.size() + 7) / 8, 0);
-  std::memcpy(words.data(), original.data(), original.size());
-  const std::span<uint8_t> image(reinterpret_cast<uint8_t*>(words.data()), original.size());
-  if (!app::BindRoutines(image).ok()) return 1;
-
-  RatioReporter reporter;
-  bool ran = false;
-  {
-    kernel::RuntimeOptions options;
-    options.end_process = [](int32_t) {};
-    kernel::Runtime runtime(std::move(options));
-    if (!runtime.Load(image).ok()) return 1;
-    ui::WindowManager& windows = *runtime.windows();
-    ui::Responder responder;
-    windows.SetResponder(&responder);
-    windows.SetMessageLoop([&] {
-      ui::UserActions user(windows);
-      Context ctx{program / "DATA" / (Gbk("客户信息") + ".zdb"), &user};
-      // The window creates the register; it is filled behind its back.
-      bool seeded = user.Click("窗口配置单", "按钮客户管理").ok();
-      user.ProcessEvents();
-      seeded = seeded && SeedCustomers(program / "DATA" / "客户信息.zdb");
-      if (seeded) {
-        using benchmark::kMillisecond;
-        benchmark::RegisterBenchmark("BM_List_Program", BM_List_Program, std::ref(ctx))
-            ->Unit(kMillisecond)
-            ->UseRealTime();
-        benchmark::RegisterBenchmark("BM_List_Direct", BM_List_Direct, std::ref(ctx))
-            ->Unit(kMillisecond)
-            ->UseRealTime();
-        benchmark::RegisterBenchmark("BM_QueryByRemark_Program", BM_QueryByRemark_Program,
-                                     std::ref(ctx))
-            ->Unit(kMillisecond)
-            ->UseRealTime();
-        benchmark::RegisterBenchmark("BM_QueryByRemark_Direct", BM_QueryByRemark_Direct,
-                                     std::ref(ctx))
-            ->Unit(kMillisecond)
-            ->UseRealTime();
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-        ran = true;
-      }
-      for (uint32_t id : windows.OpenWindows()) windows.UnloadWindow(id);
-      user.ProcessEvents();
-    });
-    if (!runtime.Start().ok()) return 1;
-  }
+  bench::RatioReporter reporter({"List", "QueryByRemark"}, "table store");
+  const int code = bench::RunAppSession(argc, argv, "customers_bench", [&](bench::AppSession& s) {
+    Context ctx{s.program / "DATA" / (Gbk("客户信息") + ".zdb"), s.user};
+    // The window creates the register; it is filled behind its back.
+    const bool opened = s.user->Click("窗口配置单", "按钮客户管理").ok();
+    s.user->ProcessEvents();
+    if (!opened || !SeedCustomers(s.program / "DATA" / "客户信息.zdb")) return false;
+    using benchmark::kMillisecond;
+    struct Walk {
+      const char* name;
+      void (*run)(benchmark::State&, Context&);
+    };
+    for (const Walk& w : {Walk{"BM_List_Program", BM_List_Program},
+                          Walk{"BM_List_Direct", BM_List_Direct},
+                          Walk{"BM_QueryByRemark_Program", BM_QueryByRemark_Program},
+                          Walk{"BM_QueryByRemark_Direct", BM_QueryByRemark_Direct}}) {
+      benchmark::RegisterBenchmark(w.name, w.run, std::ref(ctx))->Unit(kMillisecond)->UseRealTime();
+    }
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    return true;
+  });
   reporter.PrintRatios();
-  benchmark::Shutdown();
-  std::error_code ec;
-  fs::remove_all(program / "DATA", ec);
-  fs::remove_all(pattern, ec);
-  if (!ran) std::fprintf(stderr, "customers_bench: seeding the register failed\n");
-  return ran ? 0 : 1;
+  return code;
 }

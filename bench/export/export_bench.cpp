@@ -21,14 +21,10 @@
 #include <string>
 #include <vector>
 
-#include "app/routine_table.h"
-#include "image/app_image.h"
-#include "runtime/files/program_folder.h"
-#include "runtime/kernel/runtime.h"
+#include "bench/support/app_session.h"
 #include "runtime/text/gbk_codec.h"
 #include "runtime/ui/responder.h"
 #include "runtime/ui/test_seam.h"
-#include "runtime/ui/window_manager.h"
 
 namespace pcshop {
 namespace {
@@ -159,54 +155,20 @@ void BM_ExportProductList(benchmark::State& state, Context& ctx) {
 
 int main(int argc, char** argv) {
   using namespace pcshop;
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  auto exe = files::ExecutablePath();
-  if (!exe.ok()) return 1;
-  const fs::path program = exe->parent_path();
-  std::string pattern = (fs::temp_directory_path() / "pcshop-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return 1;
-  ::setenv("XDG_DATA_HOME", pattern.c_str(), 1);
-  fs::remove_all(program / "DATA");
-  RemoveDayFolders(program);
-
-  const std::span<uint8_t> original = app::AppImage();
-  std::vector<uint64_t> words((original.size() + 7) / 8, 0);
-  std::memcpy(words.data(), original.data(), original.size());
-  const std::span<uint8_t> image(reinterpret_cast<uint8_t*>(words.data()), original.size());
-  if (!app::BindRoutines(image).ok()) return 1;
-
-  bool ran = false;
-  {
-    kernel::RuntimeOptions options;
-    options.end_process = [](int32_t) {};
-    kernel::Runtime runtime(std::move(options));
-    if (!runtime.Load(image).ok()) return 1;
-    ui::WindowManager& windows = *runtime.windows();
-    ui::Responder responder;
-    windows.SetResponder(&responder);
-    windows.SetMessageLoop([&] {
-      ui::UserActions user(windows);
-      Context ctx{program, &user, &responder};
-      const bool opened = user.Click("窗口配置单", "按钮商品管理").ok();
-      user.ProcessEvents();
-      if (opened && SeedTable(program / "DATA" / "显卡.zdb", "显卡", kRows)) {
-        benchmark::RegisterBenchmark("BM_ExportProductList", BM_ExportProductList, std::ref(ctx))
-            ->Unit(benchmark::kMillisecond)
-            ->UseManualTime();
-        benchmark::RunSpecifiedBenchmarks();
-        ran = true;
-      }
-      for (uint32_t id : windows.OpenWindows()) windows.UnloadWindow(id);
-      user.ProcessEvents();
-    });
-    if (!runtime.Start().ok()) return 1;
-  }
-  benchmark::Shutdown();
-  std::error_code ec;
-  fs::remove_all(program / "DATA", ec);
-  RemoveDayFolders(program);
-  fs::remove_all(pattern, ec);
-  if (!ran) std::fprintf(stderr, "export_bench: seeding the table failed\n");
-  return ran ? 0 : 1;
+  std::filesystem::path program;
+  const int code = bench::RunAppSession(argc, argv, "export_bench", [&](bench::AppSession& s) {
+    program = s.program;
+    RemoveDayFolders(program);
+    Context ctx{s.program, s.user, s.responder};
+    const bool opened = s.user->Click("窗口配置单", "按钮商品管理").ok();
+    s.user->ProcessEvents();
+    if (!opened || !SeedTable(s.program / "DATA" / "显卡.zdb", "显卡", kRows)) return false;
+    benchmark::RegisterBenchmark("BM_ExportProductList", BM_ExportProductList, std::ref(ctx))
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime();
+    benchmark::RunSpecifiedBenchmarks();
+    return true;
+  });
+  if (!program.empty()) RemoveDayFolders(program);
+  return code;
 }

@@ -1,0 +1,50 @@
+#pragma once
+// What the application benchmarks share: one run of the real image on the
+// runtime in process, offscreen, and a reporter that prints each walk's
+// program time next to its floor.
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "runtime/ui/responder.h"
+#include "runtime/ui/test_seam.h"
+
+namespace pcshop::bench {
+
+struct AppSession {
+  std::filesystem::path program;  // the program folder: the benchmark's own folder
+  ui::UserActions* user = nullptr;
+  ui::Responder* responder = nullptr;
+};
+
+// Initializes Google Benchmark from the command line, clears the program
+// folder's DATA, points XDG_DATA_HOME at a fresh folder, starts the image
+// and calls `body` with the quote window open. `body` registers and runs its
+// benchmarks and returns whether it could. Everything is cleaned up after;
+// the result is the process's exit code.
+int RunAppSession(int argc, char** argv, const char* name,
+                  const std::function<bool(AppSession&)>& body);
+
+// Prints the runs as usual; PrintRatios then prints, for each walk W, the
+// times of BM_W_Program and BM_W_Direct and their ratio.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  RatioReporter(std::vector<std::string> walks, std::string floor_label)
+      : walks_(std::move(walks)), floor_label_(std::move(floor_label)) {}
+  void ReportRuns(const std::vector<Run>& runs) override;
+  void PrintRatios() const;
+
+ private:
+  double Find(const std::string& name) const;
+
+  std::vector<std::string> walks_;
+  std::string floor_label_;
+  std::map<std::string, double> times_;
+};
+
+}  // namespace pcshop::bench
