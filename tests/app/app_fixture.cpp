@@ -36,6 +36,9 @@ void AppFixture::SetUp() {
   runtime_ = std::make_unique<kernel::Runtime>(std::move(options));
   ASSERT_TRUE(runtime_->Load(bytes_).ok());
   user_ = std::make_unique<ui::UserActions>(*runtime_->windows());
+  // Offscreen, a message box nobody answers would wait for ever.
+  responder_.Clear();
+  runtime_->windows()->SetResponder(&responder_);
 }
 
 void AppFixture::TearDown() {

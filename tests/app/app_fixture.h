@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "runtime/kernel/runtime.h"
+#include "runtime/ui/responder.h"
 #include "runtime/ui/test_seam.h"
 
 namespace pcshop::app::testing {
@@ -33,6 +34,7 @@ class AppFixture : public ::testing::Test {
   // Everything the runtime wrote to its error stream.
   std::string Errors();
   void ClearProgramFolder();
+  void Ok(const Status& s) { ASSERT_TRUE(s.ok()) << s.message(); }
   std::filesystem::path data() const { return folder_ / "DATA"; }
 
   std::filesystem::path folder_;
@@ -41,6 +43,9 @@ class AppFixture : public ::testing::Test {
   std::vector<int32_t> exit_codes_;  // what ExitProgram was called with
   std::unique_ptr<kernel::Runtime> runtime_;
   std::unique_ptr<ui::UserActions> user_;
+  // Answers every message box and file dialog (installed by SetUp): OK, or
+  // what a test queues.
+  ui::Responder responder_;
 
  private:
   std::vector<uint64_t> image_;  // an aligned copy of the image, patched by the runtime

@@ -52,12 +52,6 @@ std::ostream& operator<<(std::ostream& os, const Product& p) {
 
 class CatalogueTest : public AppFixture {
  protected:
-  void SetUp() override {
-    AppFixture::SetUp();
-    if (HasFatalFailure()) return;
-    runtime_->windows()->SetResponder(&responder_);
-  }
-
   // Starts the program; `scenario` runs with the quote window open and the
   // tables created; the runtime must report no fault.
   void Run(const std::function<void()>& scenario) {
@@ -65,7 +59,6 @@ class CatalogueTest : public AppFixture {
     EXPECT_EQ(Errors(), "") << "the runtime reported a fault";
   }
 
-  void Ok(const Status& s) { ASSERT_TRUE(s.ok()) << s.message(); }
   void Click(const char* window, const char* control) {
     Ok(user_->Click(window, control));
     user_->ProcessEvents();
@@ -137,7 +130,6 @@ class CatalogueTest : public AppFixture {
     return utf8.ok() ? *utf8 : std::string("<not GBK>");
   }
 
-  ui::Responder responder_;
 };
 
 // The texts in UTF-8 as GBK, for comparing with Messages().

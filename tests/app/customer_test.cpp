@@ -84,12 +84,6 @@ std::string WithDates(const std::string& said, std::string form) {
 
 class CustomerTest : public AppFixture {
  protected:
-  void SetUp() override {
-    AppFixture::SetUp();
-    if (HasFatalFailure()) return;
-    runtime_->windows()->SetResponder(&responder_);
-  }
-
   // Starts the program and opens the customer window; the runtime must
   // report no fault.
   void Run(const std::function<void()>& scenario) {
@@ -101,7 +95,6 @@ class CustomerTest : public AppFixture {
     EXPECT_EQ(Errors(), "") << "the runtime reported a fault";
   }
 
-  void Ok(const Status& s) { ASSERT_TRUE(s.ok()) << s.message(); }
   void Click(const char* window, const char* control) {
     Ok(user_->Click(window, control));
     user_->ProcessEvents();
@@ -183,7 +176,6 @@ class CustomerTest : public AppFixture {
     return out;
   }
 
-  ui::Responder responder_;
 };
 
 const Customer kZhao{"赵四", "zs", "个人", "", "111", 0, 0, "", "2024年1月1日9时00分00秒"};

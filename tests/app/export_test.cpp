@@ -98,7 +98,6 @@ class ExportTest : public AppFixture {
   void SetUp() override {
     AppFixture::SetUp();
     if (HasFatalFailure()) return;
-    runtime_->windows()->SetResponder(&responder_);
     RemoveDayFolders();
   }
   void TearDown() override {
@@ -111,7 +110,6 @@ class ExportTest : public AppFixture {
     EXPECT_EQ(Errors(), "") << "the runtime reported a fault";
   }
 
-  void Ok(const Status& s) { ASSERT_TRUE(s.ok()) << s.message(); }
   void Click(const char* window, const char* control) {
     Ok(user_->Click(window, control));
     user_->ProcessEvents();
@@ -172,7 +170,6 @@ class ExportTest : public AppFixture {
     for (const fs::path& p : doomed) fs::remove_all(p, ec);
   }
 
-  ui::Responder responder_;
 };
 
 TEST_F(ExportTest, QuoteSheetGivesCharsetHeaderAndNineteenRowsLineByLine) {

@@ -41,12 +41,6 @@ struct Product {
 
 class QuoteSheetTest : public AppFixture {
  protected:
-  void SetUp() override {
-    AppFixture::SetUp();
-    if (HasFatalFailure()) return;
-    runtime_->windows()->SetResponder(&responder_);
-  }
-
   // Runs `scenario` with the quote window open; the sheet shows no message
   // and the runtime reports no fault.
   void Run(const std::function<void()>& scenario) {
@@ -55,7 +49,6 @@ class QuoteSheetTest : public AppFixture {
     EXPECT_EQ(Errors(), "") << "the runtime reported a fault";
   }
 
-  void Ok(const Status& s) { ASSERT_TRUE(s.ok()) << s.message(); }
 
   // Writes products into a category table beside the running program.
   void Seed(const std::string& category, const std::vector<Product>& products) {
@@ -95,7 +88,6 @@ class QuoteSheetTest : public AppFixture {
   Texts Choices() { return user_->Items(kQuote, kEditor); }
   bool EditorOpen() { return user_->Visible(kQuote, kEditor); }
 
-  ui::Responder responder_;
 };
 
 TEST_F(QuoteSheetTest, QuantityCellOffersOneAndTwoAndTheTotalsFollowTheChoice) {

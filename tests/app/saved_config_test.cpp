@@ -91,18 +91,11 @@ std::string StampOf(std::time_t when) {
 
 class SavedConfigTest : public AppFixture {
  protected:
-  void SetUp() override {
-    AppFixture::SetUp();
-    if (HasFatalFailure()) return;
-    runtime_->windows()->SetResponder(&responder_);
-  }
-
   void Run(const std::function<void()>& scenario) {
     AppFixture::Run(scenario);
     EXPECT_EQ(Errors(), "") << "the runtime reported a fault";
   }
 
-  void Ok(const Status& s) { ASSERT_TRUE(s.ok()) << s.message(); }
   void Click(const char* control) {
     Ok(user_->Click(kQuote, control));
     user_->ProcessEvents();
@@ -238,7 +231,6 @@ class SavedConfigTest : public AppFixture {
     EXPECT_EQ(Text(kRemarkBox), "");
   }
 
-  ui::Responder responder_;
 };
 
 TEST_F(SavedConfigTest, ATypedNameIsWrittenOnceAndRefusedWhenItExists) {
