@@ -15,7 +15,6 @@
 // benchmark's own folder; its data folder is removed at the end.
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 #include <stdlib.h>
 
 #include <cstdio>
@@ -27,8 +26,8 @@
 #include <vector>
 
 #include "bench/support/app_session.h"
+#include "bench/support/table_seed.h"
 #include "runtime/tables/table_store.h"
-#include "runtime/text/gbk_codec.h"
 #include "runtime/ui/responder.h"
 #include "runtime/ui/test_seam.h"
 
@@ -44,42 +43,24 @@ constexpr int kGraphicsIndex = 6;
 const char* const kCategories[] = {"CPU",  "散热器", "主板", "内存", "机械盘", "固态盘", "显卡",
                                    "显示器", "机箱",  "电源", "键盘", "鼠标",   "音箱",   "其它"};
 
-std::string Gbk(const std::string& utf8) {
-  auto gbk = text::Utf8ToGbk(utf8);
-  return gbk.ok() ? *gbk : std::string();
-}
+using bench::Gbk;
 
-// Appends `count` products to a table file in one transaction; brands come
-// in runs of 20 over 50 brands, so the brand list has work to do.
+// Appends `count` products to a table file; brands come in runs of 20 over
+// 50 brands, so the brand list has work to do.
 bool SeedTable(const fs::path& file, const std::string& kind, int first, int count) {
-  sqlite3* db = nullptr;
-  bool ok = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
-  sqlite3_stmt* insert = nullptr;
-  ok = ok && sqlite3_busy_timeout(db, 5000) == SQLITE_OK &&
-       sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK &&
-       sqlite3_prepare_v2(db,
-                          "INSERT INTO records(deleted, c1, c2, c3, c4, c5) "
-                          "VALUES (0, ?, ?, ?, ?, ?)",
-                          -1, &insert, nullptr) == SQLITE_OK;
   const std::string kind_gbk = Gbk(kind);
-  for (int i = first; ok && i < first + count; ++i) {
-    const std::string brand = "Brand" + std::to_string((i / 20) % 50);
-    const std::string model = "M" + std::to_string(i);
-    const std::string remark = Gbk("备注") + std::to_string(i);
-    sqlite3_bind_blob(insert, 1, kind_gbk.data(), static_cast<int>(kind_gbk.size()),
-                      SQLITE_TRANSIENT);
-    sqlite3_bind_blob(insert, 2, brand.data(), static_cast<int>(brand.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_blob(insert, 3, model.data(), static_cast<int>(model.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int(insert, 4, 100 + i);
-    sqlite3_bind_blob(insert, 5, remark.data(), static_cast<int>(remark.size()),
-                      SQLITE_TRANSIENT);
-    ok = sqlite3_step(insert) == SQLITE_DONE && sqlite3_reset(insert) == SQLITE_OK;
-  }
-  sqlite3_finalize(insert);
-  ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-  if (!ok) std::fprintf(stderr, "catalogue_bench: %s\n", sqlite3_errmsg(db));
-  sqlite3_close(db);
-  return ok;
+  const std::string remark = Gbk("备注");
+  return bench::AppendRows(
+      file, 5, count,
+      [&](int n, bench::RowWriter& row) {
+        const int i = first + n;
+        row.Text(1, kind_gbk);
+        row.Text(2, "Brand" + std::to_string((i / 20) % 50));
+        row.Text(3, "M" + std::to_string(i));
+        row.Int(4, 100 + i);
+        row.Text(5, remark + std::to_string(i));
+      },
+      "catalogue_bench");
 }
 
 // What the benchmarks share while the program runs.

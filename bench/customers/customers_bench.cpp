@@ -14,7 +14,6 @@
 // at the end.
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 #include <stdlib.h>
 
 #include <cstdio>
@@ -25,8 +24,8 @@
 #include <vector>
 
 #include "bench/support/app_session.h"
+#include "bench/support/table_seed.h"
 #include "runtime/tables/table_store.h"
-#include "runtime/text/gbk_codec.h"
 #include "runtime/ui/test_seam.h"
 
 namespace pcshop {
@@ -39,10 +38,7 @@ constexpr char kList[] = "超级列表框客户信息";
 constexpr int kCustomers = 50000;
 constexpr int kRemarkEvery = 50;
 
-std::string Gbk(const std::string& utf8) {
-  auto gbk = text::Utf8ToGbk(utf8);
-  return gbk.ok() ? *gbk : std::string();
-}
+using bench::Gbk;
 
 // The remark the query looks for; one customer in kRemarkEvery has it.
 std::string WantedRemark() {
@@ -50,38 +46,24 @@ std::string WantedRemark() {
 }
 
 bool SeedCustomers(const fs::path& file) {
-  sqlite3* db = nullptr;
-  bool ok = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
-  sqlite3_stmt* insert = nullptr;
-  ok = ok && sqlite3_busy_timeout(db, 5000) == SQLITE_OK &&
-       sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK &&
-       sqlite3_prepare_v2(db,
-                          "INSERT INTO records(deleted, c1, c2, c3, c4, c5, c6, c7, c8, c9) "
-                          "VALUES (0, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                          -1, &insert, nullptr) == SQLITE_OK;
   const std::string person = Gbk("个人");
   const std::string company = Gbk("公司");
   const std::string date = Gbk("2024年5月3日14时07分09秒");
-  auto bind = [&](int column, const std::string& text) {
-    sqlite3_bind_blob(insert, column, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-  };
-  for (int i = 0; ok && i < kCustomers; ++i) {
-    bind(1, Gbk("客户") + std::to_string(i));
-    bind(2, "kh" + std::to_string(i));
-    bind(3, i % 2 == 0 ? person : company);
-    bind(4, i % 2 == 0 ? std::string() : Gbk("单位") + std::to_string(i % 300));
-    bind(5, std::to_string(13800000000LL + i));
-    sqlite3_bind_int(insert, 6, i % 1000);
-    sqlite3_bind_int(insert, 7, i % 700);
-    bind(8, i % kRemarkEvery == 0 ? WantedRemark() : Gbk("备注") + std::to_string(i));
-    bind(9, date);
-    ok = sqlite3_step(insert) == SQLITE_DONE && sqlite3_reset(insert) == SQLITE_OK;
-  }
-  sqlite3_finalize(insert);
-  ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-  if (!ok) std::fprintf(stderr, "customers_bench: %s\n", sqlite3_errmsg(db));
-  sqlite3_close(db);
-  return ok;
+  const std::string remark = Gbk("备注");
+  return bench::AppendRows(
+      file, 9, kCustomers,
+      [&](int i, bench::RowWriter& row) {
+        row.Text(1, Gbk("客户") + std::to_string(i));
+        row.Text(2, "kh" + std::to_string(i));
+        row.Text(3, i % 2 == 0 ? person : company);
+        row.Text(4, i % 2 == 0 ? std::string() : Gbk("单位") + std::to_string(i % 300));
+        row.Text(5, std::to_string(13800000000LL + i));
+        row.Int(6, i % 1000);
+        row.Int(7, i % 700);
+        row.Text(8, i % kRemarkEvery == 0 ? WantedRemark() : remark + std::to_string(i));
+        row.Text(9, date);
+      },
+      "customers_bench");
 }
 
 struct Context {

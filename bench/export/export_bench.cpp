@@ -9,7 +9,6 @@
 // folder and the day folders the exports make are removed at the end.
 
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 #include <stdlib.h>
 
 #include <chrono>
@@ -22,7 +21,7 @@
 #include <vector>
 
 #include "bench/support/app_session.h"
-#include "runtime/text/gbk_codec.h"
+#include "bench/support/table_seed.h"
 #include "runtime/ui/responder.h"
 #include "runtime/ui/test_seam.h"
 
@@ -36,40 +35,22 @@ constexpr char kProduct[] = "窗口商品管理";
 constexpr int kRows = 10000;
 constexpr int kGraphicsIndex = 6;
 
-std::string Gbk(const std::string& utf8) {
-  auto gbk = text::Utf8ToGbk(utf8);
-  return gbk.ok() ? *gbk : std::string();
-}
+using bench::Gbk;
 
-// Appends `count` products to the table file in one transaction.
+// Appends `count` products to the table file.
 bool SeedTable(const fs::path& file, const std::string& kind, int count) {
-  sqlite3* db = nullptr;
-  bool ok = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
-  sqlite3_stmt* insert = nullptr;
-  ok = ok && sqlite3_busy_timeout(db, 5000) == SQLITE_OK &&
-       sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK &&
-       sqlite3_prepare_v2(db,
-                          "INSERT INTO records(deleted, c1, c2, c3, c4, c5) "
-                          "VALUES (0, ?, ?, ?, ?, ?)",
-                          -1, &insert, nullptr) == SQLITE_OK;
   const std::string kind_gbk = Gbk(kind);
-  for (int i = 0; ok && i < count; ++i) {
-    const std::string brand = "Brand" + std::to_string((i / 20) % 50);
-    const std::string model = "RTX<" + std::to_string(i) + ">";  // something to escape
-    const std::string remark = Gbk("盒装，三年质保") + std::to_string(i);
-    sqlite3_bind_blob(insert, 1, kind_gbk.data(), static_cast<int>(kind_gbk.size()),
-                      SQLITE_TRANSIENT);
-    sqlite3_bind_blob(insert, 2, brand.data(), static_cast<int>(brand.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_blob(insert, 3, model.data(), static_cast<int>(model.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int(insert, 4, 1000 + i);
-    sqlite3_bind_blob(insert, 5, remark.data(), static_cast<int>(remark.size()), SQLITE_TRANSIENT);
-    ok = sqlite3_step(insert) == SQLITE_DONE && sqlite3_reset(insert) == SQLITE_OK;
-  }
-  sqlite3_finalize(insert);
-  ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-  if (!ok) std::fprintf(stderr, "export_bench: %s\n", sqlite3_errmsg(db));
-  sqlite3_close(db);
-  return ok;
+  const std::string remark = Gbk("盒装，三年质保");
+  return bench::AppendRows(
+      file, 5, count,
+      [&](int i, bench::RowWriter& row) {
+        row.Text(1, kind_gbk);
+        row.Text(2, "Brand" + std::to_string((i / 20) % 50));
+        row.Text(3, "RTX<" + std::to_string(i) + ">");  // something to escape
+        row.Int(4, 1000 + i);
+        row.Text(5, remark + std::to_string(i));
+      },
+      "export_bench");
 }
 
 // The newest .xls under the program folder's day folders.

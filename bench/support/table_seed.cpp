@@ -1,0 +1,50 @@
+#include "bench/support/table_seed.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+#include "runtime/text/gbk_codec.h"
+
+namespace pcshop::bench {
+
+std::string Gbk(const std::string& utf8) {
+  auto gbk = text::Utf8ToGbk(utf8);
+  return gbk.ok() ? *gbk : std::string();
+}
+
+void RowWriter::Text(int field, const std::string& gbk) {
+  // Texts are blobs in the table files: GBK is never taken for UTF-8.
+  sqlite3_bind_blob(insert_, field, gbk.data(), static_cast<int>(gbk.size()), SQLITE_TRANSIENT);
+}
+
+void RowWriter::Int(int field, int32_t value) { sqlite3_bind_int(insert_, field, value); }
+
+bool AppendRows(const std::filesystem::path& file, int fields, int count,
+                const std::function<void(int, RowWriter&)>& fill, const char* who) {
+  std::string columns = "deleted";
+  std::string values = "0";
+  for (int f = 1; f <= fields; ++f) {
+    columns += ", c" + std::to_string(f);
+    values += ", ?";
+  }
+  const std::string sql = "INSERT INTO records(" + columns + ") VALUES (" + values + ")";
+  sqlite3* db = nullptr;
+  bool ok = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+  sqlite3_stmt* insert = nullptr;
+  ok = ok && sqlite3_busy_timeout(db, 5000) == SQLITE_OK &&
+       sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK &&
+       sqlite3_prepare_v2(db, sql.c_str(), -1, &insert, nullptr) == SQLITE_OK;
+  RowWriter row(insert);
+  for (int i = 0; ok && i < count; ++i) {
+    fill(i, row);
+    ok = sqlite3_step(insert) == SQLITE_DONE && sqlite3_reset(insert) == SQLITE_OK;
+  }
+  sqlite3_finalize(insert);
+  ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+  if (!ok) std::fprintf(stderr, "%s: %s\n", who, sqlite3_errmsg(db));
+  sqlite3_close(db);
+  return ok;
+}
+
+}  // namespace pcshop::bench
