@@ -92,7 +92,10 @@ class VirtualDisplay {
     char size[] = "1600x900x24";
     char nolisten[] = "-nolisten";
     char tcp[] = "tcp";
-    char* argv[] = {xvfb, display.data(), screen, zero, size, nolisten, tcp, nullptr};
+    // Without -noreset the server resets when its last client leaves: the
+    // readiness probe below would leave the program to connect mid-reset.
+    char noreset[] = "-noreset";
+    char* argv[] = {xvfb, display.data(), screen, zero, size, nolisten, tcp, noreset, nullptr};
     if (::posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, argv, environ) != 0) pid_ = -1;
     // Ready when a client can connect.
     for (int i = 0; i < 100 && pid_ > 0; ++i) {
