@@ -125,19 +125,7 @@ class CatalogueTest : public AppFixture {
     }
     return out;
   }
-  static std::string Utf8(const std::string& gbk) {
-    auto utf8 = text::GbkToUtf8(gbk);
-    return utf8.ok() ? *utf8 : std::string("<not GBK>");
-  }
-
 };
-
-// The texts in UTF-8 as GBK, for comparing with Messages().
-Texts Gbks(const Texts& utf8) {
-  Texts out;
-  for (const std::string& t : utf8) out.push_back(Gbk(t));
-  return out;
-}
 
 TEST_F(CatalogueTest, AddRefusesABrandAndModelTwiceButTakesTheModelUnderAnotherBrand) {
   Run([&] {

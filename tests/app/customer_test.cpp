@@ -54,17 +54,6 @@ std::ostream& operator<<(std::ostream& os, const Customer& c) {
             << "/" << c.receivable << "/" << c.payable << "/" << c.remark << "/" << c.date;
 }
 
-std::string Utf8(const std::string& gbk) {
-  auto utf8 = text::GbkToUtf8(gbk);
-  return utf8.ok() ? *utf8 : std::string("<not GBK>");
-}
-
-Texts Gbks(const Texts& utf8) {
-  Texts out;
-  for (const std::string& t : utf8) out.push_back(Gbk(t));
-  return out;
-}
-
 // The date-and-time text the confirmations show, e.g. 2024年5月3日14时07分09秒.
 const std::regex kDate("\\d{4}年\\d{1,2}月\\d{1,2}日\\d{1,2}时\\d{2}分\\d{2}秒");
 

@@ -75,11 +75,6 @@ Config Sample(const std::string& name, const std::string& remark = "备注") {
   return c;
 }
 
-std::string Utf8(const std::string& gbk) {
-  auto utf8 = text::GbkToUtf8(gbk);
-  return utf8.ok() ? *utf8 : std::string("<not GBK>");
-}
-
 // The local time as the program's stamp, for a save made about now.
 std::string StampOf(std::time_t when) {
   std::tm tm{};

@@ -16,6 +16,17 @@ std::string Gbk(const std::string& utf8) {
   return gbk.ok() ? *gbk : std::string();
 }
 
+std::string Utf8(const std::string& gbk) {
+  auto utf8 = text::GbkToUtf8(gbk);
+  return utf8.ok() ? *utf8 : std::string("<not GBK>");
+}
+
+std::vector<std::string> Gbks(const std::vector<std::string>& utf8) {
+  std::vector<std::string> out;
+  for (const std::string& t : utf8) out.push_back(Gbk(t));
+  return out;
+}
+
 namespace {
 
 tables::FieldSpec Text(const std::string& name, int width) { return {Gbk(name), 10, width}; }

@@ -38,5 +38,9 @@ bool AppendProduct(const std::filesystem::path& file, const std::string& brand, 
 std::string Fingerprint(const std::filesystem::path& folder);
 
 std::string Gbk(const std::string& utf8);
+// The GBK text as UTF-8, or "<not GBK>" when it is not GBK.
+std::string Utf8(const std::string& gbk);
+// Each UTF-8 text as GBK, for comparing with what the program showed.
+std::vector<std::string> Gbks(const std::vector<std::string>& utf8);
 
 }  // namespace pcshop::app::testing
