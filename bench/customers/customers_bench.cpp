@@ -95,15 +95,7 @@ void BM_List_Direct(benchmark::State& state, Context& ctx) {
   if (!store.OpenTable(ctx.file.string(), "t").ok()) state.SkipWithError("open");
   const std::vector<std::string> fields = FieldNames();
   int rows = 0;
-  for (auto _ : state) {
-    rows = 0;
-    auto count = store.RecordCount();
-    for (int32_t n = 1; count.ok() && n <= *count; ++n) {
-      (void)store.GoToRecord(n);
-      for (const std::string& f : fields) benchmark::DoNotOptimize(store.ReadField(f));
-      ++rows;
-    }
-  }
+  for (auto _ : state) rows = bench::ReadEveryRecord(store, fields);
   state.counters["rows"] = rows;
 }
 

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <benchmark/benchmark.h>
+
 #include <cstdio>
 
 #include "runtime/text/gbk_codec.h"
@@ -45,6 +47,17 @@ bool AppendRows(const std::filesystem::path& file, int fields, int count,
   if (!ok) std::fprintf(stderr, "%s: %s\n", who, sqlite3_errmsg(db));
   sqlite3_close(db);
   return ok;
+}
+
+int ReadEveryRecord(tables::TableStore& store, std::span<const std::string> fields) {
+  int rows = 0;
+  auto count = store.RecordCount();
+  for (int32_t n = 1; count.ok() && n <= *count; ++n) {
+    (void)store.GoToRecord(n);
+    for (const std::string& f : fields) benchmark::DoNotOptimize(store.ReadField(f));
+    ++rows;
+  }
+  return rows;
 }
 
 }  // namespace pcshop::bench

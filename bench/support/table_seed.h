@@ -1,12 +1,16 @@
 #pragma once
-// Filling a table file behind the program's back for the benchmarks: rows
-// written straight into the table store's SQLite file in one transaction
-// (through the store, every append is its own synced commit).
+// The benchmarks' table work: filling a table file behind the program's
+// back (rows written straight into the table store's SQLite file in one
+// transaction; through the store every append is its own synced commit), and
+// the plain walk over a table that the program's lists are measured against.
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
+
+#include "runtime/tables/table_store.h"
 
 struct sqlite3_stmt;
 
@@ -31,5 +35,9 @@ class RowWriter {
 // `who`) when the file is not a table of that many fields or a write fails.
 bool AppendRows(const std::filesystem::path& file, int fields, int count,
                 const std::function<void(int, RowWriter&)>& fill, const char* who);
+
+// Reads `fields` (GBK names) of every record of the store's current table,
+// in record order; the number of records read.
+int ReadEveryRecord(tables::TableStore& store, std::span<const std::string> fields);
 
 }  // namespace pcshop::bench
