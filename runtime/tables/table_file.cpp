@@ -63,7 +63,15 @@ Result<std::unique_ptr<TableFile>> TableFile::Open(const std::filesystem::path& 
   {
     auto mode = Prepare(db->get(), "PRAGMA journal_mode = WAL", file);
     if (!mode.ok()) return mode.status();
-    const int rc = sqlite3_step(mode->get());
+    // The switch upgrades a shared lock to an exclusive one. When two copies
+    // open a new table at once, SQLite refuses one of them at once instead of
+    // calling the busy handler (it could deadlock), so wait here instead.
+    int rc = sqlite3_step(mode->get());
+    for (int waited = 0; (rc & 0xFF) == SQLITE_BUSY && waited < kBusyTimeoutMs; waited += 5) {
+      sqlite3_reset(mode->get());
+      sqlite3_sleep(5);
+      rc = sqlite3_step(mode->get());
+    }
     if (rc != SQLITE_ROW) return SqliteError(db->get(), rc, file, "switching to the write-ahead log");
     const std::string got = ColumnBytes(mode->get(), 0);
     if (got != "wal") {
