@@ -83,15 +83,15 @@ std::optional<std::string> WindowManager::ListCell(ControlRef ref, int32_t row,
                                                    int32_t column) const {
   const ListView* list = As<ListView>(ref);
   if (list == nullptr) return std::nullopt;
-  const std::optional<QString> cell = list->Cell(row, column);
-  if (!cell) return std::nullopt;
-  return ToGbk(*cell);
+  const std::string* cell = list->Cell(row, column);
+  if (cell == nullptr) return std::nullopt;
+  return *cell;
 }
 
 bool WindowManager::SetListCell(ControlRef ref, int32_t row, int32_t column,
                                 std::string_view text) {
   ListView* list = As<ListView>(ref);
-  return list != nullptr && list->SetCell(row, column, FromGbk(text));
+  return list != nullptr && list->SetCell(row, column, text);
 }
 
 int32_t WindowManager::ListRowCount(ControlRef ref) const {
@@ -110,7 +110,7 @@ void WindowManager::ClearList(ControlRef ref) {
   ListView* list = As<ListView>(ref);
   if (list == nullptr) return;
   QuietList quiet(list);
-  list->clear();  // rows only; the header stays
+  list->ClearRows();
 }
 
 int32_t WindowManager::ColumnWidth(ControlRef ref, int32_t column) const {

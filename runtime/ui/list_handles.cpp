@@ -74,17 +74,18 @@ int32_t WindowManager::ColumnAlignment(dll::NativeWord handle, int32_t column) c
 std::optional<std::string> WindowManager::ColumnTitle(dll::NativeWord handle,
                                                       int32_t column) const {
   const ListView* list = ListByHandle(handle);
-  if (list == nullptr || column < 0 || column >= list->ColumnCount()) return std::nullopt;
-  return ToGbk(list->headerItem()->text(column));
+  const std::string* title = list != nullptr ? list->ColumnTitle(column) : nullptr;
+  if (title == nullptr) return std::nullopt;
+  return *title;
 }
 
 std::optional<std::string> WindowManager::CellText(dll::NativeWord handle, int32_t row,
                                                    int32_t column) const {
   const ListView* list = ListByHandle(handle);
   if (list == nullptr) return std::nullopt;
-  const std::optional<QString> cell = list->Cell(row, column);
-  if (!cell) return std::nullopt;
-  return ToGbk(*cell);
+  const std::string* cell = list->Cell(row, column);
+  if (cell == nullptr) return std::nullopt;
+  return *cell;
 }
 
 dll::ListHit WindowManager::HitTest(dll::NativeWord handle, dll::ListPoint point) const {

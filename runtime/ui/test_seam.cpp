@@ -137,12 +137,12 @@ Status UserActions::PressListCell(std::string_view window, std::string_view cont
                                    std::to_string(column));
   }
   // A user scrolls a cell into sight before pressing it.
-  list->scrollTo(list->indexFromItem(list->topLevelItem(row), column));
+  list->scrollTo(list->model()->index(row, column));
   const std::optional<QPoint> item = list->ItemPosition(row);
   if (!item) return Status::InvalidArgument("the list has no row " + std::to_string(row));
   int left = item->x();
   for (int c = 0; c < column; ++c) left += list->columnWidth(c);
-  const QRect rect = list->visualItemRect(list->topLevelItem(row));
+  const QRect rect = list->CellRect(row, column);
   return PressList(window, control, left + list->columnWidth(column) / 2,
                    item->y() + rect.height() / 2);
 }

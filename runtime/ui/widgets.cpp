@@ -63,7 +63,8 @@ void ComboBox::keyPressEvent(QKeyEvent* event) {
   QComboBox::keyPressEvent(event);
 }
 
-ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
+ListView::ListView(QWidget* parent) : QTreeView(parent), model_(MakeChild<ListModel>(this)) {
+  setModel(model_);
   setRootIsDecorated(false);
   setUniformRowHeights(true);
   setItemsExpandable(false);
@@ -71,69 +72,43 @@ ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
   setSelectionBehavior(QAbstractItemView::SelectRows);
   header()->setStretchLastSection(false);
   header()->setSectionsMovable(false);
+  QObject::connect(selectionModel(), &QItemSelectionModel::currentRowChanged,
+                   [this](const QModelIndex&, const QModelIndex&) {
+                     if (!quiet && current_row_changed) current_row_changed();
+                   });
 }
-
-namespace {
-Qt::Alignment QtAlignment(int alignment) {
-  switch (alignment) {
-    case 1: return Qt::AlignRight | Qt::AlignVCenter;
-    case 2: return Qt::AlignHCenter | Qt::AlignVCenter;
-    default: return Qt::AlignLeft | Qt::AlignVCenter;
-  }
-}
-}  // namespace
 
 void ListView::SetColumns(const std::vector<image::ListColumn>& columns) {
-  setColumnCount(static_cast<int>(columns.size()));
-  alignments_.clear();
-  auto head = std::make_unique<QTreeWidgetItem>();
-  for (size_t i = 0; i < columns.size(); ++i) {
-    const int c = static_cast<int>(i);
-    head->setText(c, FromGbk(columns[i].title));
-    head->setTextAlignment(c, QtAlignment(columns[i].alignment));
-    alignments_.push_back(columns[i].alignment);
-  }
-  setHeaderItem(head.release());  // the tree owns its header item
+  model_->SetColumns(columns);
   for (size_t i = 0; i < columns.size(); ++i) {
     setColumnWidth(static_cast<int>(i), columns[i].width);
   }
 }
 
 int ListView::Alignment(int column) const {
-  return column >= 0 && static_cast<size_t>(column) < alignments_.size() ? alignments_[column] : 0;
+  const image::ListColumn* c = model_->Column(column);
+  return c != nullptr ? c->alignment : 0;
 }
 
-int ListView::InsertRow(int row) {
-  if (row < 0 || row > RowCount()) row = RowCount();
-  auto item = std::make_unique<QTreeWidgetItem>();
-  for (int c = 0; c < ColumnCount(); ++c) item->setTextAlignment(c, QtAlignment(Alignment(c)));
-  insertTopLevelItem(row, item.release());  // the tree owns its items
-  return row;
+const std::string* ListView::ColumnTitle(int column) const {
+  const image::ListColumn* c = model_->Column(column);
+  return c != nullptr ? &c->title : nullptr;
 }
 
-std::optional<QString> ListView::Cell(int row, int column) const {
-  if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return std::nullopt;
-  return topLevelItem(row)->text(column);
-}
-
-bool ListView::SetCell(int row, int column, const QString& text) {
-  if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return false;
-  topLevelItem(row)->setText(column, text);
-  return true;
-}
+int ListView::InsertRow(int row) { return model_->InsertRow(row); }
 
 int ListView::CurrentRow() const {
-  QTreeWidgetItem* item = currentItem();
-  return item != nullptr ? indexOfTopLevelItem(item) : -1;
+  const QModelIndex current = currentIndex();
+  return current.isValid() ? current.row() : -1;
 }
 
 void ListView::SetCurrentRow(int row) {
   if (row < 0 || row >= RowCount()) {
-    setCurrentItem(nullptr);
+    setCurrentIndex(QModelIndex());
     clearSelection();
     return;
   }
-  setCurrentItem(topLevelItem(row));
+  setCurrentIndex(model_->index(row, 0));
 }
 
 std::pair<int, int> ListView::HitTest(QPoint client) const {
@@ -146,15 +121,20 @@ std::pair<int, int> ListView::HitTest(QPoint client) const {
 
 std::optional<QPoint> ListView::ItemPosition(int row) const {
   if (row < 0 || row >= RowCount()) return std::nullopt;
-  const QRect rect = visualItemRect(topLevelItem(row));
+  const QRect rect = visualRect(model_->index(row, 0));
   // The row's left edge is column 0's, wherever the view is scrolled to.
   const int left = header()->sectionViewportPosition(0);
   return QPoint(left, rect.top()) + viewport()->geometry().topLeft();
 }
 
+QRect ListView::CellRect(int row, int column) const {
+  if (model_->Cell(row, column) == nullptr) return QRect();
+  return visualRect(model_->index(row, column));
+}
+
 void ListView::mousePressEvent(QMouseEvent* event) {
   QPointer<ListView> self(this);
-  QTreeWidget::mousePressEvent(event);  // the current row first: handlers read it
+  QTreeView::mousePressEvent(event);  // the current row first: handlers read it
   if (!self || !pressed) return;
   const QPoint client = event->position().toPoint() + viewport()->geometry().topLeft();
   int button = 1;
@@ -166,10 +146,10 @@ void ListView::mousePressEvent(QMouseEvent* event) {
 void ListView::focusInEvent(QFocusEvent* event) {
   // Taking the focus chooses no row: Qt makes the first row current here,
   // which would reach the program as if the user had chosen it.
-  const bool had_current = currentItem() != nullptr;
+  const bool had_current = currentIndex().isValid();
   const QuietList unreported(this);
-  QTreeWidget::focusInEvent(event);
-  if (!had_current && currentItem() != nullptr) {
+  QTreeView::focusInEvent(event);
+  if (!had_current && currentIndex().isValid()) {
     selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
   }
 }

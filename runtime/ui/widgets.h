@@ -5,16 +5,18 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QValidator>
 #include <QWidget>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "image/image_view.h"
+#include "runtime/ui/list_model.h"
 
 namespace pcshop::ui {
 
@@ -75,37 +77,49 @@ class ComboBox : public QComboBox {
   void keyPressEvent(QKeyEvent* event) override;
 };
 
-// A report-style list view: a header of columns and rows of text cells.
-// "Client coordinates" are the widget's own coordinates, header included.
-class ListView : public QTreeWidget {
+// A report-style list view: a header of columns and rows of text cells,
+// held as GBK bytes in its own model. "Client coordinates" are the widget's
+// own coordinates, header included.
+class ListView : public QTreeView {
  public:
   explicit ListView(QWidget* parent);
   // x, y in client coordinates, button 1 left, 2 right, 4 middle.
   std::function<void(int x, int y, int button)> pressed;
+  // The user moved the current row; not called while `quiet`.
+  std::function<void()> current_row_changed;
   // Set while the program changes the list, whose current-row changes are
   // then not reported.
   bool quiet = false;
 
   void SetColumns(const std::vector<image::ListColumn>& columns);
-  int RowCount() const { return topLevelItemCount(); }
-  int ColumnCount() const { return columnCount(); }
+  int RowCount() const { return model_->RowCount(); }
+  int ColumnCount() const { return model_->ColumnCount(); }
   int Alignment(int column) const;
+  // Null outside the columns.
+  const std::string* ColumnTitle(int column) const;
   // Inserts an empty row at `row` (at the end when outside); its index.
   int InsertRow(int row);
-  std::optional<QString> Cell(int row, int column) const;
-  bool SetCell(int row, int column, const QString& text);
+  // Null outside the list.
+  const std::string* Cell(int row, int column) const { return model_->Cell(row, column); }
+  bool SetCell(int row, int column, std::string_view gbk) {
+    return model_->SetCell(row, column, gbk);
+  }
+  // Rows only; the header stays.
+  void ClearRows() { model_->Clear(); }
   int CurrentRow() const;
   void SetCurrentRow(int row);
   // Row and column under a client point; -1, -1 for none.
   std::pair<int, int> HitTest(QPoint client) const;
   std::optional<QPoint> ItemPosition(int row) const;
+  // A cell's rectangle in viewport coordinates; empty outside the list.
+  QRect CellRect(int row, int column) const;
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
 
  private:
-  std::vector<int> alignments_;
+  ListModel* model_;  // owned by the view (its Qt parent)
 };
 
 class QuietList {

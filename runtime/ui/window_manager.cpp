@@ -151,7 +151,7 @@ QWidget* MakeWidget(const image::ControlForm& form, QWidget* parent) {
       for (const std::vector<std::string>& cells : form.rows) {
         const int row = list->InsertRow(-1);
         for (size_t c = 0; c < cells.size(); ++c) {
-          list->SetCell(row, static_cast<int>(c), FromGbk(cells[c]));
+          list->SetCell(row, static_cast<int>(c), cells[c]);
         }
       }
       return list;
@@ -232,10 +232,9 @@ void WindowManager::Connect(const Window& window, size_t index) {
     };
     // Only the user's changes of the current row: a list the program fills
     // or clears does not call back into the program.
-    QObject::connect(list, &QTreeWidget::currentItemChanged,
-                     [this, serial, i, list](QTreeWidgetItem*, QTreeWidgetItem*) {
-                       if (!list->quiet) Raise(serial, i, image::event::kListCurrentRowChanged);
-                     });
+    list->current_row_changed = [this, serial, i] {
+      Raise(serial, i, image::event::kListCurrentRowChanged);
+    };
     MakeChild<FocusWatch>(list, raise(image::event::kFocusLost));
   }
 }

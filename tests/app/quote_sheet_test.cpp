@@ -259,7 +259,7 @@ TEST_F(QuoteSheetTest, PressBelowTheLastRowDoesNothing) {
     ui::WindowManager& windows = *runtime_->windows();
     auto* grid = dynamic_cast<ui::ListView*>(windows.Widget(*windows.FindByName(kQuote, kGrid)));
     ASSERT_NE(grid, nullptr);
-    const QRect last = grid->visualItemRect(grid->topLevelItem(18));
+    const QRect last = grid->CellRect(18, 0);
     const int below = grid->ItemPosition(18)->y() + last.height() + 10;
     ASSERT_LT(below, grid->viewport()->geometry().bottom());
     Ok(user_->PressList(kQuote, kGrid, 100, below));

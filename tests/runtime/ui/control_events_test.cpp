@@ -13,6 +13,7 @@
 
 #include "image/property_numbers.h"
 #include "runtime/text/gbk_codec.h"
+#include "runtime/ui/widgets.h"
 #include "test_window.h"
 
 namespace pcshop::ui::testing {
@@ -180,6 +181,33 @@ TEST(ControlEventsTest, ListRowsAreInsertedSetAndCleared) {
   t.windows().ClearList(list);
   EXPECT_EQ(t.windows().ListRowCount(list), 0);
   EXPECT_EQ(t.Handlers(), std::vector<uint32_t>{kCreated});
+}
+
+TEST(ControlEventsTest, ListCellsKeepTheProgramsBytesAndShowWhatGbkCannotHold) {
+  TestWindows t;
+  ASSERT_TRUE(t.windows().LoadWindow(kWindow, false));
+  const ControlRef list{kWindow, kList};
+  auto* view = dynamic_cast<ListView*>(t.windows().Widget(list));
+  ASSERT_NE(view, nullptr);
+  const QAbstractItemModel& shown = *view->model();
+  const std::string half = "a\x81";  // a lead byte with no trail byte
+  ASSERT_TRUE(t.windows().SetListCell(list, 1, 2, half));
+  EXPECT_EQ(t.windows().ListCell(list, 1, 2), half);  // read back byte for byte
+  EXPECT_EQ(shown.data(shown.index(1, 2)).toString(), QString("a") + QChar(0xFFFD));
+  EXPECT_EQ(shown.data(shown.index(1, 1)).toString(), QString::fromUtf8("内存"));
+  EXPECT_EQ(shown.data(shown.index(1, 2), Qt::TextAlignmentRole).toInt(),
+            (Qt::AlignRight | Qt::AlignVCenter).toInt());
+  EXPECT_EQ(shown.headerData(1, Qt::Horizontal).toString(), QString::fromUtf8("品名"));
+  // A row inserted above moves the others down, cells and all.
+  EXPECT_EQ(t.windows().InsertListRow(list, 1), 1);
+  EXPECT_EQ(shown.data(shown.index(2, 1)).toString(), QString::fromUtf8("内存"));
+  EXPECT_EQ(shown.data(shown.index(1, 1)).toString(), QString());
+  view->grab();  // paints every visible cell, the damaged one included
+  // Cleared, the list keeps its columns and takes new rows.
+  t.windows().ClearList(list);
+  EXPECT_EQ(shown.columnCount(), 3);
+  EXPECT_EQ(t.windows().InsertListRow(list, -1), 0);
+  EXPECT_EQ(t.windows().ListCell(list, 0, 1), "");
 }
 
 TEST(ControlEventsTest, AWindowClosedInItsOwnClickHandlerIsDeletedAfterTheHandler) {
