@@ -175,6 +175,34 @@ TEST(TableCrashTest, KilledWriterLosesNoAcknowledgedWrite) {
   EXPECT_GT(acknowledged, 30);
 }
 
+TEST(TableCrashTest, TwoCopiesOpeningANewTableAtOnceBothOpenIt) {
+  // The first open of a new table switches it to the write-ahead log; of two
+  // copies doing that together, one used to be refused as locked.
+  TestFolder folder;
+  for (int round = 0; round < 40; ++round) {
+    const std::string path = folder.Text("t" + std::to_string(round) + ".zdb");
+    {
+      TableStore s;
+      ASSERT_TRUE(s.CreateTable(path, ProductLayout()).ok());
+    }
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
+    auto opener = [&](int) {
+      char c = 0;
+      if (::read(go[0], &c, 1) != 1) return 4;
+      TableStore s;
+      return s.OpenTable(path, "CPU").ok() ? 0 : 1;
+    };
+    const pid_t a = Spawn(-1, opener);
+    const pid_t b = Spawn(-1, opener);
+    ::close(go[0]);
+    ASSERT_EQ(::write(go[1], "ab", 2), 2);  // both start at once
+    ::close(go[1]);
+    EXPECT_EQ(Wait(a), 0) << "round " << round;
+    EXPECT_EQ(Wait(b), 0) << "round " << round;
+  }
+}
+
 TEST(TableCrashTest, TwoCopiesAppendingAtOnceLoseNothing) {
   TestFolder folder;
   const std::string path = folder.Text("CPU.zdb");
