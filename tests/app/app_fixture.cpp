@@ -3,15 +3,32 @@
 #include <stdlib.h>
 
 #include <cstring>
+#include <ostream>
 
 #include "app/routine_table.h"
 #include "image/app_image.h"
 #include "runtime/files/program_folder.h"
+#include "runtime/tables/table_store.h"
 #include "runtime/ui/window_manager.h"
+#include "tests/app/table_expectations.h"
 
 namespace pcshop::app::testing {
 
 namespace fs = std::filesystem;
+
+std::ostream& operator<<(std::ostream& os, const Product& p) {
+  return os << p.kind << "/" << p.brand << "/" << p.model << "/" << p.price << "/" << p.remark;
+}
+
+void AppFixture::Seed(const std::string& category, const std::vector<Product>& products) {
+  tables::TableStore store;
+  Ok(store.OpenTable((data() / (Gbk(category) + ".zdb")).string(), "seed"));
+  for (const Product& p : products) {
+    const tables::FieldValue values[] = {Gbk(p.kind), Gbk(p.brand), Gbk(p.model), p.price,
+                                         Gbk(p.remark)};
+    Ok(store.AppendRecord(values));
+  }
+}
 
 void AppFixture::SetUp() {
   auto exe = files::ExecutablePath();

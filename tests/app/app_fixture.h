@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <span>
 #include <string>
@@ -21,6 +22,15 @@
 #include "runtime/ui/test_seam.h"
 
 namespace pcshop::app::testing {
+
+// One product as a category table holds it; texts UTF-8.
+struct Product {
+  std::string kind, brand, model;
+  int price = 0;
+  std::string remark;
+  bool operator==(const Product&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Product& p);
 
 class AppFixture : public ::testing::Test {
  protected:
@@ -36,6 +46,8 @@ class AppFixture : public ::testing::Test {
   void ClearProgramFolder();
   void Ok(const Status& s) { ASSERT_TRUE(s.ok()) << s.message(); }
   std::filesystem::path data() const { return folder_ / "DATA"; }
+  // Appends products to the table of `category` (UTF-8) beside the program.
+  void Seed(const std::string& category, const std::vector<Product>& products);
 
   std::filesystem::path folder_;
   std::filesystem::path data_home_;

@@ -36,20 +36,6 @@ constexpr char kProduct[] = "窗口商品管理";
 constexpr char kList[] = "超级列表框商品信息";
 constexpr int kCpu = 0;
 
-// One product as the table holds it; texts UTF-8.
-struct Product {
-  std::string kind;
-  std::string brand;
-  std::string model;
-  int price = 0;
-  std::string remark;
-  bool operator==(const Product&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Product& p) {
-  return os << p.kind << "/" << p.brand << "/" << p.model << "/" << p.price << "/" << p.remark;
-}
-
 class CatalogueTest : public AppFixture {
  protected:
   // Starts the program; `scenario` runs with the quote window open and the
@@ -95,16 +81,6 @@ class CatalogueTest : public AppFixture {
 
   fs::path TableFile(const std::string& category) const {
     return folder_ / "DATA" / (Gbk(category) + ".zdb");
-  }
-  // Writes products into a table beside the running program.
-  void Seed(const std::string& category, const std::vector<Product>& products) {
-    tables::TableStore store;
-    Ok(store.OpenTable(TableFile(category).string(), "seed"));
-    for (const Product& p : products) {
-      const tables::FieldValue values[] = {Gbk(p.kind), Gbk(p.brand), Gbk(p.model), p.price,
-                                           Gbk(p.remark)};
-      Ok(store.AppendRecord(values));
-    }
   }
   std::vector<Product> Records(const std::string& category) {
     std::vector<Product> out;

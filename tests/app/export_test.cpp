@@ -22,7 +22,6 @@
 #include "app/quote/export_names.h"
 #include "app/quote/list_html.h"
 #include "runtime/kernel/runtime.h"
-#include "runtime/tables/table_store.h"
 #include "runtime/text/gbk_codec.h"
 #include "runtime/ui/responder.h"
 #include "runtime/ui/test_seam.h"
@@ -42,13 +41,6 @@ constexpr char kExport[] = "按钮配置导出";
 constexpr char kQueryBox[] = "组合框商品查询类别";
 constexpr int kGraphicsCard = 6;
 constexpr int kOther = 13;
-
-struct Product {
-  std::string brand;
-  std::string model;
-  int price = 0;
-  std::string remark;
-};
 
 // The day folder and time suffix as the export names them (UTF-8), for one
 // moment of the local clock.
@@ -143,15 +135,6 @@ class ExportTest : public AppFixture {
     return texts;
   }
 
-  void Seed(const std::string& category, const std::vector<Product>& products) {
-    tables::TableStore store;
-    Ok(store.OpenTable((data() / (Gbk(category) + ".zdb")).string(), "seed"));
-    for (const Product& p : products) {
-      const tables::FieldValue values[] = {Gbk(category), Gbk(p.brand), Gbk(p.model), p.price,
-                                           Gbk(p.remark)};
-      Ok(store.AppendRecord(values));
-    }
-  }
   void ToProductWindow() { Click(kQuote, "按钮商品管理"); }
   void ListCategory(int index) {
     Ok(user_->ChooseComboItem(kProduct, kQueryBox, index));
@@ -203,8 +186,8 @@ TEST_F(ExportTest, QuoteSheetGivesCharsetHeaderAndNineteenRowsLineByLine) {
 
 TEST_F(ExportTest, FileIsNamedAfterTheCurrentTable) {
   Run([&] {
-    Seed("显卡", {{"A", "G1", 1000, ""}, {"B", "G2", 2000, ""}});
-    Seed("其它", {{"C", "O1", 10, ""}});
+    Seed("显卡", {{"显卡", "A", "G1", 1000, ""}, {"显卡", "B", "G2", 2000, ""}});
+    Seed("其它", {{"其它", "C", "O1", 10, ""}});
 
     // The configuration table current (after a save or a load): the name box.
     Ok(user_->SetText(kQuote, "组合框标准配置名", "王先生"));
@@ -263,7 +246,7 @@ TEST_F(ExportTest, CellsAreEscapedAndLongCellsCutBetweenCharacters) {
   std::string wide;  // 200 characters, 400 bytes
   for (int i = 0; i < 200; ++i) wide += "汉";
   Run([&] {
-    Seed("显卡", {{"A&B", "<B550>", 1, wide}, {"A", "M", 2, "a" + wide}});
+    Seed("显卡", {{"显卡", "A&B", "<B550>", 1, wide}, {"显卡", "A", "M", 2, "a" + wide}});
     ToProductWindow();
     ListCategory(kGraphicsCard);
     const std::optional<fs::path> file = Exported(Export(kProduct), "显卡_");
@@ -282,7 +265,8 @@ TEST_F(ExportTest, CellsAreEscapedAndLongCellsCutBetweenCharacters) {
 
 TEST_F(ExportTest, TwoExportsInOneMinuteWriteOnePathWithTheSecondContent) {
   Run([&] {
-    Seed("显卡", {{"A", "G1", 1000, ""}, {"B", "G2", 2000, ""}, {"C", "G3", 3000, ""}});
+    Seed("显卡", {{"显卡", "A", "G1", 1000, ""}, {"显卡", "B", "G2", 2000, ""},
+                  {"显卡", "C", "G3", 3000, ""}});
     ToProductWindow();
     ListCategory(kGraphicsCard);
     const std::array<Stamp, 2> first = Export(kProduct);

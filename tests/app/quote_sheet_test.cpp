@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "runtime/tables/table_store.h"
 #include "runtime/ui/responder.h"
 #include "runtime/ui/test_seam.h"
 #include "runtime/ui/widgets.h"
@@ -33,12 +32,6 @@ constexpr char kEditor[] = "组合框1";
 constexpr int kBrand = 2, kModel = 3, kQuantity = 4, kPrice = 5, kAmount = 6, kRemark = 7;
 constexpr int kTotals = 15;
 
-struct Product {
-  std::string kind, brand, model;
-  int price = 0;
-  std::string remark;
-};
-
 class QuoteSheetTest : public AppFixture {
  protected:
   // Runs `scenario` with the quote window open; the sheet shows no message
@@ -50,16 +43,6 @@ class QuoteSheetTest : public AppFixture {
   }
 
 
-  // Writes products into a category table beside the running program.
-  void Seed(const std::string& category, const std::vector<Product>& products) {
-    tables::TableStore store;
-    Ok(store.OpenTable((data() / (Gbk(category) + ".zdb")).string(), "seed"));
-    for (const Product& p : products) {
-      const tables::FieldValue values[] = {Gbk(p.kind), Gbk(p.brand), Gbk(p.model), p.price,
-                                           Gbk(p.remark)};
-      Ok(store.AppendRecord(values));
-    }
-  }
 
   void Press(int row, int column) {
     Ok(user_->PressListCell(kQuote, kGrid, row, column));
