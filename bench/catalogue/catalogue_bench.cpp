@@ -165,18 +165,8 @@ int main(int argc, char** argv) {
       seeded = seeded && SeedTable(ctx.NativeFile(c), c, 0, kPerCategory);
     }
     if (!seeded) return false;
-    struct Walk {
-      const char* name;
-      void (*run)(benchmark::State&, Context&);
-    };
-    for (const Walk& w : {Walk{"BM_AllProducts_Program", BM_AllProducts_Program},
-                          Walk{"BM_AllProducts_Direct", BM_AllProducts_Direct},
-                          Walk{"BM_BrandItems_Program", BM_BrandItems_Program},
-                          Walk{"BM_BrandItems_Direct", BM_BrandItems_Direct}}) {
-      benchmark::RegisterBenchmark(w.name, w.run, std::ref(ctx))
-          ->Unit(benchmark::kMillisecond)
-          ->UseRealTime();
-    }
+    bench::RegisterWalk("AllProducts", BM_AllProducts_Program, BM_AllProducts_Direct, ctx);
+    bench::RegisterWalk("BrandItems", BM_BrandItems_Program, BM_BrandItems_Direct, ctx);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     return true;
   });

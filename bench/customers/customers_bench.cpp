@@ -150,17 +150,8 @@ int main(int argc, char** argv) {
     const bool opened = s.user->Click("窗口配置单", "按钮客户管理").ok();
     s.user->ProcessEvents();
     if (!opened || !SeedCustomers(s.program / "DATA" / "客户信息.zdb")) return false;
-    using benchmark::kMillisecond;
-    struct Walk {
-      const char* name;
-      void (*run)(benchmark::State&, Context&);
-    };
-    for (const Walk& w : {Walk{"BM_List_Program", BM_List_Program},
-                          Walk{"BM_List_Direct", BM_List_Direct},
-                          Walk{"BM_QueryByRemark_Program", BM_QueryByRemark_Program},
-                          Walk{"BM_QueryByRemark_Direct", BM_QueryByRemark_Direct}}) {
-      benchmark::RegisterBenchmark(w.name, w.run, std::ref(ctx))->Unit(kMillisecond)->UseRealTime();
-    }
+    bench::RegisterWalk("List", BM_List_Program, BM_List_Direct, ctx);
+    bench::RegisterWalk("QueryByRemark", BM_QueryByRemark_Program, BM_QueryByRemark_Direct, ctx);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     return true;
   });

@@ -30,6 +30,19 @@ struct AppSession {
 int RunAppSession(int argc, char** argv, const char* name,
                   const std::function<bool(AppSession&)>& body);
 
+// Registers BM_<walk>_Program and BM_<walk>_Direct, the names RatioReporter
+// pairs, timed in real milliseconds.
+template <typename Context>
+void RegisterWalk(const std::string& walk, void (*program)(benchmark::State&, Context&),
+                  void (*direct)(benchmark::State&, Context&), Context& ctx) {
+  benchmark::RegisterBenchmark(("BM_" + walk + "_Program").c_str(), program, std::ref(ctx))
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+  benchmark::RegisterBenchmark(("BM_" + walk + "_Direct").c_str(), direct, std::ref(ctx))
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+}
+
 // Prints the runs as usual; PrintRatios then prints, for each walk W, the
 // times of BM_W_Program and BM_W_Direct and their ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
