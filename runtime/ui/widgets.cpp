@@ -95,8 +95,6 @@ const std::string* ListView::ColumnTitle(int column) const {
   return c != nullptr ? &c->title : nullptr;
 }
 
-int ListView::InsertRow(int row) { return model_->InsertRow(row); }
-
 int ListView::CurrentRow() const {
   const QModelIndex current = currentIndex();
   return current.isValid() ? current.row() : -1;

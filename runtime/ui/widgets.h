@@ -98,7 +98,7 @@ class ListView : public QTreeView {
   // Null outside the columns.
   const std::string* ColumnTitle(int column) const;
   // Inserts an empty row at `row` (at the end when outside); its index.
-  int InsertRow(int row);
+  int InsertRow(int row) { return model_->InsertRow(row); }
   // Null outside the list.
   const std::string* Cell(int row, int column) const { return model_->Cell(row, column); }
   bool SetCell(int row, int column, std::string_view gbk) {
