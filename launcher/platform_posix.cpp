@@ -44,6 +44,12 @@ class UniqueFd {
 
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
+  // Gives up ownership: the descriptor stays open.
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
   // Closes now; false when close reports an error.
   bool Close() {
     const int fd = fd_;
@@ -272,8 +278,14 @@ class PosixFolder final : public Folder {
     UniqueFd fd(::openat(fd_.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st;
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !IsOwnFile(st)) return nullptr;
-    const std::string via_fd = "/proc/self/fd/" + std::to_string(fd.get());
-    return ::dlopen(via_fd.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The process's number rather than "self", and the descriptor kept open
+    // with the library (never unloaded), so that a debugger can open the
+    // file under the loader's name too.
+    const std::string via_fd =
+        "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(fd.get());
+    void* library = ::dlopen(via_fd.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library != nullptr) (void)fd.Release();
+    return library;
   }
 
  private:
