@@ -4,6 +4,7 @@
 // box.
 
 #include <dlfcn.h>
+#include <link.h>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -127,12 +128,13 @@ std::optional<std::vector<std::string>> PathParts(const std::string& path) {
 struct OpenedPath {
   UniqueFd fd;
   std::string path;  // as opened, with a trailing '/'
+  struct stat st;    // of the last folder
 };
 std::optional<OpenedPath> OpenTrustedPath(const std::string& path, bool create_last) {
   const std::optional<std::vector<std::string>> parts = PathParts(path);
   if (!parts) return std::nullopt;
-  OpenedPath opened{UniqueFd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC)), "/"};
-  struct stat st;
+  OpenedPath opened{UniqueFd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC)), "/", {}};
+  struct stat& st = opened.st;
   if (!opened.fd.valid() || ::fstat(opened.fd.get(), &st) != 0 || !IsTrustedFolder(st)) {
     return std::nullopt;
   }
@@ -155,8 +157,10 @@ std::optional<OpenedPath> OpenTrustedPath(const std::string& path, bool create_l
 // The folder `name` in the opened folder `parent`, made when missing, and
 // checked on its own handle with `accept`.
 UniqueFd OpenChildFolder(int parent, const std::string& name, bool (*accept)(const struct stat&)) {
-  ::mkdirat(parent, name.c_str(), 0700);  // an existing one is checked like any other
   UniqueFd fd = OpenFolderAt(parent, name.c_str());
+  if (!fd.valid() && errno == ENOENT && ::mkdirat(parent, name.c_str(), 0700) == 0) {
+    fd = OpenFolderAt(parent, name.c_str());
+  }
   struct stat st;
   if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !accept(st)) return UniqueFd();
   return fd;
@@ -284,7 +288,13 @@ class PosixFolder final : public Folder {
     const std::string via_fd =
         "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(fd.get());
     void* library = ::dlopen(via_fd.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (library != nullptr) (void)fd.Release();
+    // A library this process had already loaded from the same file keeps
+    // its first name; only a new one needs the descriptor.
+    struct link_map* map = nullptr;
+    if (library != nullptr && ::dlinfo(library, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr &&
+        via_fd == map->l_name) {
+      (void)fd.Release();
+    }
     return library;
   }
 
@@ -309,8 +319,7 @@ std::unique_ptr<Folder> RuntimeDirCandidate() {
   const char* dir = AbsolutePathFromEnv("XDG_RUNTIME_DIR");
   if (dir == nullptr) return nullptr;
   std::optional<OpenedPath> opened = OpenTrustedPath(dir, false);
-  struct stat st;
-  if (!opened || ::fstat(opened->fd.get(), &st) != 0 || !IsPrivateFolder(st)) return nullptr;
+  if (!opened || !IsPrivateFolder(opened->st)) return nullptr;
   return MakeFolder(std::move(opened->fd), std::move(opened->path));
 }
 
