@@ -10,6 +10,7 @@
 #include "launcher/byte_buffer.h"
 #include "launcher/package_format.h"
 #include "launcher/package_reader.h"
+#include "launcher/unpack_stamp.h"
 
 namespace pcshop::launcher {
 namespace {
@@ -21,6 +22,25 @@ bool FitsPathLimit(size_t length) {
   return length + 1 <= kMaxPath;
 }
 
+// The entries of this very package when a stamp proves that every file of it
+// lies in `folder` as this launcher wrote it; nullopt when anything differs
+// or cannot be checked (then the package is unpacked in full).
+std::optional<std::vector<PackageEntry>> EntriesInPlace(Folder& folder,
+                                                        const PackageIdentity& package) {
+  const std::optional<std::vector<uint8_t>> bytes = folder.ReadOwnFile(std::string(kStampName),
+                                                                       kMaxStampSize);
+  if (!bytes) return std::nullopt;
+  const std::optional<UnpackStamp> stamp = DecodeStamp(*bytes);
+  if (!stamp || !(stamp->package == package) || stamp->files.empty()) return std::nullopt;
+  std::vector<PackageEntry> entries;
+  for (const StampedFile& f : stamp->files) {
+    const std::optional<FileIdentity> now = folder.OwnFileIdentity(f.name);
+    if (!now || !(*now == f.identity)) return std::nullopt;
+    entries.push_back(PackageEntry{f.name, 0, static_cast<size_t>(f.identity.size)});
+  }
+  return entries;
+}
+
 }  // namespace
 
 Expected<kernel::RuntimeEntry> PrepareRuntime(Platform& platform) {
@@ -29,6 +49,8 @@ Expected<kernel::RuntimeEntry> PrepareRuntime(Platform& platform) {
   std::unique_ptr<ReadableFile> file =
       own_path.empty() ? nullptr : platform.OpenForReading(own_path);
   if (!file) return LaunchError::kCantOpenFile;
+  // What the package is read from; without it no stamp is read or written.
+  const std::optional<FileIdentity> program = file->Identity();
 
   // 3. At least 1000 bytes lie before the 8-byte trailer.
   const std::optional<uint64_t> file_size = file->Size();
@@ -56,39 +78,70 @@ Expected<kernel::RuntimeEntry> PrepareRuntime(Platform& platform) {
   }
   file.reset();  // nothing more is read from the executable
 
-  // 8. The private temporary directory.
-  const std::optional<std::string> temp_dir = platform.PrivateTempDirectory();
+  // 8. The private temporary directory, held open from here on.
+  const std::unique_ptr<Folder> temp_dir = platform.PrivateTempDirectory();
   if (!temp_dir) return LaunchError::kNoTempDir;
 
-  // 9-10. Unscramble, read the folder name, create the folder.
+  // 9-10. Unscramble, read the folder name, create the folder. The bulk of
+  // the area is unscrambled only when it is inflated (step 12).
   Expected<PayloadHead> head = OpenPayload(payload->span());
   if (!head.ok()) return head.error();
-  std::string folder = *temp_dir + head->folder;
-  if (!FitsPathLimit(folder.size() + 1)) return LaunchError::kInvalidData;
-  if (!platform.MakePrivateFolder(folder)) return LaunchError::kNoTempDir;
-  folder += platform.PathSeparator();
+  if (!FitsPathLimit(temp_dir->Path().size() + head->folder.size() + 1)) {
+    return LaunchError::kInvalidData;
+  }
+  const std::unique_ptr<Folder> folder = temp_dir->MakePrivateFolder(head->folder);
+  if (!folder) return LaunchError::kNoTempDir;
 
   // 11. The stream header.
   Expected<StreamView> stream = ReadStreamHeader(payload->span(), *head);
   if (!stream.ok()) return stream.error();
 
-  // 12-13. Decompress into a buffer of the declared size.
-  Expected<ByteBuffer> unpacked = Inflate(*stream);
-  if (!unpacked.ok()) return unpacked.error();
-
-  // 14. The payload is no longer needed.
-  payload->Release();
-
-  // 15. The entries. All are checked (bounds, plain names, path lengths)
-  // before the first file is written; a file that cannot be written is
-  // skipped, and a copy already on disk is what gets used.
-  Expected<std::vector<PackageEntry>> entries = ParseEntries(unpacked->span());
-  if (!entries.ok()) return entries.error();
-  for (const PackageEntry& e : *entries) {
-    if (!FitsPathLimit(folder.size() + e.name.size())) return LaunchError::kInvalidData;
+  std::optional<PackageIdentity> package;
+  if (program) {
+    package = PackageIdentity{*program, head->folder_id, stream->declared_size,
+                              stream->compressed.size(), stream->checksum};
   }
-  for (const PackageEntry& e : *entries) {
-    (void)platform.WriteFileReplacing(folder + e.name, unpacked->span().subspan(e.offset, e.size));
+
+  // A later start of the same program file finds its files as it left them:
+  // steps 12 to 15 would write the same bytes again, so they are skipped.
+  std::optional<std::vector<PackageEntry>> entries;
+  if (package) entries = EntriesInPlace(*folder, *package);
+
+  std::vector<StampedFile> written;  // what a new stamp records
+  bool stamp = false;
+  if (!entries) {
+    // 12-13. Decompress into a buffer of the declared size.
+    UnscrambleStream(payload->span(), *head);
+    Expected<ByteBuffer> unpacked = Inflate(*stream);
+    if (!unpacked.ok()) return unpacked.error();
+
+    // 14. The payload is no longer needed.
+    payload->Release();
+
+    // 15. The entries. All are checked (bounds, plain names, path lengths)
+    // before the first file is written; a file that cannot be written is
+    // skipped, and a copy already on disk is what gets used.
+    Expected<std::vector<PackageEntry>> parsed = ParseEntries(unpacked->span());
+    if (!parsed.ok()) return parsed.error();
+    stamp = package.has_value();
+    for (const PackageEntry& e : *parsed) {
+      if (!FitsPathLimit(folder->Path().size() + e.name.size())) return LaunchError::kInvalidData;
+      if (e.name == kStampName) stamp = false;
+    }
+    // An old stamp must never vouch for files half replaced.
+    stamp = stamp && folder->RemoveFile(std::string(kStampName));
+    for (const PackageEntry& e : *parsed) {
+      const std::optional<FileIdentity> id =
+          folder->WriteFileReplacing(e.name, unpacked->span().subspan(e.offset, e.size));
+      if (id) {
+        written.push_back(StampedFile{e.name, *id});
+      } else {
+        stamp = false;
+      }
+    }
+    entries = std::move(*parsed);
+  } else {
+    payload->Release();
   }
 
   // 16. The kernel library: the last entry with a kernel name.
@@ -96,7 +149,7 @@ Expected<kernel::RuntimeEntry> PrepareRuntime(Platform& platform) {
   if (!kernel_index) return LaunchError::kNoKernel;
 
   // 17. Loaded under the entry's own spelling.
-  void* library = platform.OpenLibrary(folder + (*entries)[*kernel_index].name);
+  void* library = folder->OpenLibrary((*entries)[*kernel_index].name);
   if (library == nullptr) return LaunchError::kLoadKernel;
 
   // 18. Its export GetRuntimeEntry.
@@ -107,6 +160,12 @@ Expected<kernel::RuntimeEntry> PrepareRuntime(Platform& platform) {
   const auto get_runtime_entry = reinterpret_cast<kernel::GetRuntimeEntryFn>(function);
   const kernel::RuntimeEntry entry = get_runtime_entry(kernel::kInterfaceVersion);
   if (entry == nullptr) return LaunchError::kInterfaceInvalid;
+
+  // Only a package that got this far, with every file written, is stamped.
+  if (stamp) {
+    (void)folder->WriteFileReplacing(std::string(kStampName),
+                                     EncodeStamp(UnpackStamp{*package, std::move(written)}));
+  }
 
   // 20. The unpacked buffer is released on return.
   return entry;

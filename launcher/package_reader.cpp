@@ -32,17 +32,30 @@ bool HasPayloadMagic(std::span<const uint8_t> payload) {
 Expected<PayloadHead> OpenPayload(std::span<uint8_t> payload) {
   // The header and at least the folder name's terminator.
   if (payload.size() < kPayloadHeaderSize + 1) return LaunchError::kInvalidData;
-  ScrambleKey key;
-  std::memcpy(key.data(), payload.data() + kKeyOffset, kKeySize);
-  Scramble(payload.subspan(kPayloadHeaderSize), key);
+  PayloadHead head;
+  std::memcpy(head.key.data(), payload.data() + kKeyOffset, kKeySize);
+  head.folder_id = LoadLE32(payload.data() + kFolderIdOffset);
 
-  const auto area = payload.subspan(kPayloadHeaderSize);
-  const auto* nul = static_cast<const uint8_t*>(std::memchr(area.data(), 0, area.size()));
+  // Unscramble a piece at a time until the name's terminator turns up.
+  constexpr size_t kPiece = 256;
+  const std::span<uint8_t> area = payload.subspan(kPayloadHeaderSize);
+  size_t done = 0;
+  const uint8_t* nul = nullptr;
+  while (nul == nullptr && done < area.size()) {
+    const size_t n = std::min(kPiece, area.size() - done);
+    Scramble(area.subspan(done, n), head.key, done);
+    nul = static_cast<const uint8_t*>(std::memchr(area.data() + done, 0, n));
+    done += n;
+  }
   if (nul == nullptr) return LaunchError::kInvalidData;
   const size_t name_length = static_cast<size_t>(nul - area.data());
-
-  PayloadHead head;
-  head.folder_id = LoadLE32(payload.data() + kFolderIdOffset);
+  // And the stream header after it, as far as the payload reaches.
+  const size_t header_end = std::min(area.size(), name_length + 1 + kStreamHeaderSize);
+  if (header_end > done) {
+    Scramble(area.subspan(done, header_end - done), head.key, done);
+    done = header_end;
+  }
+  head.plain_end = kPayloadHeaderSize + done;
   head.stream_header_offset = kPayloadHeaderSize + name_length + 1;
   if (name_length == 0) {
     head.folder = FolderIdName(head.folder_id);
@@ -64,7 +77,26 @@ Expected<StreamView> ReadStreamHeader(std::span<const uint8_t> payload, const Pa
   view.declared_size = static_cast<int32_t>(LoadLE32(payload.data() + at + 4));
   if (view.declared_size <= 0) return LaunchError::kInvalidData;
   view.compressed = payload.subspan(at + kStreamHeaderSize);
+
+  // The last (up to) four bytes, read plain whichever state they are in.
+  const size_t tail = std::min<size_t>(4, view.compressed.size());
+  uint8_t last[4] = {0, 0, 0, 0};
+  for (size_t i = 0; i < tail; ++i) {
+    const size_t at_byte = payload.size() - tail + i;
+    uint8_t b = payload[at_byte];
+    if (at_byte >= head.plain_end) b ^= head.key[(at_byte - kPayloadHeaderSize + 1) % 4];
+    last[4 - tail + i] = b;
+  }
+  // Stored most significant byte first (RFC 1950).
+  view.checksum = static_cast<uint32_t>(last[0]) << 24 | static_cast<uint32_t>(last[1]) << 16 |
+                  static_cast<uint32_t>(last[2]) << 8 | last[3];
   return view;
+}
+
+void UnscrambleStream(std::span<uint8_t> payload, PayloadHead& head) {
+  if (head.plain_end >= payload.size()) return;
+  Scramble(payload.subspan(head.plain_end), head.key, head.plain_end - kPayloadHeaderSize);
+  head.plain_end = payload.size();
 }
 
 Expected<ByteBuffer> Inflate(const StreamView& stream, const ReadLimits& limits) {
@@ -141,6 +173,7 @@ Expected<Package> ReadPackage(std::span<const uint8_t> payload, const ReadLimits
   if (!head.ok()) return head.error();
   Expected<StreamView> stream = ReadStreamHeader(copy, *head);
   if (!stream.ok()) return stream.error();
+  UnscrambleStream(copy, *head);
   Expected<ByteBuffer> unpacked = Inflate(*stream, limits);
   if (!unpacked.ok()) return unpacked.error();
   Expected<std::vector<PackageEntry>> entries = ParseEntries(unpacked->span());

@@ -22,6 +22,7 @@
 
 #include "launcher/byte_buffer.h"
 #include "launcher/launch_error.h"
+#include "launcher/scramble.h"
 
 namespace pcshop::launcher {
 
@@ -37,23 +38,35 @@ bool HasPayloadMagic(std::span<const uint8_t> payload);
 struct PayloadHead {
   std::string folder;  // the stored name, or "Z_N<id>" when none is stored
   uint32_t folder_id = 0;
+  ScrambleKey key{};
   size_t stream_header_offset = 0;  // payload offset of the stream magic
+  size_t plain_end = 0;             // payload bytes before this are unscrambled
 };
 
-// Unscrambles the area in place and reads the folder name. A payload too
-// short for its header and the name's terminator, or a stored name that is
-// not a plain file name, is kInvalidData.
+// Unscrambles the folder name and the stream header in place (the rest of
+// the area waits for UnscrambleStream: a start that finds its files in place
+// never needs it) and reads the folder name. A payload too short for its
+// header and the name's terminator, or a stored name that is not a plain file
+// name, is kInvalidData.
 Expected<PayloadHead> OpenPayload(std::span<uint8_t> payload);
 
 // The compressed stream as the stream header describes it.
 struct StreamView {
   int32_t declared_size = 0;            // U
   std::span<const uint8_t> compressed;  // to the end of the payload, never empty
+  // The stream's own check value: its last four bytes, unscrambled (the
+  // Adler-32 of the unpacked data in a sound stream).
+  uint32_t checksum = 0;
 };
 
-// Checks the stream header of an unscrambled payload: room for the magic, U
-// and one stream byte, the stream magic, U > 0. Faults are kInvalidData.
+// Checks the stream header of an opened payload: room for the magic, U and
+// one stream byte, the stream magic, U > 0. Faults are kInvalidData. The
+// stream bytes stay as they are until UnscrambleStream.
 Expected<StreamView> ReadStreamHeader(std::span<const uint8_t> payload, const PayloadHead& head);
+
+// Unscrambles what OpenPayload left, in place: afterwards the compressed
+// stream of ReadStreamHeader is plain.
+void UnscrambleStream(std::span<uint8_t> payload, PayloadHead& head);
 
 struct ReadLimits {
   // A declared unpacked size above this is refused as kNoMemory (a fuzzer or

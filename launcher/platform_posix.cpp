@@ -1,8 +1,12 @@
 // The launcher's platform on Linux: /proc/self/exe, pread, a private
-// temporary directory, write-then-rename, dlopen, and a Qt message box.
+// temporary directory reached through checked folder handles, write-then-
+// rename relative to the handle, dlopen of the opened file, and a Qt message
+// box.
 
 #include <dlfcn.h>
+#include <link.h>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +14,8 @@
 #include <QMessageBox>
 #include <QString>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -19,24 +25,173 @@
 namespace pcshop::launcher {
 namespace {
 
+// A file descriptor, closed with its owner.
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(UniqueFd&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
+  UniqueFd& operator=(UniqueFd&& o) noexcept {
+    if (this != &o) {
+      Reset();
+      fd_ = o.fd_;
+      o.fd_ = -1;
+    }
+    return *this;
+  }
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  ~UniqueFd() { Reset(); }
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Gives up ownership: the descriptor stays open.
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+  // Closes now; false when close reports an error.
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+ private:
+  void Reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+  int fd_ = -1;
+};
+
+FileIdentity IdentityOf(const struct stat& st) {
+  FileIdentity id;
+  id.size = static_cast<uint64_t>(st.st_size);
+  id.device = static_cast<uint64_t>(st.st_dev);
+  id.file_id = static_cast<uint64_t>(st.st_ino);
+  id.change_time = int64_t{st.st_ctim.tv_sec} * 1'000'000'000 + st.st_ctim.tv_nsec;
+  id.modified_time = int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec;
+  return id;
+}
+
+// A folder handle: it names the folder, follows no link and lets nothing be
+// read or written through itself, only relative to it (and fstat).
+UniqueFd OpenFolderAt(int parent, const char* name) {
+  return UniqueFd(::openat(parent, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
+
+// No one but root and the user can rename, replace or add entries in it:
+// owned by one of them, and not writable by group or others unless sticky
+// (then others may only remove what they own themselves).
+bool IsTrustedFolder(const struct stat& st) {
+  if (!S_ISDIR(st.st_mode)) return false;
+  if (st.st_uid != 0 && st.st_uid != ::geteuid()) return false;
+  return (st.st_mode & (S_IWGRP | S_IWOTH)) == 0 || (st.st_mode & S_ISVTX) != 0;
+}
+
+// The user's alone: owned by the user, no access at all for anyone else.
+bool IsPrivateFolder(const struct stat& st) {
+  return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+}
+
+// The user's, and no one else may add to it (the enclosing folder is private).
+bool IsOwnFolder(const struct stat& st) {
+  return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 022) == 0;
+}
+
+bool IsOwnFile(const struct stat& st) {
+  return S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+}
+
+// The folders of an absolute path, empty and "." parts dropped; nullopt for
+// a relative path or one with "..".
+std::optional<std::vector<std::string>> PathParts(const std::string& path) {
+  if (path.empty() || path[0] != '/') return std::nullopt;
+  std::vector<std::string> parts;
+  size_t at = 0;
+  while (at < path.size()) {
+    const size_t end = std::min(path.find('/', at), path.size());
+    std::string part = path.substr(at, end - at);
+    if (part == "..") return std::nullopt;
+    if (!part.empty() && part != ".") parts.push_back(std::move(part));
+    at = end + 1;
+  }
+  return parts;
+}
+
+// `path` opened one folder at a time from the root, every folder on the way
+// checked on its own handle (so that what is checked is what is used); a
+// link anywhere refuses the path. When `create_last` is set, a missing last
+// folder is made for the user alone.
+struct OpenedPath {
+  UniqueFd fd;
+  std::string path;  // as opened, with a trailing '/'
+  struct stat st;    // of the last folder
+};
+std::optional<OpenedPath> OpenTrustedPath(const std::string& path, bool create_last) {
+  const std::optional<std::vector<std::string>> parts = PathParts(path);
+  if (!parts) return std::nullopt;
+  OpenedPath opened{UniqueFd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC)), "/", {}};
+  struct stat& st = opened.st;
+  if (!opened.fd.valid() || ::fstat(opened.fd.get(), &st) != 0 || !IsTrustedFolder(st)) {
+    return std::nullopt;
+  }
+  for (size_t i = 0; i < parts->size(); ++i) {
+    const char* name = (*parts)[i].c_str();
+    UniqueFd next = OpenFolderAt(opened.fd.get(), name);
+    if (!next.valid() && errno == ENOENT && create_last && i + 1 == parts->size() &&
+        ::mkdirat(opened.fd.get(), name, 0700) == 0) {
+      next = OpenFolderAt(opened.fd.get(), name);
+    }
+    if (!next.valid() || ::fstat(next.get(), &st) != 0 || !IsTrustedFolder(st)) {
+      return std::nullopt;
+    }
+    opened.fd = std::move(next);
+    opened.path += (*parts)[i] + "/";
+  }
+  return opened;
+}
+
+// The folder `name` in the opened folder `parent`, made when missing, and
+// checked on its own handle with `accept`.
+UniqueFd OpenChildFolder(int parent, const std::string& name, bool (*accept)(const struct stat&)) {
+  UniqueFd fd = OpenFolderAt(parent, name.c_str());
+  if (!fd.valid() && errno == ENOENT && ::mkdirat(parent, name.c_str(), 0700) == 0) {
+    fd = OpenFolderAt(parent, name.c_str());
+  }
+  struct stat st;
+  if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !accept(st)) return UniqueFd();
+  return fd;
+}
+
+bool WriteAll(int fd, std::span<const uint8_t> data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
 class PosixFile final : public ReadableFile {
  public:
-  explicit PosixFile(int fd) : fd_(fd) {}
-  ~PosixFile() override { ::close(fd_); }
-  PosixFile(const PosixFile&) = delete;
-  PosixFile& operator=(const PosixFile&) = delete;
+  explicit PosixFile(UniqueFd fd) : fd_(std::move(fd)) {}
 
   std::optional<uint64_t> Size() override {
     struct stat st;
-    if (::fstat(fd_, &st) != 0 || st.st_size < 0) return std::nullopt;
+    if (::fstat(fd_.get(), &st) != 0 || st.st_size < 0) return std::nullopt;
     return static_cast<uint64_t>(st.st_size);
   }
 
   bool ReadAt(uint64_t offset, std::span<uint8_t> out) override {
     size_t done = 0;
     while (done < out.size()) {
-      const ssize_t n =
-          ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+      const ssize_t n = ::pread(fd_.get(), out.data() + done, out.size() - done,
+                                static_cast<off_t>(offset + done));
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) return false;  // an error, or the file ends first
       done += static_cast<size_t>(n);
@@ -44,8 +199,108 @@ class PosixFile final : public ReadableFile {
     return true;
   }
 
+  std::optional<FileIdentity> Identity() override {
+    struct stat st;
+    if (::fstat(fd_.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return IdentityOf(st);
+  }
+
  private:
-  int fd_;
+  UniqueFd fd_;
+};
+
+class PosixFolder final : public Folder {
+ public:
+  PosixFolder(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
+
+  const std::string& Path() const override { return path_; }
+
+  std::unique_ptr<Folder> MakePrivateFolder(const std::string& name) override {
+    UniqueFd fd = OpenChildFolder(fd_.get(), name, &IsOwnFolder);
+    if (!fd.valid()) return nullptr;
+    return std::make_unique<PosixFolder>(std::move(fd), path_ + name + "/");
+  }
+
+  std::optional<FileIdentity> WriteFileReplacing(const std::string& name,
+                                                 std::span<const uint8_t> data) override {
+    // A fresh temporary name (O_EXCL: never one that is already there).
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::string temp;
+    UniqueFd fd;
+    for (int attempt = 0; attempt < 16 && !fd.valid(); ++attempt) {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, ".pcshop-%ld-%llx-%d", static_cast<long>(::getpid()),
+                    static_cast<unsigned long long>(now), attempt);
+      temp = buf;
+      fd = UniqueFd(::openat(fd_.get(), temp.c_str(),
+                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700));
+      if (!fd.valid() && errno != EEXIST) break;
+    }
+    if (!fd.valid()) return std::nullopt;
+    bool ok = ::fchmod(fd.get(), 0700) == 0 && WriteAll(fd.get(), data);
+    ok = ok && ::renameat(fd_.get(), temp.c_str(), fd_.get(), name.c_str()) == 0;
+    struct stat st;
+    // The identity after the rename, which changes the file's change time.
+    ok = ok && ::fstat(fd.get(), &st) == 0;
+    ok = fd.Close() && ok;
+    if (!ok) {
+      ::unlinkat(fd_.get(), temp.c_str(), 0);
+      return std::nullopt;
+    }
+    return IdentityOf(st);
+  }
+
+  std::optional<FileIdentity> OwnFileIdentity(const std::string& name) override {
+    struct stat st;
+    if (::fstatat(fd_.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !IsOwnFile(st)) {
+      return std::nullopt;
+    }
+    return IdentityOf(st);
+  }
+
+  std::optional<std::vector<uint8_t>> ReadOwnFile(const std::string& name,
+                                                  size_t max_size) override {
+    UniqueFd fd(::openat(fd_.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !IsOwnFile(st) ||
+        static_cast<uint64_t>(st.st_size) > max_size) {
+      return std::nullopt;
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+    PosixFile file(std::move(fd));
+    if (!file.ReadAt(0, bytes)) return std::nullopt;
+    return bytes;
+  }
+
+  bool RemoveFile(const std::string& name) override {
+    return ::unlinkat(fd_.get(), name.c_str(), 0) == 0 || errno == ENOENT;
+  }
+
+  void* OpenLibrary(const std::string& name) override {
+    // The library is loaded from the file this handle opened, through its
+    // descriptor's name, never by a path that could be swapped meanwhile.
+    UniqueFd fd(::openat(fd_.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !IsOwnFile(st)) return nullptr;
+    // The process's number rather than "self", and the descriptor kept open
+    // with the library (never unloaded), so that a debugger can open the
+    // file under the loader's name too.
+    const std::string via_fd =
+        "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(fd.get());
+    void* library = ::dlopen(via_fd.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // A library this process had already loaded from the same file keeps
+    // its first name; only a new one needs the descriptor.
+    struct link_map* map = nullptr;
+    if (library != nullptr && ::dlinfo(library, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr &&
+        via_fd == map->l_name) {
+      (void)fd.Release();
+    }
+    return library;
+  }
+
+ private:
+  UniqueFd fd_;
+  std::string path_;
 };
 
 // An environment variable that names an absolute path, or nullptr.
@@ -54,14 +309,70 @@ const char* AbsolutePathFromEnv(const char* name) {
   return (v != nullptr && v[0] == '/') ? v : nullptr;
 }
 
-std::string WithoutTrailingSlashes(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
+std::unique_ptr<Folder> MakeFolder(UniqueFd fd, std::string path) {
+  if (!fd.valid()) return nullptr;
+  return std::make_unique<PosixFolder>(std::move(fd), std::move(path));
 }
 
-// A real directory (lstat: a link does not count) owned by us.
-bool IsOwnRealDirectory(const std::string& path, struct stat* st) {
-  return ::lstat(path.c_str(), st) == 0 && S_ISDIR(st->st_mode) && st->st_uid == ::geteuid();
+// $XDG_RUNTIME_DIR itself, which the session made for the user alone.
+std::unique_ptr<Folder> RuntimeDirCandidate() {
+  const char* dir = AbsolutePathFromEnv("XDG_RUNTIME_DIR");
+  if (dir == nullptr) return nullptr;
+  std::optional<OpenedPath> opened = OpenTrustedPath(dir, false);
+  if (!opened || !IsPrivateFolder(opened->st)) return nullptr;
+  return MakeFolder(std::move(opened->fd), std::move(opened->path));
+}
+
+// "pcshop" in $XDG_CACHE_HOME, or in ~/.cache.
+std::unique_ptr<Folder> CacheDirCandidate() {
+  std::string cache;
+  if (const char* xdg = AbsolutePathFromEnv("XDG_CACHE_HOME")) {
+    cache = xdg;
+  } else if (const char* home = AbsolutePathFromEnv("HOME")) {
+    cache = std::string(home) + "/.cache";
+  } else {
+    return nullptr;
+  }
+  std::optional<OpenedPath> opened = OpenTrustedPath(cache, true);
+  if (!opened) return nullptr;
+  return MakeFolder(OpenChildFolder(opened->fd.get(), "pcshop", &IsPrivateFolder),
+                    opened->path + "pcshop/");
+}
+
+// "pcshop-<uid>" in $TMPDIR, or in /tmp.
+std::unique_ptr<Folder> TempDirCandidate() {
+  const char* tmp = AbsolutePathFromEnv("TMPDIR");
+  std::optional<OpenedPath> opened = OpenTrustedPath(tmp != nullptr ? tmp : "/tmp", false);
+  if (!opened) return nullptr;
+  const std::string name = "pcshop-" + std::to_string(::geteuid());
+  return MakeFolder(OpenChildFolder(opened->fd.get(), name, &IsPrivateFolder),
+                    opened->path + name + "/");
+}
+
+// A new folder "pcshop-<uid>.<random>" in $TMPDIR or /tmp, when even
+// "pcshop-<uid>" there is refused (someone else made it): a start that
+// unpacks afresh every time, but a start.
+std::unique_ptr<Folder> FreshTempDirCandidate() {
+  const char* tmp = AbsolutePathFromEnv("TMPDIR");
+  std::optional<OpenedPath> opened = OpenTrustedPath(tmp != nullptr ? tmp : "/tmp", false);
+  if (!opened) return nullptr;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    uint64_t random = 0;
+    if (::getrandom(&random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) break;
+    char name[64];
+    std::snprintf(name, sizeof name, "pcshop-%lu.%012llx", static_cast<unsigned long>(::geteuid()),
+                  static_cast<unsigned long long>(random & 0xFFFFFFFFFFFFull));
+    // Made here and now, or not used: never one that was already there.
+    if (::mkdirat(opened->fd.get(), name, 0700) != 0) {
+      if (errno == EEXIST) continue;
+      break;
+    }
+    UniqueFd fd = OpenFolderAt(opened->fd.get(), name);
+    struct stat st;
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !IsPrivateFolder(st)) break;
+    return MakeFolder(std::move(fd), opened->path + name + "/");
+  }
+  return nullptr;
 }
 
 bool HasDisplay() {
@@ -106,59 +417,19 @@ class PosixPlatform final : public Platform {
   }
 
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    return std::make_unique<PosixFile>(fd);
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) return nullptr;
+    return std::make_unique<PosixFile>(std::move(fd));
   }
 
-  std::optional<std::string> PrivateTempDirectory() override {
-    std::string dir;
-    if (const char* runtime_dir = AbsolutePathFromEnv("XDG_RUNTIME_DIR")) {
-      dir = WithoutTrailingSlashes(runtime_dir);
-    } else {
-      const char* tmp = AbsolutePathFromEnv("TMPDIR");
-      dir = WithoutTrailingSlashes(tmp != nullptr ? tmp : "/tmp");
-      if (dir != "/") dir += '/';
-      dir += "pcshop-" + std::to_string(::geteuid());
-      ::mkdir(dir.c_str(), 0700);  // an existing one is checked below like any other
+  std::unique_ptr<Folder> PrivateTempDirectory() override {
+    // Folders only the user can make come first; a refused one moves on to
+    // the next, so that no other user can stop the start by planting one.
+    for (auto candidate :
+         {&RuntimeDirCandidate, &CacheDirCandidate, &TempDirCandidate, &FreshTempDirCandidate}) {
+      if (std::unique_ptr<Folder> folder = candidate()) return folder;
     }
-    struct stat st;
-    if (!IsOwnRealDirectory(dir, &st) || (st.st_mode & 077) != 0) return std::nullopt;
-    if (dir != "/") dir += '/';
-    return dir;
-  }
-
-  bool MakePrivateFolder(const std::string& path) override {
-    const std::string dir = WithoutTrailingSlashes(path);
-    ::mkdir(dir.c_str(), 0700);
-    struct stat st;
-    return IsOwnRealDirectory(dir, &st);
-  }
-
-  bool WriteFileReplacing(const std::string& path, std::span<const uint8_t> data) override {
-    const size_t slash = path.rfind('/');
-    std::string temp =
-        (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".pcshop-XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = ::fchmod(fd, 0700) == 0;
-    size_t done = 0;
-    while (ok && done < data.size()) {
-      const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0)
-        ok = false;
-      else
-        done += static_cast<size_t>(n);
-    }
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
-  }
-
-  void* OpenLibrary(const std::string& path) override {
-    return ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    return nullptr;
   }
 
   void* FindFunction(void* library, const char* name) override { return ::dlsym(library, name); }
@@ -166,17 +437,9 @@ class PosixPlatform final : public Platform {
   void ShowError(std::string_view message) override {
     std::string line(message);
     line += '\n';
-    size_t done = 0;
-    while (done < line.size()) {
-      const ssize_t n = ::write(STDERR_FILENO, line.data() + done, line.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      done += static_cast<size_t>(n);
-    }
+    (void)WriteAll(STDERR_FILENO, {reinterpret_cast<const uint8_t*>(line.data()), line.size()});
     if (HasDisplay()) ShowErrorBox(message);
   }
-
-  char PathSeparator() const override { return '/'; }
 };
 
 }  // namespace

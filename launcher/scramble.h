@@ -4,6 +4,7 @@
 // Scrambling twice with the same key gives the input back.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -11,6 +12,8 @@ namespace pcshop::launcher {
 
 using ScrambleKey = std::array<uint8_t, 4>;
 
-void Scramble(std::span<uint8_t> area, const ScrambleKey& key);
+// Scrambles `bytes`, which stand at `position` within the area, so that a
+// part of the area can be done on its own.
+void Scramble(std::span<uint8_t> bytes, const ScrambleKey& key, size_t position = 0);
 
 }  // namespace pcshop::launcher

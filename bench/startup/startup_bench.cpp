@@ -1,12 +1,16 @@
 // Process start to the quote window shown, in its two parts, and their sum.
 //
-//  - BM_LauncherPart: what the launcher does before the runtime entry is
-//    called, on the real program file (build/pcshop): binding the routines
-//    into the image, reading and checking the package, unscrambling and
-//    inflating it, writing the kernel library into the private temporary
-//    folder, loading it and asking it for the entry. After the first
-//    iteration the library is already loaded, so the dynamic loader's mapping
-//    is left out (as in launcher_bench).
+//  - BM_LauncherPart/first and /later: what the launcher does before the
+//    runtime entry is called, on the real program file (build/pcshop):
+//    binding the routines into the image, reading and checking the package,
+//    then for "first" (no stamp in the extraction folder) unscrambling and
+//    inflating it and writing the packaged files, for "later" proving the
+//    files in place unchanged; loading the kernel library and asking it for
+//    the entry. After the first iteration the library is already loaded, so
+//    the dynamic loader's mapping is left out (as in launcher_bench).
+//  - BM_PackageSteps: the launcher's steps of a later start without the
+//    binding of the routines, and BM_ReadPackageFloor, opening the program
+//    file and reading its package: the floor those steps are compared with.
 //  - BM_RuntimePart/first and /later: what the runtime entry does up to the
 //    quote window being shown, offscreen: reading the image, creating Qt's
 //    application object, building and showing the window, and its creation
@@ -28,6 +32,7 @@
 
 #include "app/routine_table.h"
 #include "image/app_image.h"
+#include "launcher/byte_buffer.h"
 #include "launcher/launch.h"
 #include "launcher/platform.h"
 #include "runtime/files/program_folder.h"
@@ -88,33 +93,66 @@ class BenchPlatform final : public launcher::Platform {
   std::unique_ptr<launcher::ReadableFile> OpenForReading(const std::string& p) override {
     return real_.OpenForReading(p);
   }
-  std::optional<std::string> PrivateTempDirectory() override {
+  std::unique_ptr<launcher::Folder> PrivateTempDirectory() override {
     return real_.PrivateTempDirectory();
   }
-  bool MakePrivateFolder(const std::string& p) override { return real_.MakePrivateFolder(p); }
-  bool WriteFileReplacing(const std::string& p, std::span<const uint8_t> d) override {
-    return real_.WriteFileReplacing(p, d);
-  }
-  void* OpenLibrary(const std::string& p) override { return real_.OpenLibrary(p); }
   void* FindFunction(void* l, const char* n) override { return real_.FindFunction(l, n); }
   void ShowError(std::string_view) override {}
-  char PathSeparator() const override { return real_.PathSeparator(); }
 
  private:
   launcher::Platform& real_ = launcher::DefaultPlatform();
 };
 
-void BM_LauncherPart(benchmark::State& state) {
-  Shared();
+void BM_LauncherPart(benchmark::State& state, bool first_start) {
+  const Folders& folders = Shared();
   BenchPlatform platform;
   for (auto _ : state) {
     state.PauseTiming();
+    // A first start finds no stamp and unpacks everything.
+    if (first_start) fs::remove(folders.temp / "run" / "pcshop" / ".pcshop-unpacked");
     ImageCopy image;
     state.ResumeTiming();
     if (!app::BindRoutines(image.bytes).ok() || !launcher::PrepareRuntime(platform).ok()) {
       state.SkipWithError("the launcher's steps failed");
       break;
     }
+  }
+}
+
+// The launcher's own steps alone, without binding the routines: what the
+// floor below is compared with.
+void BM_PackageSteps(benchmark::State& state) {
+  Shared();
+  BenchPlatform platform;
+  for (auto _ : state) {
+    if (!launcher::PrepareRuntime(platform).ok()) {
+      state.SkipWithError("the launcher's steps failed");
+      break;
+    }
+  }
+}
+
+// Opening the program file and reading its package (trailer and payload)
+// into a fresh buffer: what no start can do without.
+void BM_ReadPackageFloor(benchmark::State& state) {
+  launcher::Platform& platform = launcher::DefaultPlatform();
+  for (auto _ : state) {
+    std::unique_ptr<launcher::ReadableFile> file = platform.OpenForReading(PCSHOP_PROGRAM_FILE);
+    const std::optional<uint64_t> size = file ? file->Size() : std::nullopt;
+    uint8_t trailer[8];
+    if (!size || *size < 8 || !file->ReadAt(*size - 8, trailer)) {
+      state.SkipWithError("cannot read the program file");
+      break;
+    }
+    uint32_t payload_size = 0;
+    std::memcpy(&payload_size, trailer, 4);
+    std::optional<launcher::ByteBuffer> payload = launcher::ByteBuffer::Allocate(payload_size);
+    if (!payload || payload_size > *size - 8 ||
+        !file->ReadAt(*size - 8 - payload_size, payload->span())) {
+      state.SkipWithError("cannot read the package");
+      break;
+    }
+    benchmark::DoNotOptimize(payload->data());
   }
 }
 
@@ -150,7 +188,10 @@ void BM_RuntimePart(benchmark::State& state, bool first_start) {
   }
 }
 
-BENCHMARK(BM_LauncherPart)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadPackageFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PackageSteps)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_LauncherPart, first, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_LauncherPart, later, false)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_RuntimePart, first, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_RuntimePart, later, false)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -165,13 +206,18 @@ class SumReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
   }
   void PrintSums() const {
-    const auto launcher = Find("BM_LauncherPart");
-    if (launcher < 0) return;
     for (const char* start : {"first", "later"}) {
+      const double launcher = Find(std::string("BM_LauncherPart/") + start);
       const double runtime = Find(std::string("BM_RuntimePart/") + start);
-      if (runtime < 0) continue;
+      if (launcher < 0 || runtime < 0) continue;
       std::printf("%s start: launcher %.1f ms + runtime %.1f ms = %.1f ms to the quote window\n",
                   start, launcher, runtime, launcher + runtime);
+    }
+    const double floor = Find("BM_ReadPackageFloor");
+    const double steps = Find("BM_PackageSteps");
+    if (floor > 0 && steps >= 0) {
+      std::printf("later start: the launcher's package steps %.3f ms, reading the package "
+                  "alone %.3f ms: ratio %.2f\n", steps, floor, steps / floor);
     }
   }
 

@@ -2,9 +2,19 @@
 // embedded block header just before the image (see image/image_format.h),
 // then loads and starts it. The program normally ends in ExitProgram; if the
 // entry routine returns instead, the entry returns to the launcher.
+//
+// An image the runtime refuses is a damaged program file: the user sees the
+// same "Error" box as for the launcher's faults, and the process ends with 1.
 
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QString>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "image/image_format.h"
 #include "runtime/kernel/kernel_abi.h"
@@ -14,30 +24,63 @@ namespace {
 
 namespace format = pcshop::image::format;
 
-int32_t RunImage(const void* image) {
-  if (image == nullptr) {
-    std::fprintf(stderr, "runtime: no module image was handed over\n");
-    return 1;
+constexpr char kDamagedMessage[] = "The program file is damaged!";
+constexpr int kDamagedExitCode = 1;
+
+bool HasDisplay() {
+  const auto set = [](const char* name) {
+    const char* v = std::getenv(name);
+    return v != nullptr && v[0] != '\0';
+  };
+  const char* qpa = std::getenv("QT_QPA_PLATFORM");
+  const bool offscreen = qpa != nullptr && std::string(qpa) == "offscreen";
+  return (set("DISPLAY") || set("WAYLAND_DISPLAY")) && !offscreen;
+}
+
+// The reason is already on standard error; Qt's remarks are dropped, and a
+// display Qt cannot reach still ends with our exit code.
+void QuietUnlessFatal(QtMsgType type, const QMessageLogContext&, const QString&) {
+  if (type == QtFatalMsg) ::_exit(kDamagedExitCode);
+}
+
+// One line with the reason, the box when there is a display, then the end.
+[[noreturn]] void RefuseDamagedImage(const std::string& reason) {
+  std::fprintf(stderr, "%s (%s)\n", kDamagedMessage, reason.c_str());
+  std::fflush(stderr);
+  if (HasDisplay()) {
+    static int argc = 1;
+    static char name[] = "pcshop";
+    static char* argv[] = {name, nullptr};
+    qInstallMessageHandler(&QuietUnlessFatal);
+    if (QApplication::instance() == nullptr) {
+      QApplication app(argc, argv);
+      QMessageBox::critical(nullptr, QStringLiteral("Error"), QString::fromLatin1(kDamagedMessage));
+    } else {
+      QMessageBox::critical(nullptr, QStringLiteral("Error"), QString::fromLatin1(kDamagedMessage));
+    }
   }
+  std::exit(kDamagedExitCode);
+}
+
+int32_t RunImage(const void* image) {
+  if (image == nullptr) RefuseDamagedImage("no module image was handed over");
   const auto* start = static_cast<const uint8_t*>(image);
   const uint8_t* header = start - format::kEmbeddedHeaderSize;
   if (std::memcmp(header, format::kEmbeddedMarker.data(), format::kEmbeddedMarker.size()) != 0) {
-    std::fprintf(stderr, "runtime: the module image has no embedded image header\n");
-    return 1;
+    RefuseDamagedImage("the module image has no embedded image header");
   }
   uint32_t size = 0;
   std::memcpy(&size, header + format::kEmbeddedMarker.size(), sizeof size);
   // The image is the program's own writable block: the runtime patches it.
   const std::span<uint8_t> bytes(const_cast<uint8_t*>(start), size);
 
-  pcshop::kernel::Runtime runtime;
-  pcshop::Status status = runtime.Load(bytes);
-  if (status.ok()) status = runtime.Start();
-  if (!status.ok()) {
-    std::fprintf(stderr, "runtime: cannot run the module image: %s\n",
-                 status.ToString().c_str());
-    return 1;
+  pcshop::Status status = pcshop::Status::Ok();
+  {
+    pcshop::kernel::Runtime runtime;
+    status = runtime.Load(bytes);
+    if (status.ok()) status = runtime.Start();
   }
+  if (!status.ok()) RefuseDamagedImage("cannot run the module image: " + status.ToString());
   return 0;
 }
 

@@ -1,7 +1,8 @@
 // libFuzzer target over the package payload parser. Besides "no crash, no
 // out-of-bounds access" (ASan, UBSan) it checks the reader's contract: every
 // entry lies inside the unpacked data with a plain file name, and writing
-// what was read and reading it again gives the same package.
+// what was read and reading it again gives the same package. The launcher's
+// unpack stamp, read from a folder as untrusted bytes, is fuzzed beside it.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 #include "launcher/package_reader.h"
 #include "launcher/package_writer.h"
+#include "launcher/unpack_stamp.h"
 #include "package_reader_fuzz_input.h"
 
 namespace {
@@ -74,17 +76,29 @@ void FuzzEntries(std::span<const uint8_t> unpacked) {
   (void)FindKernelEntry(*entries);
 }
 
+// A stamp that decodes encodes back to the same bytes, with plain names.
+void FuzzStamp(std::span<const uint8_t> bytes) {
+  const std::optional<UnpackStamp> stamp = DecodeStamp(bytes);
+  if (!stamp) return;
+  for (const StampedFile& f : stamp->files) Check(IsPlainFileName(f.name));
+  const std::vector<uint8_t> again = EncodeStamp(*stamp);
+  Check(std::equal(again.begin(), again.end(), bytes.begin(), bytes.end()));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::span<const uint8_t> rest(data + 1, size - 1);
-  switch (data[0] % 2) {
+  switch (data[0] % pcshop::launcher::fuzz::kSelectorCount) {
     case pcshop::launcher::fuzz::kWholePayload:
       FuzzWholePayload(rest);
       break;
     case pcshop::launcher::fuzz::kEntriesOnly:
       FuzzEntries(rest);
+      break;
+    case pcshop::launcher::fuzz::kStampOnly:
+      FuzzStamp(rest);
       break;
   }
   if (size >= 8) {

@@ -3,6 +3,7 @@
 //   kWholePayload: a payload as it lies before the trailer (ReadPackage)
 //   kEntriesOnly:  unpacked data (ParseEntries), which zlib's checksum
 //                  otherwise keeps the fuzzer from reaching with odd bytes
+//   kStampOnly:    the launcher's unpack stamp (DecodeStamp)
 
 #include <cstdint>
 
@@ -10,5 +11,7 @@ namespace pcshop::launcher::fuzz {
 
 inline constexpr uint8_t kWholePayload = 0;
 inline constexpr uint8_t kEntriesOnly = 1;
+inline constexpr uint8_t kStampOnly = 2;
+inline constexpr uint8_t kSelectorCount = 3;
 
 }  // namespace pcshop::launcher::fuzz

@@ -1,6 +1,6 @@
 // Writes seeds for package_reader_fuzz into the folder given as argument:
 // a few valid payloads from the writer (empty and stored folder names, zero
-// and non-zero keys) and their unpacked entry lists.
+// and non-zero keys), their unpacked entry lists and stamps of their files.
 
 #include <cstdio>
 #include <fstream>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "launcher/package_writer.h"
+#include "launcher/unpack_stamp.h"
 #include "package_reader_fuzz_input.h"
 
 namespace {
@@ -63,6 +64,13 @@ int main(int argc, char** argv) {
     if (!payload.ok()) return 1;
     ok &= Write(dir + "/payload-" + s.name, fuzz::kWholePayload, *payload);
     ok &= Write(dir + "/entries-" + s.name, fuzz::kEntriesOnly, EncodeEntries(s.contents.files));
+    UnpackStamp stamp;
+    stamp.package.folder_id = s.contents.folder_id;
+    stamp.package.declared_size = 100;
+    for (const PackageFile& f : s.contents.files) {
+      stamp.files.push_back({f.name, FileIdentity{f.data.size(), 2049, 1234, 5, 6}});
+    }
+    ok &= Write(dir + "/stamp-" + s.name, fuzz::kStampOnly, EncodeStamp(stamp));
   }
   return ok ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 
 #include "launcher/launch_error.h"
 #include "launcher/little_endian.h"
@@ -351,68 +352,148 @@ TEST_F(LaunchChildTest, PathsLongerThan260BytesAreRefusedBeforeAnythingIsWritten
 
 // ---- The private temporary directory. ----
 
+// The candidates in their order: $XDG_RUNTIME_DIR, $XDG_CACHE_HOME/pcshop,
+// $TMPDIR/pcshop-<uid>, a new $TMPDIR/pcshop-<uid>.<random>. A refused one
+// moves on to the next; nothing is written into a refused one.
 class TempDirTest : public LauncherTest {
  protected:
   std::string KernelProgram() {
     return MakeProgram(PackageTail("pcshop", {{"morva.mlr", RecordingKernel()}}));
+  }
+  // The start succeeded from `base` (its "pcshop" folder).
+  void ExpectStartedFrom(const ChildResult& r, const std::string& base) {
+    EXPECT_EQ(r.exit_code, 0) << r.stderr_text;
+    EXPECT_EQ(r.stderr_text, "");
+    EXPECT_EQ(KernelLog()["library"], base + "/pcshop/morva.mlr");
+    std::remove(log_.c_str());
   }
   void ExpectRefused(const ChildResult& r) {
     EXPECT_EQ(r.stderr_text, Line(LaunchError::kNoTempDir));
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_TRUE(KernelLog().empty());
   }
+  std::string Mine() { return tmp_dir_ + "/pcshop-" + std::to_string(::geteuid()); }
+  // Only the temporary base is left to try.
+  const std::map<std::string, std::string> kTmpOnly = {{"XDG_RUNTIME_DIR", ""},
+                                                       {"XDG_CACHE_HOME", ""},
+                                                       {"HOME", ""}};
 };
 
-TEST_F(TempDirTest, WithoutXdgRuntimeDirAPrivateFolderIsMadeUnderTmpdir) {
-  const ChildResult r = Run(KernelProgram(), {{"XDG_RUNTIME_DIR", ""}});
-  EXPECT_EQ(r.exit_code, 0) << r.stderr_text;
-  const std::string mine = tmp_dir_ + "/pcshop-" + std::to_string(::geteuid());
+TEST_F(TempDirTest, CandidatesComeInTheirOrder) {
+  ExpectStartedFrom(Run(KernelProgram()), run_dir_);
+  ExpectStartedFrom(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", ""}}), cache_dir_ + "/pcshop");
+  // Without XDG_CACHE_HOME, ~/.cache (made when missing, the home is not).
+  ASSERT_EQ(::mkdir((root_ + "/home").c_str(), 0700), 0);
+  ExpectStartedFrom(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", ""}, {"XDG_CACHE_HOME", ""},
+                                          {"HOME", root_ + "/home"}}),
+                    root_ + "/home/.cache/pcshop");
+  ExpectStartedFrom(Run(KernelProgram(), kTmpOnly), Mine());
   struct stat st;
-  ASSERT_EQ(::lstat(mine.c_str(), &st), 0);
-  EXPECT_TRUE(S_ISDIR(st.st_mode));
-  EXPECT_EQ(st.st_mode & 0777, 0700u);
-  EXPECT_EQ(KernelLog()["library"], mine + "/pcshop/morva.mlr");
-  ASSERT_EQ(::lstat((mine + "/pcshop").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  for (const std::string& made : {cache_dir_, cache_dir_ + "/pcshop", Mine()}) {
+    ASSERT_EQ(::lstat(made.c_str(), &st), 0) << made;
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << made;
+  }
 }
 
-TEST_F(TempDirTest, XdgRuntimeDirThatIsALinkIsRefused) {
+TEST_F(TempDirTest, RefusedRuntimeDirMovesOnToTheCache) {
   const std::string link = root_ + "/run-link";
   ASSERT_EQ(::symlink(run_dir_.c_str(), link.c_str()), 0);
-  ExpectRefused(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", link}}));
-  ExpectRefused(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", link + "/"}}));
+  ExpectStartedFrom(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", link}}), cache_dir_ + "/pcshop");
+  ExpectStartedFrom(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", link + "/"}}),
+                    cache_dir_ + "/pcshop");
+  ExpectStartedFrom(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", root_ + "/nowhere"}}),
+                    cache_dir_ + "/pcshop");
+  ExpectStartedFrom(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", "relative/run"}}),
+                    cache_dir_ + "/pcshop");
+  ExpectStartedFrom(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", run_dir_ + "/../run"}}),
+                    cache_dir_ + "/pcshop");
+  for (const mode_t others_may_enter : {0755, 0710}) {
+    ASSERT_EQ(::chmod(run_dir_.c_str(), others_may_enter), 0);
+    ExpectStartedFrom(Run(KernelProgram()), cache_dir_ + "/pcshop");
+  }
+  EXPECT_FALSE(Exists(run_dir_ + "/pcshop"));
 }
 
-TEST_F(TempDirTest, XdgRuntimeDirOthersMayEnterIsRefused) {
-  ASSERT_EQ(::chmod(run_dir_.c_str(), 0755), 0);
-  ExpectRefused(Run(KernelProgram()));
-  ASSERT_EQ(::chmod(run_dir_.c_str(), 0710), 0);
-  ExpectRefused(Run(KernelProgram()));
+// Parents of the base that another user could rename or fill: the base is
+// refused, and nothing at all is written under it.
+TEST_F(TempDirTest, BaseBelowAFolderOthersMayChangeIsRefused) {
+  const std::string shared = root_ + "/shared";
+  ASSERT_EQ(::mkdir(shared.c_str(), 0700), 0);
+  ASSERT_EQ(::mkdir((shared + "/run").c_str(), 0700), 0);
+  ASSERT_EQ(::mkdir((shared + "/tmp").c_str(), 0700), 0);
+  const std::map<std::string, std::string> env = {{"XDG_RUNTIME_DIR", shared + "/run"},
+                                                  {"XDG_CACHE_HOME", shared + "/cache"},
+                                                  {"TMPDIR", shared + "/tmp"}};
+  ExpectStartedFrom(Run(KernelProgram(), env), shared + "/run");
+  fs::remove_all(shared + "/run/pcshop");
+  for (const mode_t mode : {0770, 0777, 0720, 0702}) {
+    SCOPED_TRACE(mode);
+    ASSERT_EQ(::chmod(shared.c_str(), mode), 0);
+    ExpectRefused(Run(KernelProgram(), env));
+    EXPECT_TRUE(FilesIn(shared + "/run").empty());
+    EXPECT_TRUE(FilesIn(shared + "/tmp").empty());
+    EXPECT_FALSE(Exists(shared + "/cache"));
+  }
+  // With the sticky bit, as /tmp: others cannot move what is not theirs.
+  ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+  ExpectStartedFrom(Run(KernelProgram(), env), shared + "/run");
 }
 
-TEST_F(TempDirTest, MissingXdgRuntimeDirIsRefused) {
-  ExpectRefused(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", root_ + "/nowhere"}}));
+TEST_F(TempDirTest, LinkAnywhereOnThePathIsRefused) {
+  const std::string real = root_ + "/real";
+  ASSERT_EQ(::mkdir(real.c_str(), 0700), 0);
+  ASSERT_EQ(::mkdir((real + "/run").c_str(), 0700), 0);
+  ASSERT_EQ(::symlink(real.c_str(), (root_ + "/via-link").c_str()), 0);
+  ExpectStartedFrom(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", root_ + "/via-link/run"}}),
+                    cache_dir_ + "/pcshop");
+  EXPECT_FALSE(Exists(real + "/run/pcshop"));
+  // The same for the cache and the temporary base.
+  ExpectRefused(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", ""},
+                                      {"XDG_CACHE_HOME", root_ + "/via-link/cache"},
+                                      {"TMPDIR", root_ + "/via-link"}}));
+  EXPECT_EQ(FilesIn(real), std::vector<std::string>{"run"});
 }
 
-TEST_F(TempDirTest, FolderOwnedBySomeoneElseIsRefused) {
+TEST_F(TempDirTest, FolderOwnedBySomeoneElseOnThePathIsRefused) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can give a folder away";
-  ASSERT_EQ(::chown(run_dir_.c_str(), 65534, 65534), 0);
-  ExpectRefused(Run(KernelProgram()));
-  // The same for the folder under TMPDIR, made by someone else beforehand.
-  const std::string theirs = tmp_dir_ + "/pcshop-0";
-  ASSERT_EQ(::mkdir(theirs.c_str(), 0700), 0);
+  const std::string theirs = root_ + "/theirs";
+  ASSERT_EQ(::mkdir(theirs.c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((theirs + "/run").c_str(), 0700), 0);
   ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
-  ExpectRefused(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", ""}}));
+  ExpectStartedFrom(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", theirs + "/run"}}),
+                    cache_dir_ + "/pcshop");
+  // The base itself given away.
+  ASSERT_EQ(::chown(run_dir_.c_str(), 65534, 65534), 0);
+  ExpectStartedFrom(Run(KernelProgram()), cache_dir_ + "/pcshop");
+  EXPECT_FALSE(Exists(run_dir_ + "/pcshop"));
 }
 
-TEST_F(TempDirTest, PrecreatedFolderUnderTmpdirWithWrongModeOrAsLinkIsRefused) {
-  const std::string mine = tmp_dir_ + "/pcshop-" + std::to_string(::geteuid());
-  ASSERT_EQ(::mkdir(mine.c_str(), 0777), 0);
-  ASSERT_EQ(::chmod(mine.c_str(), 0777), 0);
-  ExpectRefused(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", ""}}));
-  ASSERT_EQ(::rmdir(mine.c_str()), 0);
-  ASSERT_EQ(::symlink(run_dir_.c_str(), mine.c_str()), 0);
-  ExpectRefused(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", ""}}));
+// Another user made /tmp/pcshop-<uid> first (any folder, or a link): the
+// program still starts, from the next candidate; with nothing else left, from
+// a folder of its own made afresh beside it.
+TEST_F(TempDirTest, PrecreatedTmpFolderOfAnotherUserDoesNotStopTheStart) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a folder away";
+  ASSERT_EQ(::chmod(tmp_dir_.c_str(), 01777), 0);
+  ASSERT_EQ(::mkdir(Mine().c_str(), 0777), 0);
+  ASSERT_EQ(::chown(Mine().c_str(), 65534, 65534), 0);
+  ExpectStartedFrom(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", ""}}), cache_dir_ + "/pcshop");
+
+  const ChildResult r = Run(KernelProgram(), kTmpOnly);
+  EXPECT_EQ(r.exit_code, 0) << r.stderr_text;
+  const std::string library = KernelLog()["library"];
+  EXPECT_TRUE(library.starts_with(Mine() + ".")) << library;
+  EXPECT_TRUE(library.ends_with("/pcshop/morva.mlr")) << library;
+  EXPECT_TRUE(FilesIn(Mine()).empty());
+}
+
+TEST_F(TempDirTest, OwnTmpFolderWithWrongModeOrAsLinkIsNotUsed) {
+  ASSERT_EQ(::mkdir(Mine().c_str(), 0777), 0);
+  ASSERT_EQ(::chmod(Mine().c_str(), 0777), 0);
+  ExpectStartedFrom(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", ""}}), cache_dir_ + "/pcshop");
+  ASSERT_EQ(::rmdir(Mine().c_str()), 0);
+  ASSERT_EQ(::symlink(run_dir_.c_str(), Mine().c_str()), 0);
+  ExpectStartedFrom(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", ""}}), cache_dir_ + "/pcshop");
+  EXPECT_FALSE(Exists(run_dir_ + "/pcshop"));
 }
 
 TEST_F(TempDirTest, PackageFolderThatIsALinkIsRefusedAndNothingIsWrittenThrough) {

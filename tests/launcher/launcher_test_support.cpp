@@ -14,6 +14,7 @@
 #include <iterator>
 
 #include "launcher/package_format.h"
+#include "launcher/unpack_stamp.h"
 
 extern char** environ;
 
@@ -95,6 +96,7 @@ void LauncherTest::SetUp() {
   root_ = pattern;
   run_dir_ = root_ + "/run";
   tmp_dir_ = root_ + "/tmp";
+  cache_dir_ = root_ + "/cache";
   log_ = root_ + "/kernel.log";
   ASSERT_EQ(::mkdir(run_dir_.c_str(), 0700), 0);
   ASSERT_EQ(::chmod(run_dir_.c_str(), 0700), 0);  // whatever the umask
@@ -128,6 +130,7 @@ ChildResult LauncherTest::Run(const std::string& program,
     vars.erase(name);
   vars["XDG_RUNTIME_DIR"] = run_dir_;
   vars["TMPDIR"] = tmp_dir_;
+  vars["XDG_CACHE_HOME"] = cache_dir_;
   vars["PCSHOP_TEST_KERNEL_LOG"] = log_;
   for (const auto& [name, value] : env) {
     if (value.empty())
@@ -191,7 +194,9 @@ std::map<std::string, std::string> LauncherTest::KernelLog() {
 std::vector<std::string> LauncherTest::FilesIn(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code ec;
-  for (const auto& e : fs::directory_iterator(folder, ec)) names.push_back(e.path().filename());
+  for (const auto& e : fs::directory_iterator(folder, ec)) {
+    if (e.path().filename() != kStampName) names.push_back(e.path().filename());
+  }
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -42,7 +42,8 @@ struct ChildResult {
 };
 
 // A fresh folder for each test: run/ (mode 0700) is the child's
-// XDG_RUNTIME_DIR, tmp/ its TMPDIR, kernel.log the recording kernel's log.
+// XDG_RUNTIME_DIR, tmp/ its TMPDIR, cache/ (not made beforehand) its
+// XDG_CACHE_HOME, kernel.log the recording kernel's log.
 class LauncherTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -59,12 +60,14 @@ class LauncherTest : public ::testing::Test {
   // The recording kernel's log as key -> value (the last value of a key).
   std::map<std::string, std::string> KernelLog();
 
-  // Files in a folder, sorted; empty when there is no such folder.
+  // Files in a folder, sorted, without the launcher's stamp; empty when there
+  // is no such folder.
   std::vector<std::string> FilesIn(const std::string& folder);
 
   std::string root_;
   std::string run_dir_;
   std::string tmp_dir_;
+  std::string cache_dir_;
   std::string log_;
 
  private:

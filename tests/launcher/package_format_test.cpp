@@ -5,12 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "launcher/little_endian.h"
 #include "launcher/package_reader.h"
 #include "launcher/package_writer.h"
 #include "launcher/scramble.h"
+#include "launcher/unpack_stamp.h"
 #include "launcher_test_support.h"
 
 namespace pcshop::launcher {
@@ -120,6 +124,23 @@ TEST(ScrambleTest, KeyIndexStartsAtOne) {
     std::vector<uint8_t> z(n, 0);
     Scramble(z, {0x10, 0x11, 0x12, 0x13});
     for (size_t j = 0; j < n; ++j) EXPECT_EQ(z[j], 0x10 + (j + 1) % 4) << n << " " << j;
+  }
+}
+
+TEST(ScrambleTest, APieceScrambledAtItsPositionMatchesTheWholeArea) {
+  std::vector<uint8_t> whole(41);
+  for (size_t i = 0; i < whole.size(); ++i) whole[i] = static_cast<uint8_t>(i * 13 + 1);
+  const std::vector<uint8_t> original = whole;
+  const ScrambleKey key = {0x10, 0x21, 0x32, 0x43};
+  Scramble(whole, key);
+  for (size_t from = 0; from < 9; ++from) {
+    for (size_t to = from; to <= whole.size(); to += 5) {
+      std::vector<uint8_t> piece(original.begin() + static_cast<long>(from),
+                                 original.begin() + static_cast<long>(to));
+      Scramble(piece, key, from);
+      EXPECT_TRUE(std::equal(piece.begin(), piece.end(), whole.begin() + static_cast<long>(from)))
+          << from << ".." << to;
+    }
   }
 }
 
@@ -271,6 +292,76 @@ TEST(FolderIdNameTest, UpperCaseHexWithoutLeadingZeros) {
   EXPECT_EQ(FolderIdName(0), "Z_N0");
   EXPECT_EQ(FolderIdName(0x00ABCDEF), "Z_NABCDEF");
   EXPECT_EQ(FolderIdName(0xFFFFFFFF), "Z_NFFFFFFFF");
+}
+
+// A start that finds its files in place reads only the folder name and the
+// stream header: the rest stays scrambled until it is inflated, and the
+// stream's check value is read plain either way.
+TEST(PackageReaderTest, OpenPayloadLeavesTheStreamScrambledUntilItIsInflated) {
+  // Longer than one piece of the name search, and odd, so that the stream
+  // starts off the key's alignment.
+  PackageContents c = TwoFiles(std::string(301, 'n'));
+  std::vector<uint8_t> noise(5000);
+  uint32_t x = 12345;
+  for (uint8_t& b : noise) b = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 16);
+  c.files.push_back({"noise.bin", noise});  // a stream that stays long
+  const std::vector<uint8_t> built = Build(c);
+  std::vector<uint8_t> payload = built;
+  Expected<PayloadHead> head = OpenPayload(payload);
+  ASSERT_TRUE(head.ok());
+  EXPECT_EQ(head->folder, c.folder);
+  // The name is found a piece at a time: at most one piece past the header.
+  const size_t header_end = format::kPayloadHeaderSize + 301 + 1 + format::kStreamHeaderSize;
+  EXPECT_GE(head->plain_end, header_end);
+  EXPECT_LT(head->plain_end, header_end + 256);
+  EXPECT_TRUE(std::equal(payload.begin() + static_cast<long>(head->plain_end), payload.end(),
+                         built.begin() + static_cast<long>(head->plain_end)));
+
+  const std::vector<uint8_t> entries = EncodeEntries(c.files);
+  const auto adler = static_cast<uint32_t>(adler32(0L, Z_NULL, 0));
+  const auto expected = static_cast<uint32_t>(
+      adler32(adler, entries.data(), static_cast<uInt>(entries.size())));
+  Expected<StreamView> stream = ReadStreamHeader(payload, *head);
+  ASSERT_TRUE(stream.ok());
+  EXPECT_EQ(stream->checksum, expected);
+
+  UnscrambleStream(payload, *head);
+  EXPECT_EQ(head->plain_end, payload.size());
+  Expected<StreamView> plain = ReadStreamHeader(payload, *head);
+  ASSERT_TRUE(plain.ok());
+  EXPECT_EQ(plain->checksum, expected);
+  Expected<ByteBuffer> unpacked = Inflate(*plain);
+  ASSERT_TRUE(unpacked.ok());
+  EXPECT_TRUE(std::equal(unpacked->span().begin(), unpacked->span().end(), entries.begin(),
+                         entries.end()));
+}
+
+TEST(UnpackStampTest, RoundTripsAndRefusesAnythingButACompleteStamp) {
+  UnpackStamp stamp;
+  stamp.package = {FileIdentity{7290514, 2049, 99, -5, 1234567890123}, 0x1A2B, 617000, 258000,
+                   0xDEADBEEF};
+  stamp.files = {{"ctlpk.dll", FileIdentity{7, 1, 2, 3, 4}},
+                 {"morva.mlr", FileIdentity{617560, 1, 5, 6, 7}}};
+  const std::vector<uint8_t> bytes = EncodeStamp(stamp);
+  const std::optional<UnpackStamp> back = DecodeStamp(bytes);
+  ASSERT_TRUE(back.has_value());
+  EXPECT_EQ(back->package, stamp.package);
+  ASSERT_EQ(back->files.size(), 2u);
+  EXPECT_EQ(back->files[1].name, "morva.mlr");
+  EXPECT_EQ(back->files[1].identity, stamp.files[1].identity);
+
+  for (size_t cut = 0; cut < bytes.size(); ++cut) {
+    EXPECT_FALSE(DecodeStamp(std::span(bytes).first(cut)).has_value()) << cut;
+  }
+  std::vector<uint8_t> longer = bytes;
+  longer.push_back(0);
+  EXPECT_FALSE(DecodeStamp(longer).has_value());
+  std::vector<uint8_t> other_layout = bytes;
+  other_layout[15] = 2;
+  EXPECT_FALSE(DecodeStamp(other_layout).has_value());
+  // A name that could leave the folder.
+  stamp.files[0].name = "../x";
+  EXPECT_FALSE(DecodeStamp(EncodeStamp(stamp)).has_value());
 }
 
 TEST(PackageWriterTest, RefusesNamesTheLauncherWouldRefuse) {
