@@ -5,8 +5,8 @@
 #include "app/catalogue/entry_panel.h"
 #include "app/catalogue/picked_record.h"
 #include "app/catalogue/product_list.h"
-#include "app/quote/export_list.h"
-#include "app/quote/export_names.h"
+#include "app/export/export_list.h"
+#include "app/export/export_names.h"
 #include "app/routines.h"
 #include "image/type_ids.h"
 

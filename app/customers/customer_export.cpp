@@ -3,7 +3,7 @@
 #include "app/app_calls.h"
 #include "app/customers/customer_controls.h"
 #include "app/customers/customer_record.h"
-#include "app/quote/export_list.h"
+#include "app/export/export_list.h"
 #include "app/routines.h"
 
 namespace pcshop::app {

@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "app/quote/export_names.h"
-#include "app/quote/list_html.h"
+#include "app/export/export_names.h"
+#include "app/export/list_html.h"
 #include "runtime/kernel/runtime.h"
 #include "runtime/text/gbk_codec.h"
 #include "runtime/ui/responder.h"

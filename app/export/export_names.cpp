@@ -1,4 +1,4 @@
-#include "app/quote/export_names.h"
+#include "app/export/export_names.h"
 
 #include "app/catalogue/entry_panel.h"
 #include "app/global_slots.h"

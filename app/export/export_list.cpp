@@ -1,17 +1,13 @@
-#include "app/quote/export_list.h"
+#include "app/export/export_list.h"
 
 #include <array>
 #include <cstring>
 #include <string>
 #include <string_view>
 
-#include "app/app_calls.h"
-#include "app/catalogue/entry_panel.h"
-#include "app/quote/export_names.h"
-#include "app/quote/list_html.h"
+#include "app/export/export_names.h"
+#include "app/export/list_html.h"
 #include "app/quote/path_checks.h"
-#include "app/quote/quote_sheet.h"
-#include "app/routines.h"
 #include "image/app_symbols.h"
 #include "image/list_view_abi.h"
 #include "image/property_numbers.h"
@@ -203,14 +199,6 @@ void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
   // A failed write to the chosen file is said as plainly as on the automatic
   // path; silence would read as success.
   rt.MessageBox(rt.ConstText(written ? sym::text::kExportSucceeded : sym::text::kExportFailed), 0);
-}
-
-void ExportQuoteSheet(const calls::RoutineCall& call) {
-  calls::Calls rt = AppCalls(call);
-  const QuoteSheet sheet = QuoteSheetControls(rt);
-  const calls::ValueTriple grid = ObjectOf(sheet.grid);
-  if (rt.GetListRowCount(grid) == 0) return;
-  ExportList(rt, ObjectOf(sheet.dialog), grid);
 }
 
 }  // namespace pcshop::app
