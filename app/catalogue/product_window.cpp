@@ -65,4 +65,16 @@ void ExportProductList(const calls::RoutineCall& call) {
   ExportList(rt, dialog, list);
 }
 
+void SaveProductListAs(const calls::RoutineCall& call) {
+  calls::Calls rt = AppCalls(call);
+  const calls::ValueTriple list = ObjectOf(ProductList(rt));
+  if (rt.GetListRowCount(list) < 1) return;
+  const calls::ValueTriple dialog =
+      calls::Object(rt.Id(sym::window::kProduct), rt.Id(sym::control::product::通用对话框1),
+                    image::type_id::kCommonDialog);
+  SaveListAs(rt, dialog, list, [list](calls::Calls& r) {
+    return ListContent(r, list, r.ConstText(sym::text::kProductSheetName));
+  });
+}
+
 }  // namespace pcshop::app

@@ -2,6 +2,7 @@
 
 #include "app/app_calls.h"
 #include "app/export/export_list.h"
+#include "app/quote/quote_document.h"
 #include "app/quote/quote_sheet.h"
 #include "app/routines.h"
 
@@ -12,7 +13,7 @@ void ExportQuoteSheet(const calls::RoutineCall& call) {
   const QuoteSheet sheet = QuoteSheetControls(rt);
   const calls::ValueTriple grid = ObjectOf(sheet.grid);
   if (rt.GetListRowCount(grid) == 0) return;
-  ExportList(rt, ObjectOf(sheet.dialog), grid);
+  ExportList(rt, ObjectOf(sheet.dialog), grid, QuoteContent);
 }
 
 }  // namespace pcshop::app

@@ -303,7 +303,8 @@ TEST_F(ExportTest, PlainFileInPlaceOfTheDayFolderOpensTheDialog) {
     Click(kQuote, kExport);
     ASSERT_EQ(responder_.file_dialogs().size(), 1u);
     EXPECT_TRUE(responder_.file_dialogs()[0].save);
-    EXPECT_EQ(responder_.file_dialogs()[0].filter, Gbk("excel文件|*.xls"));
+    EXPECT_EQ(responder_.file_dialogs()[0].filter,
+              Gbk("Excel 工作簿|*.xlsx|CSV UTF-8|*.csv|excel文件|*.xls"));
     EXPECT_EQ(responder_.file_dialogs()[0].default_extension, ".xls");
     EXPECT_EQ(Messages(), Texts{});  // also forgets the dialogs
     EXPECT_FALSE(fs::exists(chosen));
