@@ -10,6 +10,8 @@
 namespace pcshop::app {
 namespace {
 
+constexpr int32_t kMinDocumentColumnWidth = 90;
+
 std::string Labelled(calls::Calls& rt, uint32_t label, std::string_view value) {
   return std::string(rt.ConstText(label)) + std::string(value);
 }
@@ -24,7 +26,8 @@ std::vector<SheetColumn> SheetColumns(calls::Calls& rt, const calls::ValueTriple
     column.number = IsNumberColumn(rt, title);
     column.right = c == sheet_column::kQuantity || c == sheet_column::kPrice ||
                    c == sheet_column::kAmount;
-    column.width = std::max(1, rt.GetColumnWidth(grid, c));
+    // Narrow sheet columns (序号) would break their title on paper.
+    column.width = std::max(kMinDocumentColumnWidth, rt.GetColumnWidth(grid, c));
     column.title = title;
     columns.push_back(std::move(column));
   }

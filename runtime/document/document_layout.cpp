@@ -18,11 +18,14 @@ constexpr qreal kBodyPoints = 10.5;
 constexpr qreal kTitlePoints = 18;
 constexpr qreal kFooterPoints = 9;
 
-// Chinese set in a CJK face: Noto's on Linux, the Windows faces elsewhere.
+// Chinese set in a CJK face (Noto's on Linux, the Windows faces elsewhere);
+// Latin letters and digits in DejaVu Sans when present, whose glyphs a PDF
+// reader maps back to their characters (the CJK face's proportional Latin
+// glyphs come back as nothing).
 QFont CjkFont(qreal points) {
   QFont font;
-  font.setFamilies({"Noto Sans CJK SC", "Noto Sans SC", "Source Han Sans SC", "Microsoft YaHei",
-                    "SimSun"});
+  font.setFamilies({"DejaVu Sans", "Noto Sans CJK SC", "Noto Sans SC", "Source Han Sans SC",
+                    "Microsoft YaHei", "SimSun"});
   font.setStyleHint(QFont::SansSerif);
   font.setPointSizeF(points);
   return font;
@@ -104,8 +107,8 @@ QTextBlockFormat BlockFormat(Qt::Alignment alignment, qreal top, qreal bottom) {
   return format;
 }
 
-// `pt` is one point in device pixels: borders, padding and margins are
-// given in points.
+// `pt` is one point in the layout's lengths: Qt scales borders, padding and
+// margins from a 96-dpi screen to the paint device itself.
 void InsertTable(QTextCursor& cursor, const Document& doc, const QtTexts& texts, qreal pt) {
   const int columns = static_cast<int>(doc.columns().size());
   const int rows = static_cast<int>(doc.rows().size()) + 1;
@@ -171,7 +174,7 @@ Result<std::unique_ptr<QTextDocument>> LayOutDocument(const Document& doc, QPain
   out->setDocumentMargin(0);
   out->setTextWidth(width);
 
-  const qreal pt = device->logicalDpiY() / 72.0;
+  const qreal pt = 96.0 / 72.0;
   QTextCursor cursor(out.get());
   cursor.setBlockFormat(BlockFormat(Qt::AlignHCenter, 0, 12 * pt));
   cursor.insertText(texts->title, CharFormat(kTitlePoints, true));
