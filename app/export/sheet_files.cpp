@@ -63,6 +63,11 @@ bool WriteWorkbookFile(calls::Calls& rt, const SheetContent& content, const char
   if (format == SheetFormat::kHtml) return false;
   OpenWorkbook book(rt, content.title.c_str());
   if (!book.ok()) return false;
+  // A sheet with header lines (the quote) starts with its title, as the
+  // document does.
+  if (!content.lines.empty() && !rt.AddWorkbookLine(book.book(), content.title.c_str())) {
+    return false;
+  }
   for (const std::string& line : content.lines) {
     if (!rt.AddWorkbookLine(book.book(), line.c_str())) return false;
   }

@@ -19,8 +19,9 @@ enum class SheetFormat { kHtml, kXlsx, kCsv };
 // safe.
 SheetFormat FormatOfPath(std::string_view gbk_path);
 
-// Writes `content` as a workbook file of `format` (kXlsx or kCsv); true when
-// the file was written whole.
+// Writes `content` as a workbook file of `format` (kXlsx or kCsv): the
+// title and the header lines above the table when there are header lines,
+// the title as the sheet's name. True when the file was written whole.
 bool WriteWorkbookFile(calls::Calls& rt, const SheetContent& content, const char* path,
                        SheetFormat format);
 

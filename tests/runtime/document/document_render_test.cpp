@@ -10,9 +10,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include <unicode/normalizer2.h>
-#include <unicode/unistr.h>
-
 #include "runtime/document/document_preview.h"
 #include "tests/runtime/document/tool_output.h"
 #include "tests/runtime/files/scoped_data_home.h"
@@ -23,6 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using pcshop::testing::HasTool;
+using pcshop::testing::PdfPages;
+using pcshop::testing::PdfText;
 using pcshop::testing::Quoted;
 using pcshop::testing::ScopedDataHome;
 using pcshop::testing::ToolOutput;
@@ -55,29 +54,6 @@ Document Quote(int rows) {
                   .ok());
   EXPECT_TRUE(doc.AddFooter(Gbk("感谢惠顾！")).ok());
   return doc;
-}
-
-// pdftotext's text with its spaces squeezed, for searching. Qt's PDF text
-// map names each glyph by its first character, and the CJK face shares the
-// glyphs of some ideographs with radicals that come first (日 with ⽇, 门
-// with ⻔): those read back as the radicals. NFKC and two more turn them
-// back (NFKC also makes the full-width colon and comma ASCII).
-std::string PdfText(const fs::path& pdf) {
-  const std::string raw = ToolOutput("pdftotext -layout " + Quoted(pdf.string()) + " - | tr -s ' '");
-  UErrorCode error = U_ZERO_ERROR;
-  const icu::Normalizer2* nfkc = icu::Normalizer2::getNFKCInstance(error);
-  icu::UnicodeString text = nfkc->normalize(icu::UnicodeString::fromUTF8(raw), error);
-  text.findAndReplace(icu::UnicodeString::fromUTF8("⻔"), icu::UnicodeString::fromUTF8("门"));
-  text.findAndReplace(icu::UnicodeString::fromUTF8("⻢"), icu::UnicodeString::fromUTF8("马"));
-  std::string out;
-  text.toUTF8String(out);
-  return out;
-}
-
-int PdfPages(const fs::path& pdf) {
-  const std::string info = ToolOutput("pdfinfo " + Quoted(pdf.string()));
-  const size_t at = info.find("Pages:");
-  return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
 }
 
 TEST(DocumentRenderTest, PdfIsOneA4PageHoldingEveryLineRowAndTheTotal) {
