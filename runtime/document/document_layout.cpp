@@ -116,7 +116,7 @@ void InsertTable(QTextCursor& cursor, const Document& doc, const QtTexts& texts,
   for (const Column& c : doc.columns()) total_width += c.width;
 
   QTextTableFormat table_format;
-  table_format.setBorder(0.6 * pt);
+  table_format.setBorder(1.0 * pt);
   table_format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
   table_format.setBorderBrush(QBrush(QColor(90, 90, 90)));
   table_format.setBorderCollapse(true);
