@@ -88,9 +88,20 @@ enum class ResultKind : uint8_t {
   X(DeleteRecord,    112, 0, kLogical)                         \
   X(PurgeDeleted,    113, 0, kLogical)                         \
   /* DLL commands */                                           \
-  X(BindDllLibrary,  130, 2, kLogical)
+  X(BindDllLibrary,  130, 2, kLogical)                         \
+  /* Documents: a title, lines, a table, footer lines */       \
+  X(NewDocument,       140, 1, kInteger)                       \
+  X(AddDocumentLine,   141, 2, kLogical)                       \
+  X(AddDocumentColumn, 142, 4, kLogical)                       \
+  X(AddDocumentRow,    143, kVariadic, kLogical)               \
+  X(AddDocumentFooter, 144, 2, kLogical)                       \
+  X(PreviewDocument,   145, 1, kLogical)                       \
+  X(SaveDocumentPdf,   146, 2, kLogical)                       \
+  X(SaveDocumentPicture, 147, 3, kLogical)                     \
+  X(CloseDocument,     148, 1, kNone)
 
-// X(name, library, number, parameters, result); library 1 = ctlpk.
+// X(name, library, number, parameters, result); library 1 = ctlpk,
+// 2 = xlsbridge (the positions in the image's library list).
 #define PCSHOP_LIBRARY_COMMANDS(X)                             \
   /* List view */                                              \
   X(GetListCell,      1, 1, 3, kText)                          \
@@ -98,8 +109,18 @@ enum class ResultKind : uint8_t {
   X(GetListRowCount,  1, 3, 1, kInteger)                       \
   X(InsertListRow,    1, 4, 7, kInteger)                       \
   X(ClearList,        1, 5, 1, kNone)                          \
-  X(GetColumnWidth,   1, 6, 2, kInteger)
+  X(GetColumnWidth,   1, 6, 2, kInteger)                       \
+  /* Workbook (xlsbridge): header lines, typed columns, rows */ \
+  X(NewWorkbook,      2, 1, 1, kTyped)                         \
+  X(AddWorkbookLine,  2, 2, 2, kLogical)                       \
+  X(AddWorkbookColumn,2, 3, 3, kLogical)                       \
+  X(AddWorkbookRow,   2, 4, kVariadic, kLogical)               \
+  X(SaveWorkbook,     2, 5, 3, kLogical)                       \
+  X(CloseWorkbook,    2, 6, 1, kNone)
 // clang-format on
+
+inline constexpr uint32_t kCtlpkLibrary = 1;
+inline constexpr uint32_t kXlsbridgeLibrary = 2;
 
 enum class KernelCommand : uint32_t {
 #define PCSHOP_X(name, number, parameters, result) k##name = number,
@@ -107,8 +128,14 @@ enum class KernelCommand : uint32_t {
 #undef PCSHOP_X
 };
 
+// A library command's value carries its library above its number, so that
+// the same number in two libraries stays two commands.
+constexpr uint32_t LibraryCommandValue(uint32_t library, uint32_t number) {
+  return (library << 8) | number;
+}
 enum class LibraryCommand : uint32_t {
-#define PCSHOP_X(name, library, number, parameters, result) k##name = number,
+#define PCSHOP_X(name, library, number, parameters, result) \
+  k##name = LibraryCommandValue(library, number),
   PCSHOP_LIBRARY_COMMANDS(PCSHOP_X)
 #undef PCSHOP_X
 };
@@ -143,14 +170,20 @@ constexpr bool NumbersFitAndAreUnique() {
     }
   }
   for (size_t i = 0; i < std::size(kLibraryCommands); ++i) {
-    if (kLibraryCommands[i].number > 255 || kLibraryCommands[i].library != 1) return false;
+    const CommandInfo& c = kLibraryCommands[i];
+    if (c.number > 255 || (c.library != kCtlpkLibrary && c.library != kXlsbridgeLibrary)) {
+      return false;
+    }
     for (size_t j = 0; j < i; ++j) {
-      if (kLibraryCommands[j].number == kLibraryCommands[i].number) return false;
+      if (kLibraryCommands[j].library == c.library && kLibraryCommands[j].number == c.number) {
+        return false;
+      }
     }
   }
   return true;
 }
-static_assert(NumbersFitAndAreUnique(), "command numbers are unique, below 256, ctlpk only");
+static_assert(NumbersFitAndAreUnique(),
+              "command numbers are unique within their library, below 256, ctlpk or xlsbridge");
 
 // Command number -> position in its table, for lookups on every call.
 inline constexpr uint32_t kMaxCommandNumber = 255;
@@ -165,7 +198,8 @@ constexpr std::array<int16_t, kMaxCommandNumber + 1> IndexByNumber(const Command
   return index;
 }
 inline constexpr auto kKernelCommandIndex = IndexByNumber(kKernelCommands, 0);
-inline constexpr auto kCtlpkCommandIndex = IndexByNumber(kLibraryCommands, 1);
+inline constexpr auto kCtlpkCommandIndex = IndexByNumber(kLibraryCommands, kCtlpkLibrary);
+inline constexpr auto kXlsbridgeCommandIndex = IndexByNumber(kLibraryCommands, kXlsbridgeLibrary);
 
 // The command, or null for a number the table does not hold.
 constexpr const CommandInfo* FindKernelCommand(uint32_t number) {
@@ -173,17 +207,21 @@ constexpr const CommandInfo* FindKernelCommand(uint32_t number) {
   return &kKernelCommands[kKernelCommandIndex[number]];
 }
 constexpr const CommandInfo* FindLibraryCommand(uint32_t library, uint32_t number) {
-  if (library != 1 || number > kMaxCommandNumber || kCtlpkCommandIndex[number] < 0) {
-    return nullptr;
-  }
-  return &kLibraryCommands[kCtlpkCommandIndex[number]];
+  if (number > kMaxCommandNumber) return nullptr;
+  const std::array<int16_t, kMaxCommandNumber + 1>* index =
+      library == kCtlpkLibrary       ? &kCtlpkCommandIndex
+      : library == kXlsbridgeLibrary ? &kXlsbridgeCommandIndex
+                                     : nullptr;
+  if (index == nullptr || (*index)[number] < 0) return nullptr;
+  return &kLibraryCommands[(*index)[number]];
 }
 
 constexpr const CommandInfo& Info(KernelCommand command) {
   return *FindKernelCommand(static_cast<uint32_t>(command));
 }
 constexpr const CommandInfo& Info(LibraryCommand command) {
-  return *FindLibraryCommand(1, static_cast<uint32_t>(command));
+  const auto value = static_cast<uint32_t>(command);
+  return *FindLibraryCommand(value >> 8, value & 0xFF);
 }
 
 }  // namespace pcshop::image

@@ -5,8 +5,8 @@
 #include "app/catalogue/entry_panel.h"
 #include "app/catalogue/picked_record.h"
 #include "app/catalogue/product_list.h"
-#include "app/quote/export_list.h"
-#include "app/quote/export_names.h"
+#include "app/export/export_list.h"
+#include "app/export/export_names.h"
 #include "app/routines.h"
 #include "image/type_ids.h"
 
@@ -63,6 +63,18 @@ void ExportProductList(const calls::RoutineCall& call) {
       calls::Object(rt.Id(sym::window::kProduct), rt.Id(sym::control::product::通用对话框1),
                     image::type_id::kCommonDialog);
   ExportList(rt, dialog, list);
+}
+
+void SaveProductListAs(const calls::RoutineCall& call) {
+  calls::Calls rt = AppCalls(call);
+  const calls::ValueTriple list = ObjectOf(ProductList(rt));
+  if (rt.GetListRowCount(list) < 1) return;
+  const calls::ValueTriple dialog =
+      calls::Object(rt.Id(sym::window::kProduct), rt.Id(sym::control::product::通用对话框1),
+                    image::type_id::kCommonDialog);
+  SaveListAs(rt, dialog, list, [list](calls::Calls& r) {
+    return ListContent(r, list, r.ConstText(sym::text::kProductSheetName));
+  });
 }
 
 }  // namespace pcshop::app

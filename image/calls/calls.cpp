@@ -398,4 +398,72 @@ bool Calls::BindDllLibrary(const char* path, const char* function) {
   return Kernel(KernelCommand::kBindDllLibrary, {Arg(path), Arg(function)}).low != 0;
 }
 
+// --- Documents.
+namespace {
+// Variadic row commands: the leading arguments, then one text per cell.
+std::vector<ValueTriple> RowArguments(std::initializer_list<ValueTriple> leading,
+                                      std::span<const char* const> cells) {
+  std::vector<ValueTriple> arguments(leading);
+  arguments.reserve(leading.size() + cells.size());
+  for (const char* cell : cells) arguments.push_back(Text(cell));  // null -> "" in Counted
+  return arguments;
+}
+}  // namespace
+
+int32_t Calls::NewDocument(const char* title) {
+  return Kernel(KernelCommand::kNewDocument, {Arg(title)}).AsInt();
+}
+bool Calls::AddDocumentLine(int32_t document, const char* text) {
+  return Kernel(KernelCommand::kAddDocumentLine, {Int(document), Arg(text)}).low != 0;
+}
+bool Calls::AddDocumentColumn(int32_t document, const char* title, int32_t alignment,
+                              int32_t width) {
+  return Kernel(KernelCommand::kAddDocumentColumn,
+                {Int(document), Arg(title), Int(alignment), Int(width)})
+             .low != 0;
+}
+bool Calls::AddDocumentRow(int32_t document, int32_t style, std::span<const char* const> cells) {
+  const std::vector<ValueTriple> arguments = RowArguments({Int(document), Int(style)}, cells);
+  return Kernel(KernelCommand::kAddDocumentRow, arguments).low != 0;
+}
+bool Calls::AddDocumentFooter(int32_t document, const char* text) {
+  return Kernel(KernelCommand::kAddDocumentFooter, {Int(document), Arg(text)}).low != 0;
+}
+bool Calls::PreviewDocument(int32_t document) {
+  return Kernel(KernelCommand::kPreviewDocument, {Int(document)}).low != 0;
+}
+bool Calls::SaveDocumentPdf(int32_t document, const char* path) {
+  return Kernel(KernelCommand::kSaveDocumentPdf, {Int(document), Arg(path)}).low != 0;
+}
+bool Calls::SaveDocumentPicture(int32_t document, const char* path, int32_t width) {
+  return Kernel(KernelCommand::kSaveDocumentPicture,
+                {Int(document), Arg(path), width == 0 ? Omitted() : Int(width)})
+             .low != 0;
+}
+void Calls::CloseDocument(int32_t document) {
+  Kernel(KernelCommand::kCloseDocument, {Int(document)});
+}
+
+// --- Workbooks.
+ValueTriple Calls::NewWorkbook(const char* sheet_name) {
+  return Library(LibraryCommand::kNewWorkbook, {Arg(sheet_name)});
+}
+bool Calls::AddWorkbookLine(const ValueTriple& book, const char* text) {
+  return Library(LibraryCommand::kAddWorkbookLine, {book, Arg(text)}).low != 0;
+}
+bool Calls::AddWorkbookColumn(const ValueTriple& book, const char* title, int32_t kind) {
+  return Library(LibraryCommand::kAddWorkbookColumn, {book, Arg(title), Int(kind)}).low != 0;
+}
+bool Calls::AddWorkbookRow(const ValueTriple& book, int32_t style,
+                           std::span<const char* const> cells) {
+  const std::vector<ValueTriple> arguments = RowArguments({book, Int(style)}, cells);
+  return Library(LibraryCommand::kAddWorkbookRow, arguments).low != 0;
+}
+bool Calls::SaveWorkbook(const ValueTriple& book, const char* path, int32_t format) {
+  return Library(LibraryCommand::kSaveWorkbook, {book, Arg(path), Int(format)}).low != 0;
+}
+void Calls::CloseWorkbook(const ValueTriple& book) {
+  Library(LibraryCommand::kCloseWorkbook, {book});
+}
+
 }  // namespace pcshop::calls

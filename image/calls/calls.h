@@ -185,6 +185,29 @@ class Calls {
   // --- DLL commands.
   bool BindDllLibrary(const char* path, const char* function);
 
+  // --- Documents: numbered from 1, 0 for none. Alignment 0 left, 1 right,
+  // 2 centre; a row's style 1 makes it a totals row.
+  int32_t NewDocument(const char* title);
+  bool AddDocumentLine(int32_t document, const char* text);
+  bool AddDocumentColumn(int32_t document, const char* title, int32_t alignment, int32_t width);
+  bool AddDocumentRow(int32_t document, int32_t style, std::span<const char* const> cells);
+  bool AddDocumentFooter(int32_t document, const char* text);
+  bool PreviewDocument(int32_t document);
+  bool SaveDocumentPdf(int32_t document, const char* path);
+  // `width` in pixels; 0 for the runtime's phone-screen width.
+  bool SaveDocumentPicture(int32_t document, const char* path, int32_t width = 0);
+  void CloseDocument(int32_t document);
+
+  // --- Workbooks (xlsbridge): a value of the workbook type, 0 in its low
+  // word for none. Column kind 0 text, 1 number; a row's style 1 is bold;
+  // format 1 .xlsx, 2 CSV.
+  ValueTriple NewWorkbook(const char* sheet_name);
+  bool AddWorkbookLine(const ValueTriple& book, const char* text);
+  bool AddWorkbookColumn(const ValueTriple& book, const char* title, int32_t kind);
+  bool AddWorkbookRow(const ValueTriple& book, int32_t style, std::span<const char* const> cells);
+  bool SaveWorkbook(const ValueTriple& book, const char* path, int32_t format);
+  void CloseWorkbook(const ValueTriple& book);
+
  private:
   template <typename Fn>
   Fn Entry(image::EntryPoint e) const {

@@ -12,6 +12,7 @@
 #include "runtime/files/program_folder.h"
 #include "runtime/kernel/command_arguments.h"
 #include "runtime/kernel/command_dispatch.h"
+#include "runtime/kernel/document_commands.h"
 #include "runtime/kernel/runtime.h"
 #include "runtime/kernel/runtime_memory.h"
 #include "runtime/kernel/window_commands.h"
@@ -211,6 +212,7 @@ ValueTriple DispatchKernelCommand(Runtime& rt, uint32_t number,
   if (auto r = DateCommand(command, a)) return *r;
   if (auto r = FileCommand(rt, command, a)) return *r;
   if (auto r = WindowCommand(rt, command, a)) return *r;
+  if (auto r = DocumentCommand(rt, command, a)) return *r;
   switch (command) {
     case KernelCommand::kProgramFolder: {
       const Result<std::string> folder = files::ProgramFolder();

@@ -7,6 +7,7 @@
 #include "runtime/kernel/command_dispatch.h"
 #include "runtime/kernel/runtime.h"
 #include "runtime/kernel/window_commands.h"
+#include "runtime/kernel/workbook_commands.h"
 #include "runtime/ui/window_manager.h"
 #include "runtime/dll/list_messages.h"
 
@@ -38,13 +39,18 @@ uint64_t CallBound(void* address, std::span<const uintptr_t> w) {
 calls::ValueTriple DispatchLibraryCommand(Runtime& rt, uint32_t library, uint32_t number,
                                           std::span<const calls::ValueTriple> arguments) {
   const image::CommandInfo* info = image::FindLibraryCommand(library, number);
+  const auto command =
+      static_cast<image::LibraryCommand>(image::LibraryCommandValue(library, number));
+  if (info != nullptr && library == image::kXlsbridgeLibrary) {
+    return WorkbookCommand(rt, command, CommandArguments(arguments));
+  }
   if (info == nullptr || rt.windows() == nullptr) {
     rt.NotAvailable(info ? std::string(info->name)
                          : "command " + std::to_string(number) + " of library " +
                                std::to_string(library));
     return {};
   }
-  return ListCommand(rt, static_cast<image::LibraryCommand>(number), CommandArguments(arguments));
+  return ListCommand(rt, command, CommandArguments(arguments));
 }
 
 uint64_t DispatchDllCommand(Runtime& rt, uint32_t index, std::span<const uintptr_t> words,

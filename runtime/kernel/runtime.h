@@ -20,10 +20,12 @@
 #include "image/link_table.h"
 #include "runtime/dll/dll_bindings.h"
 #include "runtime/dll/dll_table.h"
+#include "runtime/document/documents.h"
 #include "runtime/files/text_files.h"
 #include "runtime/status.h"
 #include "runtime/tables/table_store.h"
 #include "runtime/text/pinyin.h"
+#include "runtime/xlsbridge/workbook.h"
 
 namespace pcshop::ui {
 class WindowManager;
@@ -69,6 +71,8 @@ class Runtime {
   tables::TableStore& tables() { return tables_; }
   files::TextFiles& text_files() { return text_files_; }
   dll::DllBindings& dll_bindings() { return dll_bindings_; }
+  document::Documents& documents() { return documents_; }
+  xlsbridge::Workbooks& workbooks() { return workbooks_; }
   // The platform function of DLL command `index`, resolved once at Load;
   // null when the runtime supplies none (or there is no such command).
   const dll::DllFunction* dll_function(uint32_t index) const {
@@ -103,6 +107,8 @@ class Runtime {
   tables::TableStore tables_;
   files::TextFiles text_files_;
   dll::DllBindings dll_bindings_;
+  document::Documents documents_;
+  xlsbridge::Workbooks workbooks_;
   std::vector<std::optional<dll::DllFunction>> dll_functions_;  // by DLL-command index
   std::optional<text::PinyinReader> pinyin_;
   std::unique_ptr<ui::WindowManager> windows_;  // after the view it reads

@@ -63,6 +63,7 @@ ValueTriple ListCommand(Runtime& rt, LibraryCommand command, const CommandArgume
     case LibraryCommand::kInsertListRow: return Int(w.InsertListRow(ref, a.Int(1, -1)));
     case LibraryCommand::kClearList: w.ClearList(ref); return {};
     case LibraryCommand::kGetColumnWidth: return Int(w.ColumnWidth(ref, a.Int(1)));
+    default: break;  // xlsbridge's commands go to workbook_commands
   }
   return {};
 }

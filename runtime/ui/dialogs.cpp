@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include "image/type_ids.h"
@@ -37,6 +38,20 @@ QString WithExtension(const QString& path, const QString& extension) {
   if (ext.startsWith('.')) ext.remove(0, 1);
   if (ext.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
   return path + "." + ext;
+}
+
+// The extension a chosen name without one gets: the chosen filter's first
+// "*.ext" pattern when it has one ("Excel 工作簿 (*.xlsx)" gives "xlsx"),
+// otherwise the dialog's default extension.
+QString ExtensionForFilter(const QString& selected_filter, const QString& default_extension) {
+  const qsizetype open = selected_filter.lastIndexOf('(');
+  const QString patterns = open < 0 ? QString() : selected_filter.mid(open + 1);
+  for (const QString& pattern : patterns.split(QRegularExpression("[ )]"), Qt::SkipEmptyParts)) {
+    if (pattern.startsWith("*.") && pattern.size() > 2 && pattern.indexOf('*', 1) < 0) {
+      return pattern.mid(2);
+    }
+  }
+  return default_extension;
 }
 
 }  // namespace
@@ -73,8 +88,14 @@ bool WindowManager::ShowFileDialog(ControlRef ref) {
     EnsureApplication();
     QWidget* owner = open_.empty() ? nullptr : open_.back()->widget.get();
     const QString filter = QtFilter(FromGbk(d.filter));
-    chosen = request.save ? QFileDialog::getSaveFileName(owner, QString(), FromGbk(d.file_name), filter)
+    QString selected_filter;
+    chosen = request.save ? QFileDialog::getSaveFileName(owner, QString(), FromGbk(d.file_name),
+                                                         filter, &selected_filter)
                           : QFileDialog::getOpenFileName(owner, QString(), FromGbk(d.file_name), filter);
+    if (request.save && !chosen.isEmpty()) {
+      chosen = WithExtension(chosen, ExtensionForFilter(selected_filter,
+                                                        FromGbk(d.default_extension)));
+    }
   }
   if (chosen.isEmpty()) return false;
   // The window may have closed while the dialog ran.

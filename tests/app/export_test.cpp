@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "app/quote/export_names.h"
-#include "app/quote/list_html.h"
+#include "app/export/export_names.h"
+#include "app/export/list_html.h"
 #include "runtime/kernel/runtime.h"
 #include "runtime/text/gbk_codec.h"
 #include "runtime/ui/responder.h"
@@ -303,7 +303,8 @@ TEST_F(ExportTest, PlainFileInPlaceOfTheDayFolderOpensTheDialog) {
     Click(kQuote, kExport);
     ASSERT_EQ(responder_.file_dialogs().size(), 1u);
     EXPECT_TRUE(responder_.file_dialogs()[0].save);
-    EXPECT_EQ(responder_.file_dialogs()[0].filter, Gbk("excel文件|*.xls"));
+    EXPECT_EQ(responder_.file_dialogs()[0].filter,
+              Gbk("Excel 工作簿|*.xlsx|CSV UTF-8|*.csv|excel文件|*.xls"));
     EXPECT_EQ(responder_.file_dialogs()[0].default_extension, ".xls");
     EXPECT_EQ(Messages(), Texts{});  // also forgets the dialogs
     EXPECT_FALSE(fs::exists(chosen));

@@ -28,6 +28,12 @@ std::string ExportFolder(calls::Calls& rt, const ExportClock& clock);
 // year年month月day日hour点minute分.xls.
 std::string ExportTimeSuffix(calls::Calls& rt, const ExportClock& clock);
 
+// year年month月day日hour点minute分, for files of other types.
+std::string ExportTimeStamp(calls::Calls& rt, const ExportClock& clock);
+
+// year年month月day日.
+std::string ExportDate(calls::Calls& rt, const ExportClock& clock);
+
 // The automatic path in `folder`, named after the current table: the quote
 // window's name box text for "配置", 客户信息, any other table by its name,
 // and 商品信息 when "其它" holds fewer records than the product list showed.

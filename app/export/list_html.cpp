@@ -1,4 +1,4 @@
-#include "app/quote/list_html.h"
+#include "app/export/list_html.h"
 
 namespace pcshop::app {
 

@@ -1,4 +1,4 @@
-#include "app/quote/export_names.h"
+#include "app/export/export_names.h"
 
 #include "app/catalogue/entry_panel.h"
 #include "app/global_slots.h"
@@ -100,6 +100,17 @@ std::string FileNameSafe(std::string_view gbk) {
   }
   return safe;
 }
+
+std::string ExportTimeStamp(calls::Calls& rt, const ExportClock& clock) {
+  std::string stamp = DateText(rt, clock);
+  stamp += rt.ToText(clock.hour).view();
+  stamp += rt.ConstText(sym::text::kHour);
+  stamp += rt.ToText(clock.minute).view();
+  stamp += rt.ConstText(sym::text::kMinute);
+  return stamp;
+}
+
+std::string ExportDate(calls::Calls& rt, const ExportClock& clock) { return DateText(rt, clock); }
 
 int32_t ExportedProductRows(calls::Calls& rt) {
   return static_cast<int32_t>(static_cast<uint32_t>(*rt.Var(kExportedProductRowsSlot)));

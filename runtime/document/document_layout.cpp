@@ -1,0 +1,198 @@
+#include "runtime/document/document_layout.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QStringList>
+#include <QTextCursor>
+#include <QTextTable>
+#include <QVector>
+
+#include "runtime/text/gbk_codec.h"
+
+namespace pcshop::document {
+namespace {
+
+constexpr qreal kBodyPoints = 10.5;
+constexpr qreal kTitlePoints = 18;
+constexpr qreal kFooterPoints = 9;
+
+// Chinese set in a CJK face (Noto's on Linux, the Windows faces elsewhere);
+// Latin letters and digits in DejaVu Sans when present, whose glyphs a PDF
+// reader maps back to their characters (the CJK face's proportional Latin
+// glyphs come back as nothing).
+QFont CjkFont(qreal points) {
+  QFont font;
+  font.setFamilies({"DejaVu Sans", "Noto Sans CJK SC", "Noto Sans SC", "Source Han Sans SC",
+                    "Microsoft YaHei", "SimSun"});
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSizeF(points);
+  return font;
+}
+
+QTextCharFormat CharFormat(qreal points, bool bold, QColor colour = Qt::black) {
+  QTextCharFormat format;
+  QFont font = CjkFont(points);
+  font.setBold(bold);
+  format.setFont(font);
+  format.setForeground(QBrush(colour));
+  return format;
+}
+
+Qt::Alignment ToQt(Alignment alignment) {
+  switch (alignment) {
+    case Alignment::kRight: return Qt::AlignRight;
+    case Alignment::kCentre: return Qt::AlignHCenter;
+    case Alignment::kLeft: break;
+  }
+  return Qt::AlignLeft;
+}
+
+// All texts of the document in UTF-16, or the first that is not GBK.
+struct QtTexts {
+  QString title;
+  QStringList lines, titles, footer;
+  QVector<QStringList> rows;
+};
+
+Result<QString> Convert(std::string_view gbk, const std::string& what) {
+  Result<std::u16string> utf16 = text::GbkToUtf16(gbk);
+  if (!utf16.ok()) {
+    return Status::InvalidArgument("document: " + what + " is not valid GBK (" +
+                                   utf16.status().message() + ")");
+  }
+  return QString::fromStdU16String(*utf16);
+}
+
+Result<QtTexts> ConvertAll(const Document& doc) {
+  QtTexts out;
+  Result<QString> title = Convert(doc.title(), "the title");
+  if (!title.ok()) return title.status();
+  out.title = *title;
+  for (size_t i = 0; i < doc.lines().size(); ++i) {
+    Result<QString> t = Convert(doc.lines()[i], "line " + std::to_string(i + 1));
+    if (!t.ok()) return t.status();
+    out.lines << *t;
+  }
+  for (size_t i = 0; i < doc.columns().size(); ++i) {
+    Result<QString> t = Convert(doc.columns()[i].title, "column title " + std::to_string(i + 1));
+    if (!t.ok()) return t.status();
+    out.titles << *t;
+  }
+  for (size_t r = 0; r < doc.rows().size(); ++r) {
+    QStringList cells;
+    for (size_t c = 0; c < doc.rows()[r].cells.size(); ++c) {
+      Result<QString> t = Convert(doc.rows()[r].cells[c], "the cell in row " +
+                                                              std::to_string(r + 1) + ", column " +
+                                                              std::to_string(c + 1));
+      if (!t.ok()) return t.status();
+      cells << *t;
+    }
+    out.rows << cells;
+  }
+  for (size_t i = 0; i < doc.footer().size(); ++i) {
+    Result<QString> t = Convert(doc.footer()[i], "footer line " + std::to_string(i + 1));
+    if (!t.ok()) return t.status();
+    out.footer << *t;
+  }
+  return out;
+}
+
+QTextBlockFormat BlockFormat(Qt::Alignment alignment, qreal top, qreal bottom) {
+  QTextBlockFormat format;
+  format.setAlignment(alignment);
+  format.setTopMargin(top);
+  format.setBottomMargin(bottom);
+  return format;
+}
+
+// `pt` is one point in the layout's lengths: Qt scales borders, padding and
+// margins from a 96-dpi screen to the paint device itself.
+void InsertTable(QTextCursor& cursor, const Document& doc, const QtTexts& texts, qreal pt) {
+  const int columns = static_cast<int>(doc.columns().size());
+  const int rows = static_cast<int>(doc.rows().size()) + 1;
+  int64_t total_width = 0;
+  for (const Column& c : doc.columns()) total_width += c.width;
+
+  QTextTableFormat table_format;
+  table_format.setBorder(1.0 * pt);
+  table_format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+  table_format.setBorderBrush(QBrush(QColor(90, 90, 90)));
+  table_format.setBorderCollapse(true);
+  table_format.setCellSpacing(0);
+  table_format.setCellPadding(3 * pt);
+  table_format.setHeaderRowCount(1);
+  table_format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+  QVector<QTextLength> widths;
+  for (const Column& c : doc.columns()) {
+    widths << QTextLength(QTextLength::PercentageLength,
+                          100.0 * static_cast<double>(c.width) / static_cast<double>(total_width));
+  }
+  table_format.setColumnWidthConstraints(widths);
+  QTextTable* table = cursor.insertTable(rows, columns, table_format);
+
+  const QTextCharFormat plain = CharFormat(kBodyPoints, false);
+  const QTextCharFormat bold = CharFormat(kBodyPoints, true);
+  const QColor header_shade(230, 233, 240);
+  const QColor total_shade(244, 245, 248);
+  for (int c = 0; c < columns; ++c) {
+    QTextTableCell cell = table->cellAt(0, c);
+    QTextCharFormat cell_format = cell.format();
+    cell_format.setBackground(header_shade);
+    cell.setFormat(cell_format);
+    QTextCursor at = cell.firstCursorPosition();
+    at.setBlockFormat(BlockFormat(ToQt(doc.columns()[c].alignment) | Qt::AlignVCenter, 0, 0));
+    at.insertText(texts.titles[c], bold);
+  }
+  for (int r = 1; r < rows; ++r) {
+    const Row& row = doc.rows()[r - 1];
+    for (int c = 0; c < columns; ++c) {
+      QTextTableCell cell = table->cellAt(r, c);
+      if (row.total) {
+        QTextCharFormat cell_format = cell.format();
+        cell_format.setBackground(total_shade);
+        cell.setFormat(cell_format);
+      }
+      QTextCursor at = cell.firstCursorPosition();
+      at.setBlockFormat(BlockFormat(ToQt(doc.columns()[c].alignment), 0, 0));
+      at.insertText(texts.rows[r - 1][c], row.total ? bold : plain);
+    }
+  }
+}
+
+}  // namespace
+
+Result<std::unique_ptr<QTextDocument>> LayOutDocument(const Document& doc, QPaintDevice* device,
+                                                      qreal width) {
+  Result<QtTexts> texts = ConvertAll(doc);
+  if (!texts.ok()) return texts.status();
+
+  auto out = std::make_unique<QTextDocument>();
+  out->documentLayout()->setPaintDevice(device);
+  out->setDefaultFont(CjkFont(kBodyPoints));
+  out->setDocumentMargin(0);
+  out->setTextWidth(width);
+
+  const qreal pt = 96.0 / 72.0;
+  QTextCursor cursor(out.get());
+  cursor.setBlockFormat(BlockFormat(Qt::AlignHCenter, 0, 12 * pt));
+  cursor.insertText(texts->title, CharFormat(kTitlePoints, true));
+  for (const QString& line : texts->lines) {
+    cursor.insertBlock(BlockFormat(Qt::AlignLeft, 2 * pt, 2 * pt), CharFormat(kBodyPoints, false));
+    cursor.insertText(line);
+  }
+  if (!doc.columns().empty()) {
+    cursor.insertBlock(BlockFormat(Qt::AlignLeft, 6 * pt, 0));
+    InsertTable(cursor, doc, *texts, pt);
+    cursor.movePosition(QTextCursor::End);
+  }
+  const QTextCharFormat footer = CharFormat(kFooterPoints, false, QColor(96, 96, 96));
+  for (qsizetype i = 0; i < texts->footer.size(); ++i) {
+    cursor.insertBlock(BlockFormat(Qt::AlignHCenter, (i == 0 ? 18 : 2) * pt, 0), footer);
+    cursor.insertText(texts->footer[i]);
+  }
+  return out;
+}
+
+}  // namespace pcshop::document

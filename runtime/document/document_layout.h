@@ -1,0 +1,24 @@
+#pragma once
+// The document as Qt lays it out: the title centred and large, the lines
+// under it, the table with a bold shaded header row and its totals rows in
+// bold, the footer lines small and centred, all in a CJK font. Texts are
+// converted from GBK here; a text that is not valid GBK is an error that
+// names it, never shown as replacement characters.
+
+#include <QTextDocument>
+#include <memory>
+
+#include "runtime/document/document.h"
+#include "runtime/status.h"
+
+class QPaintDevice;
+
+namespace pcshop::document {
+
+// Laid out for `device` (its resolution sets the font sizes in pixels) and
+// a text width of `width` device pixels.
+[[nodiscard]] Result<std::unique_ptr<QTextDocument>> LayOutDocument(const Document& doc,
+                                                                    QPaintDevice* device,
+                                                                    qreal width);
+
+}  // namespace pcshop::document

@@ -1,0 +1,122 @@
+#include "runtime/document/document_render.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <cmath>
+
+#include "runtime/document/document_layout.h"
+#include "runtime/files/whole_file.h"
+
+namespace pcshop::document {
+namespace {
+
+constexpr int kPdfResolution = 300;
+constexpr qreal kA4WidthMillimetres = 210;
+constexpr qreal kMillimetresPerInch = 25.4;
+// A picture taller than this many widths is refused rather than drawn.
+constexpr int kMaxPictureAspect = 8;
+
+}  // namespace
+
+Status PaintDocument(const Document& doc, QPainter& painter, QPaintDevice* device,
+                     const QRectF& area) {
+  Result<std::unique_ptr<QTextDocument>> laid = LayOutDocument(doc, device, area.width());
+  if (!laid.ok()) return laid.status();
+  QTextDocument& text = **laid;
+  const qreal height = text.size().height();
+  painter.save();
+  painter.translate(area.topLeft());
+  // One page whatever the content: a taller document shrinks to fit.
+  if (height > area.height() && height > 0) {
+    const qreal scale = area.height() / height;
+    painter.translate((area.width() - area.width() * scale) / 2, 0);
+    painter.scale(scale, scale);
+  }
+  text.drawContents(&painter, QRectF(0, 0, area.width(), std::max(height, area.height())));
+  painter.restore();
+  return Status::Ok();
+}
+
+Result<std::string> PdfBytes(const Document& doc) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly)) return Status::IOError("document: no PDF buffer");
+  {
+    QPdfWriter writer(&buffer);
+    writer.setResolution(kPdfResolution);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(kPageMarginMillimetres, kPageMarginMillimetres,
+                                               kPageMarginMillimetres, kPageMarginMillimetres),
+                                     QPageLayout::Millimeter));
+    writer.setCreator(QStringLiteral("pcshop"));
+    QPainter painter;
+    if (!painter.begin(&writer)) return Status::IOError("document: cannot start the PDF");
+    const Status painted =
+        PaintDocument(doc, painter, &writer, QRectF(0, 0, writer.width(), writer.height()));
+    painter.end();
+    if (!painted.ok()) return painted;
+  }
+  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+Result<QImage> Picture(const Document& doc, int width) {
+  if (width < kMinPictureWidth || width > kMaxPictureWidth) {
+    return Status::InvalidArgument("document: a picture width of " + std::to_string(width) +
+                                   " pixels (" + std::to_string(kMinPictureWidth) + " to " +
+                                   std::to_string(kMaxPictureWidth) + ")");
+  }
+  // The picture is an A4 page scaled to the width: text keeps the page's
+  // proportions and is drawn at the picture's own resolution, so it is sharp.
+  const qreal dpi = width * kMillimetresPerInch / kA4WidthMillimetres;
+  const int margin = static_cast<int>(std::lround(width * kPageMarginMillimetres /
+                                                  kA4WidthMillimetres));
+  const int dots_per_metre = static_cast<int>(std::lround(dpi / 0.0254));
+  QImage probe(1, 1, QImage::Format_RGB32);
+  probe.setDotsPerMeterX(dots_per_metre);
+  probe.setDotsPerMeterY(dots_per_metre);
+  Result<std::unique_ptr<QTextDocument>> laid = LayOutDocument(doc, &probe, width - 2 * margin);
+  if (!laid.ok()) return laid.status();
+  const qreal content = (*laid)->size().height();
+  if (content > static_cast<qreal>(width) * kMaxPictureAspect) {
+    return Status::InvalidArgument("document: too long for one picture");
+  }
+  const int height = static_cast<int>(std::ceil(content)) + 2 * margin;
+  QImage image(width, height, QImage::Format_RGB32);
+  if (image.isNull()) return Status::IOError("document: no memory for the picture");
+  image.setDotsPerMeterX(dots_per_metre);
+  image.setDotsPerMeterY(dots_per_metre);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  const Status painted = PaintDocument(doc, painter, &image,
+                                       QRectF(margin, margin, width - 2 * margin, content));
+  painter.end();
+  if (!painted.ok()) return painted;
+  return image;
+}
+
+Status WritePdf(const Document& doc, const std::filesystem::path& path) {
+  Result<std::string> bytes = PdfBytes(doc);
+  if (!bytes.ok()) return bytes.status();
+  return files::WriteFileAtomically(path, *bytes);
+}
+
+Status WritePicture(const Document& doc, const std::filesystem::path& path, int width) {
+  Result<QImage> image = Picture(doc, width);
+  if (!image.ok()) return image.status();
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly) || !image->save(&buffer, "PNG")) {
+    return Status::IOError("document: cannot encode the picture");
+  }
+  return files::WriteFileAtomically(path, std::string_view(bytes.constData(),
+                                                           static_cast<size_t>(bytes.size())));
+}
+
+}  // namespace pcshop::document

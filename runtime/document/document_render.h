@@ -1,0 +1,39 @@
+#pragma once
+// The document on paper and in files. Every form is one page: a document
+// taller than the page is scaled down to fit it, never split. The PDF is A4
+// portrait; the picture is a page as wide as a phone screen, as tall as its
+// content. Files are written whole or not at all (runtime/files/whole_file.h).
+
+#include <QImage>
+#include <QRectF>
+#include <filesystem>
+#include <string>
+
+#include "runtime/document/document.h"
+#include "runtime/status.h"
+
+class QPainter;
+class QPaintDevice;
+
+namespace pcshop::document {
+
+// A4 margins on paper and in the PDF.
+inline constexpr qreal kPageMarginMillimetres = 15;
+// The picture's default width in pixels, a phone screen's.
+inline constexpr int kPictureWidth = 1080;
+inline constexpr int kMinPictureWidth = 320;
+inline constexpr int kMaxPictureWidth = 4096;
+
+// Lays the document out for `device` at the width of `area` (device pixels)
+// and paints it there with `painter`, scaled down when taller than `area`.
+[[nodiscard]] Status PaintDocument(const Document& doc, QPainter& painter, QPaintDevice* device,
+                                   const QRectF& area);
+
+[[nodiscard]] Result<std::string> PdfBytes(const Document& doc);
+[[nodiscard]] Result<QImage> Picture(const Document& doc, int width = kPictureWidth);
+
+[[nodiscard]] Status WritePdf(const Document& doc, const std::filesystem::path& path);
+[[nodiscard]] Status WritePicture(const Document& doc, const std::filesystem::path& path,
+                                  int width = kPictureWidth);
+
+}  // namespace pcshop::document

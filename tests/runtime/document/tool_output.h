@@ -1,0 +1,58 @@
+#pragma once
+// Reading files back with the tools a shop's machine has (pdftotext,
+// pdfinfo, unzip, LibreOffice): a test skips when its tool is missing.
+
+#include <unicode/normalizer2.h>
+#include <unicode/unistr.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace pcshop::testing {
+
+inline bool HasTool(const std::string& name) {
+  return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Standard output of `command` (run by the shell).
+inline std::string ToolOutput(const std::string& command) {
+  std::string out;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+  if (!pipe) return out;
+  char buffer[4096];
+  size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) out.append(buffer, n);
+  return out;
+}
+
+inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+// pdftotext's text with its spaces squeezed, for searching. Qt's PDF text
+// map names each glyph by its first character, and the CJK face shares the
+// glyphs of some ideographs with radicals that come first (日 with ⽇, 门
+// with ⻔): those read back as the radicals. NFKC and two more turn them
+// back (NFKC also makes the full-width colon and comma ASCII).
+inline std::string PdfText(const std::filesystem::path& pdf) {
+  const std::string raw =
+      ToolOutput("pdftotext -layout " + Quoted(pdf.string()) + " - | tr -s ' '");
+  UErrorCode error = U_ZERO_ERROR;
+  const icu::Normalizer2* nfkc = icu::Normalizer2::getNFKCInstance(error);
+  if (U_FAILURE(error)) return raw;
+  icu::UnicodeString text = nfkc->normalize(icu::UnicodeString::fromUTF8(raw), error);
+  text.findAndReplace(icu::UnicodeString::fromUTF8("⻔"), icu::UnicodeString::fromUTF8("门"));
+  text.findAndReplace(icu::UnicodeString::fromUTF8("⻢"), icu::UnicodeString::fromUTF8("马"));
+  std::string out;
+  text.toUTF8String(out);
+  return out;
+}
+
+// The page count pdfinfo gives; -1 when it gives none.
+inline int PdfPages(const std::filesystem::path& pdf) {
+  const std::string info = ToolOutput("pdfinfo " + Quoted(pdf.string()));
+  const size_t at = info.find("Pages:");
+  return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
+}
+
+}  // namespace pcshop::testing
