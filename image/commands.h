@@ -87,6 +87,8 @@ enum class ResultKind : uint8_t {
   X(ModifyRecord,    111, kVariadic, kLogical)                 \
   X(DeleteRecord,    112, 0, kLogical)                         \
   X(PurgeDeleted,    113, 0, kLogical)                         \
+  X(RemoveRecord,    114, 0, kLogical)                         \
+  X(AppendUniqueRecord, 115, kVariadic, kInteger)              \
   /* DLL commands */                                           \
   X(BindDllLibrary,  130, 2, kLogical)
 
@@ -100,6 +102,12 @@ enum class ResultKind : uint8_t {
   X(ClearList,        1, 5, 1, kNone)                          \
   X(GetColumnWidth,   1, 6, 2, kInteger)
 // clang-format on
+
+// AppendUniqueRecord(k, k key field names, values in field order): the test
+// for a record with the same key and the append are one write.
+inline constexpr int32_t kAppendFailed = 0;
+inline constexpr int32_t kAppended = 1;
+inline constexpr int32_t kSameKeyExists = 2;
 
 enum class KernelCommand : uint32_t {
 #define PCSHOP_X(name, number, parameters, result) k##name = number,
