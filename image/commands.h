@@ -87,6 +87,8 @@ enum class ResultKind : uint8_t {
   X(ModifyRecord,    111, kVariadic, kLogical)                 \
   X(DeleteRecord,    112, 0, kLogical)                         \
   X(PurgeDeleted,    113, 0, kLogical)                         \
+  X(RemoveRecord,    114, 0, kLogical)                         \
+  X(AppendUniqueRecord, 115, kVariadic, kInteger)              \
   /* DLL commands */                                           \
   X(BindDllLibrary,  130, 2, kLogical)                         \
   /* Documents: a title, lines, a table, footer lines */       \
@@ -121,6 +123,12 @@ enum class ResultKind : uint8_t {
 
 inline constexpr uint32_t kCtlpkLibrary = 1;
 inline constexpr uint32_t kXlsbridgeLibrary = 2;
+
+// AppendUniqueRecord(k, k key field names, values in field order): the test
+// for a record with the same key and the append are one write.
+inline constexpr int32_t kAppendFailed = 0;
+inline constexpr int32_t kAppended = 1;
+inline constexpr int32_t kSameKeyExists = 2;
 
 enum class KernelCommand : uint32_t {
 #define PCSHOP_X(name, number, parameters, result) k##name = number,

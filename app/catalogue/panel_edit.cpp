@@ -80,9 +80,13 @@ void Add(calls::Calls& rt, const EntryPanel& panel) {
                                        calls::Text(in.model.c_str()),
                                        calls::Int(rt.TextToInt(in.price.c_str())),
                                        calls::Text(in.remark.c_str())};
-  if (!rt.AppendRecord(values)) {
-    Say(rt, t::kAddFailed);
-    return;
+  // The duplicate test again, inside the write: another running copy may
+  // have added the model while the question was open.
+  const char* const key[] = {names.brand, names.model};
+  switch (rt.AppendUniqueRecord(key, values)) {
+    case calls::Calls::AppendOutcome::kAppended: break;
+    case calls::Calls::AppendOutcome::kSameKeyExists: Say(rt, t::kDuplicateModel); return;
+    case calls::Calls::AppendOutcome::kFailed: Say(rt, t::kAddFailed); return;
   }
   if (!panel.product_window) {
     Say(rt, t::kAddSucceeded);
@@ -175,7 +179,8 @@ void Delete(calls::Calls& rt, const EntryPanel& panel) {
   ask += rt.ConstText(t::kConfirmEnd);
   if (!Confirmed(rt, ask)) return;
   if (!rt.FindRecord(same_product)) return;
-  if (!rt.DeleteRecord() || !rt.PurgeDeleted()) {
+  // One step: a delete cut short leaves no mark for a later purge to act on.
+  if (!rt.RemoveRecord()) {
     Say(rt, t::kDeleteFailed);
     return;
   }

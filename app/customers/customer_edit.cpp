@@ -130,7 +130,14 @@ void AddCustomer(const calls::RoutineCall& call) {
   ask += rt.ConstText(t::kConfirmAddCustomerEnd);
   if (!Confirmed(rt, ask)) return;
   const RecordValues record(rt, in);
-  if (!rt.AppendRecord(record.values)) return Say(rt, t::kAddFailed);
+  // The name test again, inside the write: another running copy may have
+  // added the name while the question was open.
+  const char* const key[] = {names.name};
+  switch (rt.AppendUniqueRecord(key, record.values)) {
+    case calls::Calls::AppendOutcome::kAppended: break;
+    case calls::Calls::AppendOutcome::kSameKeyExists: return Say(rt, t::kDuplicateName);
+    case calls::Calls::AppendOutcome::kFailed: return Say(rt, t::kAddFailed);
+  }
   Rebuilt(rt, t::kAddSucceeded);
 }
 
@@ -192,8 +199,8 @@ void DeleteCustomer(const calls::RoutineCall& call) {
   Line(rt, ask, t::kLineRemarkBare, in.remark.view());
   ask += rt.ConstText(t::kConfirmDeleteCustomerEnd);
   if (!Confirmed(rt, ask)) return;
-  // A delete mark that did not take must not read as a success.
-  if (!rt.DeleteRecord() || !rt.PurgeDeleted()) return Say(rt, t::kDeleteFailed);
+  // One step: a delete cut short leaves no mark for a later purge to act on.
+  if (!rt.RemoveRecord()) return Say(rt, t::kDeleteFailed);
   Rebuilt(rt, t::kDeleteSucceeded);
 }
 

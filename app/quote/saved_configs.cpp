@@ -129,9 +129,8 @@ void DeleteConfig(const calls::RoutineCall& call) {
   std::string ask = rt.ConstText(t::kConfirmDeleteConfig);
   ask.append(name.view()).append(rt.ConstText(t::kConfirmDeleteConfigEnd));
   if (rt.MessageBox(ask.c_str(), 1) != 0) return;
-  // A mark that was not made must not be reported as a deletion, whatever
-  // the purge then says.
-  const bool deleted = rt.DeleteRecord() && rt.PurgeDeleted();
+  // One step: a delete cut short leaves no mark for a later purge to act on.
+  const bool deleted = rt.RemoveRecord();
   std::string said = rt.ConstText(t::kConfigSheetLabel);
   if (deleted) {
     ResetQuoteSheet(rt);

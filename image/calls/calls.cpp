@@ -88,7 +88,7 @@ ValueTriple Calls::Counted(const image::CommandInfo& info, std::span<const Value
   const size_t count = info.parameters == image::kVariadic
                            ? arguments.size()
                            : static_cast<size_t>(info.parameters);
-  // Fixed lists are short; only AppendRecord and ModifyRecord need the heap.
+  // Fixed lists are short; only the appends and ModifyRecord need the heap.
   std::array<ValueTriple, 8> small{};
   std::vector<ValueTriple> large;
   ValueTriple* triples = small.data();
@@ -392,6 +392,20 @@ bool Calls::ModifyRecord(std::span<const ValueTriple> values) {
 }
 bool Calls::DeleteRecord() { return Kernel(KernelCommand::kDeleteRecord, {}).low != 0; }
 bool Calls::PurgeDeleted() { return Kernel(KernelCommand::kPurgeDeleted, {}).low != 0; }
+bool Calls::RemoveRecord() { return Kernel(KernelCommand::kRemoveRecord, {}).low != 0; }
+Calls::AppendOutcome Calls::AppendUniqueRecord(std::span<const char* const> key_fields,
+                                               std::span<const ValueTriple> values) {
+  std::vector<ValueTriple> arguments;
+  arguments.reserve(1 + key_fields.size() + values.size());
+  arguments.push_back(Int(static_cast<int32_t>(key_fields.size())));
+  for (const char* field : key_fields) arguments.push_back(Arg(field));
+  arguments.insert(arguments.end(), values.begin(), values.end());
+  switch (Kernel(KernelCommand::kAppendUniqueRecord, arguments).AsInt()) {
+    case image::kAppended: return AppendOutcome::kAppended;
+    case image::kSameKeyExists: return AppendOutcome::kSameKeyExists;
+    default: return AppendOutcome::kFailed;
+  }
+}
 
 // --- DLL commands.
 bool Calls::BindDllLibrary(const char* path, const char* function) {

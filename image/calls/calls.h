@@ -181,6 +181,15 @@ class Calls {
   bool ModifyRecord(std::span<const ValueTriple> values);
   bool DeleteRecord();
   bool PurgeDeleted();
+  // Takes the current record out at once and whole; other records' delete
+  // marks stay. What a delete the user confirmed does.
+  bool RemoveRecord();
+  enum class AppendOutcome { kFailed, kAppended, kSameKeyExists };
+  // Appends `values` unless a record holds the same values in the fields
+  // named by `key_fields`; the test and the append are one write, so another
+  // running copy cannot add the same key in between.
+  AppendOutcome AppendUniqueRecord(std::span<const char* const> key_fields,
+                                   std::span<const ValueTriple> values);
 
   // --- DLL commands.
   bool BindDllLibrary(const char* path, const char* function);

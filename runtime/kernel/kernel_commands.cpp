@@ -63,6 +63,26 @@ ValueTriple ReadField(Runtime& rt, const CommandArguments& a) {
   return Int(std::get<int32_t>(*v));
 }
 
+// An append's values from argument `first` on, in field order; a left-out
+// value is the field's empty value. Nothing when there are more than fields.
+std::optional<std::vector<tables::FieldValue>> RecordValues(tables::TableStore& t,
+                                                            const CommandArguments& a,
+                                                            size_t first) {
+  const Result<std::vector<tables::FieldSpec>> fields = t.Fields();
+  if (!fields.ok() || first > a.size() || a.size() - first > fields->size()) return std::nullopt;
+  std::vector<tables::FieldValue> values;
+  for (size_t i = first; i < a.size(); ++i) {
+    tables::OptionalValue v = a.FieldValue(i);
+    if (!v) {
+      v = (*fields)[i - first].type_code == tables::kIntegerField
+              ? tables::FieldValue(0)
+              : tables::FieldValue(std::string());
+    }
+    values.push_back(std::move(*v));
+  }
+  return values;
+}
+
 std::optional<ValueTriple> TableCommand(Runtime& rt, KernelCommand command, const CommandArguments& a) {
   tables::TableStore& t = rt.tables();
   switch (command) {
@@ -93,19 +113,23 @@ std::optional<ValueTriple> TableCommand(Runtime& rt, KernelCommand command, cons
       return Logical(found.ok() && *found);
     }
     case KernelCommand::kAppendRecord: {
-      const Result<std::vector<tables::FieldSpec>> fields = t.Fields();
-      if (!fields.ok() || a.size() > fields->size()) return Logical(false);
-      std::vector<tables::FieldValue> values;
-      for (size_t i = 0; i < a.size(); ++i) {
-        tables::OptionalValue v = a.FieldValue(i);
-        // A left-out value is the field's empty value.
-        if (!v) {
-          v = (*fields)[i].type_code == tables::kIntegerField ? tables::FieldValue(0)
-                                                              : tables::FieldValue(std::string());
-        }
-        values.push_back(std::move(*v));
+      const std::optional<std::vector<tables::FieldValue>> values = RecordValues(t, a, 0);
+      return Logical(values && t.AppendRecord(*values).ok());
+    }
+    case KernelCommand::kAppendUniqueRecord: {
+      const int32_t keys = a.Int(0, -1);
+      if (keys < 1 || static_cast<size_t>(keys) >= a.size()) return Int(image::kAppendFailed);
+      std::vector<std::string> key_fields;
+      for (size_t i = 1; i <= static_cast<size_t>(keys); ++i) {
+        if (!a[i].is(TypeCode::kText)) return Int(image::kAppendFailed);
+        key_fields.emplace_back(a.Text(i));
       }
-      return Ok(t.AppendRecord(values));
+      const std::optional<std::vector<tables::FieldValue>> values =
+          RecordValues(t, a, static_cast<size_t>(keys) + 1);
+      if (!values) return Int(image::kAppendFailed);
+      const Result<bool> appended = t.AppendUniqueRecord(*values, key_fields);
+      if (!appended.ok()) return Int(image::kAppendFailed);
+      return Int(*appended ? image::kAppended : image::kSameKeyExists);
     }
     case KernelCommand::kModifyRecord: {
       std::vector<tables::OptionalValue> values;
@@ -114,6 +138,7 @@ std::optional<ValueTriple> TableCommand(Runtime& rt, KernelCommand command, cons
     }
     case KernelCommand::kDeleteRecord: return Ok(t.DeleteRecord());
     case KernelCommand::kPurgeDeleted: return Ok(t.PurgeDeleted());
+    case KernelCommand::kRemoveRecord: return Ok(t.RemoveRecord());
     default: return std::nullopt;
   }
 }

@@ -13,6 +13,42 @@ Result<Connection> OpenConnection(const std::filesystem::path& file, int busy_ti
   return db;
 }
 
+namespace {
+
+// A file name as an SQLite URI: every byte outside the unreserved set is
+// escaped, so '?', '#' and '%' in a folder name stay part of the path.
+std::string FileUri(const std::filesystem::path& file) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string uri = "file:";
+  for (const unsigned char c : file.string()) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' ||
+        c == '-' || c == '_' || c == '.' || c == '~') {
+      uri += static_cast<char>(c);
+    } else {
+      uri += '%';
+      uri += kHex[c >> 4];
+      uri += kHex[c & 0xF];
+    }
+  }
+  return uri;
+}
+
+}  // namespace
+
+Result<Connection> OpenReadOnlyConnection(const std::filesystem::path& file, int busy_timeout_ms,
+                                          bool immutable) {
+  const std::string uri = FileUri(file) + (immutable ? "?mode=ro&immutable=1" : "?mode=ro");
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(uri.c_str(), &raw,
+                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                                 nullptr);
+  Connection db(raw);
+  if (rc != SQLITE_OK) return SqliteError(db.get(), rc, file, "opening read-only");
+  sqlite3_extended_result_codes(db.get(), 1);
+  sqlite3_busy_timeout(db.get(), busy_timeout_ms);
+  return db;
+}
+
 Status SqliteError(sqlite3* db, int rc, const std::filesystem::path& file, std::string_view what) {
   std::string msg = file.string();
   msg += ": ";

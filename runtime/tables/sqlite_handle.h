@@ -43,6 +43,12 @@ class StatementReset {
 // set before anything is read, so a second running copy waits for the lock.
 Result<Connection> OpenConnection(const std::filesystem::path& file, int busy_timeout_ms);
 
+// Opens an existing file for reading only. `immutable` tells SQLite that
+// nobody can change the file, so it needs no lock and no shared-memory file
+// beside it (for a folder nobody can write).
+Result<Connection> OpenReadOnlyConnection(const std::filesystem::path& file, int busy_timeout_ms,
+                                          bool immutable);
+
 // A failure of SQLite on `db` while doing `what` to `file`, as a Status whose
 // code follows the SQLite result (busy, corruption, I/O ...).
 Status SqliteError(sqlite3* db, int rc, const std::filesystem::path& file, std::string_view what);

@@ -4,6 +4,7 @@
 #include <limits>
 #include <system_error>
 
+#include "runtime/tables/file_access.h"
 #include "runtime/tables/new_file.h"
 #include "runtime/tables/table_format.h"
 
@@ -11,6 +12,49 @@ namespace pcshop::tables {
 namespace {
 
 std::string RecordLabel(int64_t id) { return "record id " + std::to_string(id); }
+
+void BindValue(sqlite3_stmt* stmt, int index, const FieldValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) {
+    BindBytes(stmt, index, *text);
+  } else {
+    sqlite3_bind_int(stmt, index, std::get<int32_t>(value));
+  }
+}
+
+// Steps one read; a WAL file that cannot be read shows here, not at the open.
+int ProbeRead(sqlite3* db) {
+  sqlite3_stmt* raw = nullptr;
+  int rc = sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_schema", -1, &raw, nullptr);
+  const Statement stmt(raw);
+  if (rc == SQLITE_OK) rc = sqlite3_step(stmt.get());
+  return rc == SQLITE_ROW ? SQLITE_OK : rc;
+}
+
+// Commits that have not yet reached the file itself.
+bool LogHasContent(const std::filesystem::path& file) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(file.string() + "-wal", ec);
+  return !ec && size > 0;
+}
+
+// A table this copy cannot write. The journal mode is left as it is (that
+// would be a write); when the folder cannot hold the shared-memory file the
+// log needs and the log holds nothing, the file is read as immutable.
+Result<Connection> OpenForReading(const std::filesystem::path& file, int busy_timeout_ms) {
+  auto db = OpenReadOnlyConnection(file, busy_timeout_ms, false);
+  if (!db.ok()) return db.status();
+  const int rc = ProbeRead(db->get());
+  // Only a log that cannot be reached calls for immutable reading; any other
+  // failure (a lock, a damaged file) is the layout check's to report.
+  if ((rc & 0xFF) != SQLITE_CANTOPEN && (rc & 0xFF) != SQLITE_READONLY) return db;
+  if (LogHasContent(file)) {
+    return Status::IOError(file.string() +
+                           ": cannot be read: its folder cannot be written and its write-ahead "
+                           "log holds changes that need a shared-memory file there (" +
+                           sqlite3_errmsg(db->get()) + ")");
+  }
+  return OpenReadOnlyConnection(file, busy_timeout_ms, true);
+}
 
 }  // namespace
 
@@ -52,11 +96,15 @@ Result<std::unique_ptr<TableFile>> TableFile::Open(const std::filesystem::path& 
   if (type != std::filesystem::file_type::regular) {
     return Status::InvalidArgument(file.string() + ": not a table file: not a regular file");
   }
-  auto db = OpenConnection(file, kBusyTimeoutMs);
+  std::filesystem::path dir = file.parent_path();
+  if (dir.empty()) dir = ".";
+  const bool read_only = !CanWrite(file) || !CanWrite(dir);
+  auto db = read_only ? OpenForReading(file, kBusyTimeoutMs) : OpenConnection(file, kBusyTimeoutMs);
   if (!db.ok()) return db.status();
   // Nothing may be written before the layout is known to be ours.
   auto fields = ReadTableSchema(db->get(), file);
   if (!fields.ok()) return fields.status();
+  if (read_only) return Finish(std::move(db).value(), file, std::move(fields).value(), true);
 
   // Write-ahead log with a sync at every commit: a write that returned is on
   // disk, and a reader in another copy never blocks the writer.
@@ -81,8 +129,14 @@ Result<std::unique_ptr<TableFile>> TableFile::Open(const std::filesystem::path& 
   if (Status s = Exec(db->get(), "PRAGMA synchronous = FULL", file, "setting up"); !s.ok()) {
     return s;
   }
-  std::unique_ptr<TableFile> table(
-      new TableFile(std::move(db).value(), file, std::move(fields).value()));
+  return Finish(std::move(db).value(), file, std::move(fields).value(), false);
+}
+
+Result<std::unique_ptr<TableFile>> TableFile::Finish(Connection db,
+                                                     const std::filesystem::path& file,
+                                                     std::vector<FieldSpec> fields,
+                                                     bool read_only) {
+  std::unique_ptr<TableFile> table(new TableFile(std::move(db), file, std::move(fields), read_only));
   if (Status s = table->PrepareStatements(); !s.ok()) return s;
   // A damaged first record is reported when it is read, not by refusing the
   // whole table.
@@ -90,8 +144,9 @@ Result<std::unique_ptr<TableFile>> TableFile::Open(const std::filesystem::path& 
   return table;
 }
 
-TableFile::TableFile(Connection db, std::filesystem::path path, std::vector<FieldSpec> fields)
-    : db_(std::move(db)), path_(std::move(path)), fields_(std::move(fields)) {
+TableFile::TableFile(Connection db, std::filesystem::path path, std::vector<FieldSpec> fields,
+                     bool read_only)
+    : db_(std::move(db)), path_(std::move(path)), fields_(std::move(fields)), read_only_(read_only) {
   for (size_t i = 0; i < fields_.size(); ++i) field_index_.emplace(fields_[i].name, i);
 }
 
@@ -392,6 +447,11 @@ Status TableFile::NoCurrentRecord(std::string_view op) const {
 // second copy waits up to the busy timeout), the mapping is brought up to
 // date inside it, and COMMIT returns only once the log is synced.
 Status TableFile::RunWrite(std::string_view what, const std::function<Status()>& body) {
+  if (read_only_) {
+    return Status::IOError(path_.string() + ": " + std::string(what) +
+                           ": the table is open read-only; the file or its folder cannot be "
+                           "written");
+  }
   if (Status s = Exec(db_.get(), "BEGIN IMMEDIATE", path_, std::string(what) + ": locking");
       !s.ok()) {
     return s;
@@ -413,9 +473,7 @@ Status TableFile::RunWrite(std::string_view what, const std::function<Status()>&
   return Status::Ok();
 }
 
-Status TableFile::AppendRecord(std::span<const FieldValue> values) {
-  std::vector<OptionalValue> given(values.begin(), values.end());
-  if (Status s = CheckValueKinds(given, "AppendRecord"); !s.ok()) return s;
+std::vector<FieldValue> TableFile::FullRow(std::span<const FieldValue> values) const {
   std::vector<FieldValue> row;
   row.reserve(fields_.size());
   for (size_t i = 0; i < fields_.size(); ++i) {
@@ -427,29 +485,43 @@ Status TableFile::AppendRecord(std::span<const FieldValue> values) {
       row.emplace_back(int32_t{0});
     }
   }
-  int64_t id = 0;
-  Status s = RunWrite("AppendRecord", [&]() -> Status {
-    std::string sql = "INSERT INTO records(deleted, " + FieldColumnList(fields_.size()) +
-                      ") VALUES(0";
-    for (size_t i = 0; i < fields_.size(); ++i) sql += ", ?";
-    sql += ")";
-    auto stmt = Cached(sql);
-    if (!stmt.ok()) return stmt.status();
-    StatementReset reset(*stmt);
-    for (size_t i = 0; i < row.size(); ++i) {
-      const int index = static_cast<int>(i) + 1;
-      if (const auto* text = std::get_if<std::string>(&row[i])) {
-        BindBytes(*stmt, index, *text);
-      } else {
-        sqlite3_bind_int(*stmt, index, std::get<int32_t>(row[i]));
-      }
-    }
-    const int rc = sqlite3_step(*stmt);
-    if (rc != SQLITE_DONE) return Error(rc, "AppendRecord");
-    id = sqlite3_last_insert_rowid(db_.get());
-    return Status::Ok();
-  });
-  if (!s.ok()) return s;
+  return row;
+}
+
+Status TableFile::InsertRow(const std::vector<FieldValue>& row, int64_t* id) {
+  std::string sql = "INSERT INTO records(deleted, " + FieldColumnList(fields_.size()) + ") VALUES(0";
+  for (size_t i = 0; i < fields_.size(); ++i) sql += ", ?";
+  sql += ")";
+  auto stmt = Cached(sql);
+  if (!stmt.ok()) return stmt.status();
+  StatementReset reset(*stmt);
+  for (size_t i = 0; i < row.size(); ++i) BindValue(*stmt, static_cast<int>(i) + 1, row[i]);
+  const int rc = sqlite3_step(*stmt);
+  if (rc != SQLITE_DONE) return Error(rc, "AppendRecord");
+  *id = sqlite3_last_insert_rowid(db_.get());
+  return Status::Ok();
+}
+
+Result<bool> TableFile::KeyExists(const std::vector<FieldValue>& row, std::span<const size_t> key) {
+  // Texts compare as their bytes, whatever storage class an older copy gave them.
+  std::string sql = "SELECT 1 FROM records WHERE 1";
+  for (const size_t field : key) {
+    const std::string column = FieldColumn(field);
+    sql += fields_[field].type_code == kTextField ? " AND CAST(" + column + " AS BLOB) = ?"
+                                                  : " AND " + column + " = ?";
+  }
+  sql += " LIMIT 1";
+  auto stmt = Cached(sql);
+  if (!stmt.ok()) return stmt.status();
+  StatementReset reset(*stmt);
+  for (size_t i = 0; i < key.size(); ++i) BindValue(*stmt, static_cast<int>(i) + 1, row[key[i]]);
+  const int rc = sqlite3_step(*stmt);
+  if (rc == SQLITE_ROW) return true;
+  if (rc != SQLITE_DONE) return Error(rc, "AppendRecord: looking for the same key");
+  return false;
+}
+
+void TableFile::Appended(int64_t id, std::vector<FieldValue> row) {
   if (ids_.empty() || id > ids_.back()) {
     ids_.push_back(id);
   } else {
@@ -458,21 +530,56 @@ Status TableFile::AppendRecord(std::span<const FieldValue> values) {
   current_id_ = id;
   current_deleted_ = false;
   current_values_ = std::move(row);
+}
+
+Status TableFile::AppendRecord(std::span<const FieldValue> values) {
+  std::vector<OptionalValue> given(values.begin(), values.end());
+  if (Status s = CheckValueKinds(given, "AppendRecord"); !s.ok()) return s;
+  std::vector<FieldValue> row = FullRow(values);
+  int64_t id = 0;
+  Status s = RunWrite("AppendRecord", [&] { return InsertRow(row, &id); });
+  if (!s.ok()) return s;
+  Appended(id, std::move(row));
   return Status::Ok();
+}
+
+Result<bool> TableFile::AppendUniqueRecord(std::span<const FieldValue> values,
+                                           std::span<const size_t> key) {
+  std::vector<OptionalValue> given(values.begin(), values.end());
+  if (Status s = CheckValueKinds(given, "AppendRecord"); !s.ok()) return s;
+  if (key.empty()) {
+    return Status::InvalidArgument(path_.string() + ": AppendRecord: no key field given");
+  }
+  for (const size_t field : key) {
+    if (field >= fields_.size()) {
+      return Status::InvalidArgument(path_.string() + ": AppendRecord: no key field " +
+                                     std::to_string(field + 1));
+    }
+  }
+  std::vector<FieldValue> row = FullRow(values);
+  int64_t id = 0;
+  bool exists = false;
+  Status s = RunWrite("AppendRecord", [&]() -> Status {
+    Result<bool> found = KeyExists(row, key);
+    if (!found.ok()) return found.status();
+    exists = *found;
+    return exists ? Status::Ok() : InsertRow(row, &id);
+  });
+  if (!s.ok()) return s;
+  if (exists) return false;
+  Appended(id, std::move(row));
+  return true;
 }
 
 Status TableFile::ModifyRecord(std::span<const OptionalValue> values) {
   if (Status s = CheckValueKinds(values, "ModifyRecord"); !s.ok()) return s;
   if (current_id_ == 0) return NoCurrentRecord("ModifyRecord");
-  std::string sql = "UPDATE records SET ";
-  bool any = false;
+  // A record written again is one the user kept: a mark that an interrupted
+  // delete left on it must not take it with a later purge.
+  std::string sql = "UPDATE records SET deleted = 0";
   for (size_t i = 0; i < values.size(); ++i) {
-    if (!values[i]) continue;
-    if (any) sql += ", ";
-    sql += FieldColumn(i) + " = ?" + std::to_string(i + 2);
-    any = true;
+    if (values[i]) sql += ", " + FieldColumn(i) + " = ?" + std::to_string(i + 2);
   }
-  if (!any) sql += "deleted = deleted";  // still proves the record exists
   sql += " WHERE id = ?1";
   const int64_t id = current_id_;
   Status s = RunWrite("ModifyRecord", [&]() -> Status {
@@ -481,13 +588,7 @@ Status TableFile::ModifyRecord(std::span<const OptionalValue> values) {
     StatementReset reset(*stmt);
     sqlite3_bind_int64(*stmt, 1, id);
     for (size_t i = 0; i < values.size(); ++i) {
-      if (!values[i]) continue;
-      const int index = static_cast<int>(i) + 2;
-      if (const auto* text = std::get_if<std::string>(&*values[i])) {
-        BindBytes(*stmt, index, *text);
-      } else {
-        sqlite3_bind_int(*stmt, index, std::get<int32_t>(*values[i]));
-      }
+      if (values[i]) BindValue(*stmt, static_cast<int>(i) + 2, *values[i]);
     }
     const int rc = sqlite3_step(*stmt);
     if (rc != SQLITE_DONE) return Error(rc, "ModifyRecord");
@@ -540,6 +641,30 @@ Status TableFile::PurgeDeleted() {
   std::sort(purged.begin(), purged.end());
   std::erase_if(ids_, [&](int64_t id) { return std::binary_search(purged.begin(), purged.end(), id); });
   if (std::binary_search(purged.begin(), purged.end(), current_id_)) LeaveRecord();
+  return Status::Ok();
+}
+
+Status TableFile::RemoveRecord() {
+  if (current_id_ == 0) return NoCurrentRecord("RemoveRecord");
+  const int64_t id = current_id_;
+  Status s = RunWrite("RemoveRecord", [&]() -> Status {
+    auto stmt = Cached("DELETE FROM records WHERE id = ?");
+    if (!stmt.ok()) return stmt.status();
+    StatementReset reset(*stmt);
+    sqlite3_bind_int64(*stmt, 1, id);
+    const int rc = sqlite3_step(*stmt);
+    if (rc != SQLITE_DONE) return Error(rc, "RemoveRecord");
+    if (sqlite3_changes(db_.get()) == 0) {
+      return Status::NotFound(path_.string() +
+                              ": RemoveRecord: the current record was removed by another copy");
+    }
+    return Status::Ok();
+  });
+  if (!s.ok()) return s;
+  // RunWrite brought the mapping up to date before the delete.
+  const auto it = std::lower_bound(ids_.begin(), ids_.end(), id);
+  if (it != ids_.end() && *it == id) ids_.erase(it);
+  LeaveRecord();
   return Status::Ok();
 }
 

@@ -30,7 +30,8 @@ class TableFile {
   static Status Create(const std::filesystem::path& file, std::span<const FieldSpec> fields);
 
   // Opens an existing table; a file that is not one is refused untouched. The
-  // pointer starts on record 1 (on no record when the table is empty).
+  // pointer starts on record 1 (on no record when the table is empty). A
+  // file or folder that cannot be written is opened read-only.
   static Result<std::unique_ptr<TableFile>> Open(const std::filesystem::path& file);
 
   TableFile(const TableFile&) = delete;
@@ -39,6 +40,8 @@ class TableFile {
 
   const std::filesystem::path& path() const { return path_; }
   const std::vector<FieldSpec>& fields() const { return fields_; }
+  // Open for reading only: every write fails and says so.
+  bool read_only() const { return read_only_; }
 
   Result<int32_t> RecordCount();
   // 1-based number of the record under the pointer, 0 when on no record.
@@ -58,9 +61,17 @@ class TableFile {
   Result<bool> FindRecord(const std::function<bool()>& condition);
 
   Status AppendRecord(std::span<const FieldValue> values);
+  // As AppendRecord, unless a record (marked or not) has the same values in
+  // the fields `key` (0-based); then nothing is written and the result is
+  // false. The test and the append are one transaction.
+  Result<bool> AppendUniqueRecord(std::span<const FieldValue> values, std::span<const size_t> key);
+  // Writes the given fields and clears the record's delete mark.
   Status ModifyRecord(std::span<const OptionalValue> values);
   Status DeleteRecord();
   Status PurgeDeleted();
+  // Takes the current record out of the table in one transaction; marks on
+  // other records stay. The pointer ends on no record.
+  Status RemoveRecord();
 
  private:
   struct TransparentHash {
@@ -68,7 +79,11 @@ class TableFile {
     size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
 
-  TableFile(Connection db, std::filesystem::path path, std::vector<FieldSpec> fields);
+  TableFile(Connection db, std::filesystem::path path, std::vector<FieldSpec> fields,
+            bool read_only);
+  // The rest of Open, once the layout is known.
+  static Result<std::unique_ptr<TableFile>> Finish(Connection db, const std::filesystem::path& file,
+                                                   std::vector<FieldSpec> fields, bool read_only);
   Status PrepareStatements();
 
   Result<sqlite3_stmt*> Cached(const std::string& sql);
@@ -88,6 +103,14 @@ class TableFile {
   int32_t PositionOf(int64_t id) const;
   void LeaveRecord();
   Status CheckValueKinds(std::span<const OptionalValue> values, std::string_view op) const;
+  // `values` padded with the empty value of each field left out.
+  std::vector<FieldValue> FullRow(std::span<const FieldValue> values) const;
+  // The INSERT of one row, inside a write; *id is the new record's.
+  Status InsertRow(const std::vector<FieldValue>& row, int64_t* id);
+  // Whether some record holds row's values in the fields `key`, inside a write.
+  Result<bool> KeyExists(const std::vector<FieldValue>& row, std::span<const size_t> key);
+  // Brings mapping and pointer onto a row this copy just appended.
+  void Appended(int64_t id, std::vector<FieldValue> row);
   Status NoCurrentRecord(std::string_view op) const;
   Status RunWrite(std::string_view what, const std::function<Status()>& body);
   Status Error(int rc, std::string_view what) const { return SqliteError(db_.get(), rc, path_, what); }
@@ -95,6 +118,7 @@ class TableFile {
   Connection db_;
   std::filesystem::path path_;
   std::vector<FieldSpec> fields_;
+  bool read_only_ = false;
   std::unordered_map<std::string, size_t, TransparentHash, std::equal_to<>> field_index_;
   // Statements of the hot paths, prepared once; the rest are cached by text.
   Statement probe_;     // any read, to notice other copies' commits

@@ -1,5 +1,6 @@
 #include "runtime/tables/table_store.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "runtime/files/native_path.h"
@@ -174,6 +175,24 @@ Status TableStore::AppendRecord(std::span<const FieldValue> values) {
   return (*t)->AppendRecord(values);
 }
 
+Result<bool> TableStore::AppendUniqueRecord(std::span<const FieldValue> values,
+                                            std::span<const std::string> key_fields) {
+  auto t = CurrentForChange("AppendRecord");
+  if (!t.ok()) return t.status();
+  const std::vector<FieldSpec>& fields = (*t)->fields();
+  std::vector<size_t> key;
+  for (const std::string& name : key_fields) {
+    const auto it = std::find_if(fields.begin(), fields.end(),
+                                 [&](const FieldSpec& f) { return f.name == name; });
+    if (it == fields.end()) {
+      return Status::NotFound((*t)->path().string() + ": AppendRecord: no key field named " +
+                              Printable(name));
+    }
+    key.push_back(static_cast<size_t>(it - fields.begin()));
+  }
+  return (*t)->AppendUniqueRecord(values, key);
+}
+
 Status TableStore::ModifyRecord(std::span<const OptionalValue> values) {
   auto t = CurrentForChange("ModifyRecord");
   if (!t.ok()) return t.status();
@@ -190,6 +209,12 @@ Status TableStore::PurgeDeleted() {
   auto t = CurrentForChange("PurgeDeleted");
   if (!t.ok()) return t.status();
   return (*t)->PurgeDeleted();
+}
+
+Status TableStore::RemoveRecord() {
+  auto t = CurrentForChange("RemoveRecord");
+  if (!t.ok()) return t.status();
+  return (*t)->RemoveRecord();
 }
 
 }  // namespace pcshop::tables

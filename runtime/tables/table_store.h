@@ -30,12 +30,26 @@
 //   error; a value of the wrong kind for its field (text for an integer field
 //   or the reverse) is a TypeMismatch error and nothing is written. The
 //   pointer moves onto the new record.
+// - AppendUniqueRecord: as AppendRecord, but refused (false, nothing
+//   written, the pointer where it was) when a record, marked or not, holds
+//   the same values in the named key fields (exact bytes). The test and the
+//   append are one transaction, so two copies adding the same key at once
+//   cannot both succeed.
 // - ModifyRecord: a left-out value (or one past the given list) keeps its
-//   field; kinds are checked as for AppendRecord.
+//   field; kinds are checked as for AppendRecord. It also clears the record's
+//   delete mark: a record written after it was marked is one the user kept.
 // - DeleteRecord marks; a marked record stays visible to RecordCount, reads,
 //   GoToRecord and FindRecord and keeps its number until PurgeDeleted, which
 //   removes every marked record; later records move up. After a purge the
 //   pointer stays on its record if it survived, else it is on no record.
+// - RemoveRecord takes the current record out at once, in one transaction:
+//   no mark is left behind if it is cut short, and marks on other records
+//   stay as they are. Later records move up; the pointer is on no record.
+//   This is how a delete the user confirmed is done; the two-step
+//   DeleteRecord + PurgeDeleted is kept for callers that mark several.
+// - A table whose file or folder cannot be written (a read-only mount, an
+//   immutable file, no permission) opens read-only: reads work, every write
+//   fails with an IOError saying so, as a full disk fails it.
 // - Texts are stored whole as exact bytes whatever the field width.
 // - Each write is one SQLite transaction in write-ahead-log mode with
 //   synchronous=FULL: durable when the call returns, all or nothing after a
@@ -94,9 +108,13 @@ class TableStore {
   Result<bool> IsDeleted();
   Result<bool> FindRecord(const std::function<bool()>& condition);
   Status AppendRecord(std::span<const FieldValue> values);
+  // True when appended, false when a record with the same key exists.
+  Result<bool> AppendUniqueRecord(std::span<const FieldValue> values,
+                                  std::span<const std::string> key_fields);
   Status ModifyRecord(std::span<const OptionalValue> values);
   Status DeleteRecord();
   Status PurgeDeleted();
+  Status RemoveRecord();
 
  private:
   struct OpenEntry;

@@ -24,6 +24,7 @@
 #include "runtime/ui/window_manager.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/table_expectations.h"
+#include "tests/runtime/tables/immutable_folder.h"
 
 namespace pcshop::app::testing {
 namespace {
@@ -260,6 +261,22 @@ TEST_F(CatalogueTest, DeleteTakesTheProductOfTheBrandShown) {
   EXPECT_EQ(Records("CPU"), (std::vector<Product>{{"CPU", "A", "X1", 5, "a"}}));
 }
 
+TEST_F(CatalogueTest, DeleteTakesOnlyItsProductAndNoneAnInterruptedDeleteMarked) {
+  Run([&] {
+    Seed("CPU", {{"CPU", "A", "X1", 5, ""}, {"CPU", "B", "X2", 6, ""}});
+    {
+      // An earlier run was killed between a delete's mark and its purge.
+      tables::TableStore store;
+      Ok(store.OpenTable(TableFile("CPU").string(), "mark"));
+      Ok(store.DeleteRecord());
+    }
+    Fill(kQuote, kCpu, "B", "X2", "", "");
+    Click(kQuote, "按钮删除");
+    EXPECT_EQ(Messages().back(), Gbk("品名: CPU\r\n品牌: B\r\n型号: X2\r\n\r\n已删除！"));
+  });
+  EXPECT_EQ(Records("CPU"), (std::vector<Product>{{"CPU", "A", "X1", 5, ""}}));
+}
+
 TEST_F(CatalogueTest, ADeleteThatCannotBeWrittenSaysDeleteFailed) {
   Run([&] {
     Seed("CPU", {{"CPU", "A", "X1", 5, ""}});
@@ -277,6 +294,36 @@ TEST_F(CatalogueTest, ADeleteThatCannotBeWrittenSaysDeleteFailed) {
     EXPECT_EQ(said[1], Gbk("删除失败"));
   });
   EXPECT_EQ(Records("CPU").size(), 1u);
+}
+
+TEST_F(CatalogueTest, AReadOnlyDataFolderShowsItsProductsAndRefusesEveryChange) {
+  // The data folder as an earlier run left it, then made immutable.
+  fs::create_directories(data());
+  for (const ExpectedTable& table : StartupTables()) {
+    tables::TableStore store;
+    Ok(store.CreateTable((data() / (Gbk(table.name) + ".zdb")).string(), table.fields));
+  }
+  Seed("CPU", {{"CPU", "A", "X1", 5, ""}});
+  const tables::testing::ImmutableFolder read_only(data());
+  if (!read_only.ok()) {
+    GTEST_SKIP() << "no immutable files here (needs CAP_LINUX_IMMUTABLE and a file system that "
+                    "has the flag)";
+  }
+  const std::string before = Fingerprint(data());
+  Run([&] {
+    ToProductWindow();
+    Ok(user_->ChooseComboItem(kProduct, "组合框商品查询类别", kCpu));
+    EXPECT_EQ(user_->RowCount(kProduct, kList), 1);
+    EXPECT_EQ(Messages(), Texts{});
+    ToQuoteWindow();
+    Fill(kQuote, kCpu, "B", "X2", "7", "");
+    Click(kQuote, "按钮新增");
+    EXPECT_EQ(Messages().back(), Gbk("增加失败"));
+    Fill(kQuote, kCpu, "A", "X1", "", "");
+    Click(kQuote, "按钮删除");
+    EXPECT_EQ(Messages().back(), Gbk("删除失败"));
+  });
+  EXPECT_EQ(Fingerprint(data()), before);
 }
 
 TEST_F(CatalogueTest, AnEmptyCategorySaysSoEachTimeItIsChosen) {

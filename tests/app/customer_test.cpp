@@ -349,6 +349,36 @@ TEST_F(CustomerTest, ConfirmationsShowTheirLinesExactly) {
   EXPECT_EQ(Records(), std::vector<Customer>{});
 }
 
+TEST_F(CustomerTest, CustomersLeftMarkedByAnInterruptedDeleteSurviveTheNextDelete) {
+  Run([&] {
+    Seed({kZhao, kAcme, kHuawei});
+    {
+      // An earlier run was killed between a delete's mark and its purge,
+      // once on 赵四 and once on 王五.
+      tables::TableStore store;
+      Ok(store.OpenTable(TableFile().string(), "mark"));
+      Ok(store.DeleteRecord());
+      Ok(store.GoToRecord(2));
+      Ok(store.DeleteRecord());
+    }
+    Click("按钮刷新客户");
+    EXPECT_EQ(Column(1), (Texts{"赵四", "王五", "华为"}));
+    // The user keeps working with 赵四, then deletes 华为.
+    Ok(user_->PressListCell(kWindow, kList, 0, 1));
+    Type("编辑框客户电话", "119");
+    Click("按钮修改");
+    EXPECT_EQ(Messages().back(), Gbk("修改成功"));
+    Ok(user_->PressListCell(kWindow, kList, 2, 1));
+    Click("按钮删除");
+    EXPECT_EQ(Messages().back(), Gbk("删除成功"));
+    EXPECT_EQ(Column(1), (Texts{"赵四", "王五"}));
+  });
+  const std::vector<Customer> stored = Records();
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[0].phone, "119");
+  EXPECT_EQ(stored[1], kAcme);
+}
+
 TEST_F(CustomerTest, ModifyRewritesTheFirstRecordOfTheNameWithTheTimeOfTheChange) {
   Run([&] {
     Seed({kHuawei, {"华为", "hw", "公司", "其它", "9", 0, 0, "", "旧"}});

@@ -315,6 +315,22 @@ TEST_F(SavedConfigTest, ALoadWithAnEmptyNameTakesTheStandardNameOfTheCount) {
   });
 }
 
+TEST_F(SavedConfigTest, ADeleteTakesItsConfigurationAndNoneAnInterruptedDeleteMarked) {
+  Seed({Sample("一"), Sample("二")});
+  {
+    // An earlier run was stopped between a delete's mark and its purge.
+    tables::TableStore store;
+    Ok(store.OpenTable(ConfigFile().string(), "mark"));
+    Ok(store.DeleteRecord());
+  }
+  Run([&] {
+    Choose(1);
+    Delete();
+    EXPECT_EQ(Messages(), (Texts{"确定删除配置单: 二 吗", "配置单: 二 已删除!"}));
+  });
+  EXPECT_EQ(Records(), std::vector<Config>{Sample("一")});
+}
+
 TEST_F(SavedConfigTest, DeletingTheOnlyConfigurationResetsTheSheet) {
   Seed({Sample("唯一")});
   Run([&] {

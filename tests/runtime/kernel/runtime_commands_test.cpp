@@ -80,6 +80,31 @@ TEST_F(RuntimeCommandsTest, TableStoreWorksThroughCountedCalls) {
   EXPECT_EQ(rt_.Errors(), "");
 }
 
+TEST_F(RuntimeCommandsTest, UniqueAppendAndOneStepRemoveWorkThroughCountedCalls) {
+  using Outcome = calls::Calls::AppendOutcome;
+  OpenGoodsTable();
+  const char* const by_name[] = {"name"};
+  const ValueTriple cpu_again[] = {Text("cpu"), Int(1)};
+  EXPECT_EQ(calls_->AppendUniqueRecord(by_name, cpu_again), Outcome::kSameKeyExists);
+  EXPECT_EQ(calls_->RecordCount(), 2);
+  const ValueTriple ram[] = {Text("ram")};  // a left-out value is the field's empty value
+  EXPECT_EQ(calls_->AppendUniqueRecord(by_name, ram), Outcome::kAppended);
+  EXPECT_EQ(calls_->ReadFieldInt("price", {1, 1}), 0);
+  const char* const unknown[] = {"colour"};
+  EXPECT_EQ(calls_->AppendUniqueRecord(unknown, ram), Outcome::kFailed);
+  const ValueTriple too_many[] = {Text("x"), Int(1), Int(2)};
+  EXPECT_EQ(calls_->AppendUniqueRecord(by_name, too_many), Outcome::kFailed);
+  EXPECT_EQ(calls_->AppendUniqueRecord({}, ram), Outcome::kFailed);
+
+  ASSERT_TRUE(calls_->GoToRecord(2));
+  EXPECT_TRUE(calls_->RemoveRecord());
+  EXPECT_FALSE(calls_->RemoveRecord());  // on no record now
+  EXPECT_EQ(calls_->RecordCount(), 2);
+  ASSERT_TRUE(calls_->GoToRecord(2));
+  EXPECT_EQ(calls_->ReadFieldText("name", {1, 2}).view(), "ram");
+  EXPECT_EQ(rt_.Errors(), "");
+}
+
 TEST_F(RuntimeCommandsTest, IntegerFieldReadAsTextReportsFault5AndTheStatementGoesOn) {
   OpenGoodsTable();
   ASSERT_TRUE(calls_->GoFirst());

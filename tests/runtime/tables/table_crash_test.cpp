@@ -15,73 +15,26 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "runtime/tables/table_store.h"
+#include "tests/runtime/tables/child_process.h"
 #include "tests/runtime/tables/table_layouts.h"
 #include "tests/runtime/tables/table_test_folder.h"
 
 namespace pcshop::tables {
 namespace {
 
+using testing::Drain;
 using testing::Gbk;
+using testing::Hang;
+using testing::IntegrityCheck;
+using testing::ReadLines;
+using testing::Say;
+using testing::Spawn;
+using testing::Wait;
 using testing::ProductLayout;
 using testing::TestFolder;
-
-// Runs `body` in a child process that writes to `out` and exits with
-// body's result.
-pid_t Spawn(int out, const std::function<int(int)>& body) {
-  const pid_t pid = ::fork();
-  if (pid == 0) ::_exit(body(out));
-  return pid;
-}
-
-// Exit code of a finished child; -signal when a signal ended it.
-int Wait(pid_t pid) {
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-}
-
-std::string Drain(int fd) {
-  std::string all;
-  char buf[4096];
-  ssize_t n = 0;
-  while ((n = ::read(fd, buf, sizeof buf)) > 0) all.append(buf, static_cast<size_t>(n));
-  ::close(fd);
-  return all;
-}
-
-// Reads until `lines` whole lines have arrived (or the writer is gone).
-std::string ReadLines(int fd, size_t lines) {
-  std::string got;
-  char buf[256];
-  while (static_cast<size_t>(std::count(got.begin(), got.end(), '\n')) < lines) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n <= 0) break;
-    got.append(buf, static_cast<size_t>(n));
-  }
-  return got;
-}
-
-void Say(int fd, const std::string& line) {
-  const std::string l = line + "\n";
-  if (::write(fd, l.data(), l.size()) != static_cast<ssize_t>(l.size())) ::_exit(9);
-}
-
-std::string IntegrityCheck(const std::filesystem::path& p) {
-  sqlite3* db = nullptr;
-  std::string result = "cannot open";
-  if (sqlite3_open_v2(p.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr);
-    result = sqlite3_step(st) == SQLITE_ROW
-                 ? reinterpret_cast<const char*>(sqlite3_column_text(st, 0))
-                 : sqlite3_errmsg(db);
-    sqlite3_finalize(st);
-  }
-  sqlite3_close(db);
-  return result;
-}
 
 int32_t Price(TableStore& s) { return std::get<int32_t>(*s.ReadField(Gbk("价格"))); }
 std::string Field(TableStore& s, std::string_view f) {
@@ -296,6 +249,192 @@ TEST(TableCrashTest, WritesFailingForLackOfSpaceAreReportedAndChangeNothing) {
   }
   EXPECT_GT(failures, 5);
   EXPECT_EQ(successes, 3);
+}
+
+std::vector<std::string> Models(TableStore& s) {
+  std::vector<std::string> out;
+  const int32_t n = *s.RecordCount();
+  for (int32_t i = 1; i <= n; ++i) {
+    EXPECT_TRUE(s.GoToRecord(i).ok());
+    out.push_back(Field(s, "型号"));
+  }
+  return out;
+}
+
+// A table of products m1 .. m<count>, price i for mi.
+void FillProducts(const std::string& path, int32_t count) {
+  TableStore s;
+  ASSERT_TRUE(s.CreateTable(path, ProductLayout()).ok());
+  ASSERT_TRUE(s.OpenTable(path, "CPU").ok());
+  for (int32_t i = 1; i <= count; ++i) {
+    ASSERT_TRUE(s.AppendRecord(std::vector<FieldValue>{Gbk("CPU"), "b", "m" + std::to_string(i), i})
+                    .ok());
+  }
+}
+
+TEST(TableCrashTest, ADeleteKilledAfterItsMarkNeverTakesARecordTheUserKeptWorkingWith) {
+  TestFolder folder;
+  const std::string path = folder.Text("CPU.zdb");
+  FillProducts(path, 4);
+  // A delete done in two writes, the mark and then the purge, killed between
+  // them: first on m2, then on m3.
+  for (int32_t n : {2, 3}) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t pid = Spawn(fds[1], [&](int out) {
+      ::close(fds[0]);
+      TableStore s;
+      if (!s.OpenTable(path, "CPU").ok() || !s.GoToRecord(n).ok() || !s.DeleteRecord().ok()) {
+        return 1;
+      }
+      Say(out, "marked");
+      Hang();
+    });
+    ::close(fds[1]);
+    ASSERT_EQ(ReadLines(fds[0], 1), "marked\n");
+    ::kill(pid, SIGKILL);
+    ASSERT_EQ(Wait(pid), -SIGKILL);
+    ::close(fds[0]);
+  }
+
+  TableStore s;
+  ASSERT_TRUE(s.OpenTable(path, "CPU").ok());
+  EXPECT_EQ(Models(s), (std::vector<std::string>{"m1", "m2", "m3", "m4"}));  // still listed
+  // The user picks m2 and changes its price: a record kept in use.
+  ASSERT_TRUE(s.GoToRecord(2).ok());
+  ASSERT_TRUE(s.ModifyRecord(std::vector<OptionalValue>{std::nullopt, std::nullopt, std::nullopt,
+                                                        int32_t{222}})
+                  .ok());
+  EXPECT_FALSE(*s.IsDeleted());
+  // Then deletes m1 as the application does: exactly m1 goes, m3's stale
+  // mark does not ride along.
+  ASSERT_TRUE(s.GoToRecord(1).ok());
+  ASSERT_TRUE(s.RemoveRecord().ok());
+  EXPECT_EQ(Models(s), (std::vector<std::string>{"m2", "m3", "m4"}));
+  // Even the two-step delete, which purges every mark, leaves m2: the
+  // modification took its mark away. m3, marked and never written again,
+  // is the purge's like any record marked on purpose.
+  ASSERT_TRUE(s.GoToRecord(3).ok());
+  ASSERT_TRUE(s.DeleteRecord().ok());
+  ASSERT_TRUE(s.PurgeDeleted().ok());
+  EXPECT_EQ(Models(s), (std::vector<std::string>{"m2"}));
+  ASSERT_TRUE(s.GoFirst().ok());
+  EXPECT_EQ(Price(s), 222);
+  EXPECT_EQ(IntegrityCheck(folder.Native("CPU.zdb")), "ok");
+}
+
+TEST(TableCrashTest, DeletesKilledAtRandomMomentsLeaveNoMarkAndLoseNoAcknowledgedOne) {
+  TestFolder folder;
+  const std::string path = folder.Text("CPU.zdb");
+  constexpr int32_t kRecords = 1000;  // a few milliseconds of deletes a round
+  FillProducts(path, kRecords);
+  std::mt19937 gen(20261209);
+  int32_t removed = 0;  // m1 .. m<removed> are gone
+  for (int round = 0; round < 25; ++round) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t pid = Spawn(fds[1], [&](int out) {
+      ::close(fds[0]);
+      TableStore s;
+      if (!s.OpenTable(path, "CPU").ok()) return 3;
+      for (;;) {
+        if (!s.GoFirst().ok()) return 4;
+        const Result<FieldValue> model = s.ReadField(Gbk("型号"));
+        if (!model.ok() || !IsText(*model)) return 5;  // also: the table ran empty
+        if (!s.RemoveRecord().ok()) return 6;
+        Say(out, "R " + std::get<std::string>(*model).substr(1));
+      }
+    });
+    ::close(fds[1]);
+    std::string log = ReadLines(fds[0], std::uniform_int_distribution<size_t>(0, 4)(gen));
+    ::usleep(std::uniform_int_distribution<useconds_t>(0, 3000)(gen));
+    ::kill(pid, SIGKILL);
+    ASSERT_EQ(Wait(pid), -SIGKILL) << "the deleter stopped on its own in round " << round;
+    log += Drain(fds[0]);
+    int32_t acked = removed;
+    std::istringstream acks(log);
+    std::string kind;
+    int32_t value = 0;
+    while (acks >> kind >> value) acked = value;
+
+    ASSERT_EQ(IntegrityCheck(folder.Native("CPU.zdb")), "ok") << "round " << round;
+    TableStore s;
+    ASSERT_TRUE(s.OpenTable(path, "CPU").ok());
+    const int32_t n = *s.RecordCount();
+    ASSERT_GE(kRecords - n, acked) << "round " << round;  // every acknowledged delete holds
+    ASSERT_LE(kRecords - n, acked + 1) << "round " << round;
+    removed = kRecords - n;
+    for (int32_t i = 1; i <= n; ++i) {
+      ASSERT_TRUE(s.GoToRecord(i).ok());
+      ASSERT_EQ(Price(s), removed + i) << "round " << round;
+      ASSERT_FALSE(*s.IsDeleted()) << "round " << round << ": a delete left a mark on record " << i;
+    }
+  }
+  EXPECT_GT(removed, 25);
+}
+
+// Two copies add the same key at the same moment, each testing first as the
+// application does, then taking a while over the confirmation.
+void TwoCopiesAddTheSameKey(const std::vector<FieldSpec>& layout,
+                            const std::vector<FieldValue>& record,
+                            const std::vector<std::string>& key_fields) {
+  TestFolder folder;
+  for (int round = 0; round < 10; ++round) {
+    const std::string path = folder.Text("t" + std::to_string(round) + ".zdb");
+    {
+      TableStore s;
+      ASSERT_TRUE(s.CreateTable(path, layout).ok());
+      ASSERT_TRUE(s.OpenTable(path, "t").ok());  // switched to the log before the race
+    }
+    std::vector<size_t> key;
+    for (const std::string& name : key_fields) {
+      key.push_back(static_cast<size_t>(
+          std::find_if(layout.begin(), layout.end(), [&](const FieldSpec& f) { return f.name == name; }) -
+          layout.begin()));
+    }
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
+    auto adder = [&](int) {
+      char c = 0;
+      if (::read(go[0], &c, 1) != 1) return 4;
+      TableStore s;
+      if (!s.OpenTable(path, "t").ok() || !s.GoFirst().ok()) return 1;
+      const Result<bool> seen = s.FindRecord([&] {
+        for (size_t k : key) {
+          if (*s.ReadField(layout[k].name) != record[k]) return false;
+        }
+        return true;
+      });
+      if (!seen.ok()) return 1;
+      if (*seen) return 2;
+      ::usleep(20000);  // the question is on the screen
+      const Result<bool> added = s.AppendUniqueRecord(record, key_fields);
+      if (!added.ok()) return 1;
+      return *added ? 0 : 2;
+    };
+    const pid_t a = Spawn(-1, adder);
+    const pid_t b = Spawn(-1, adder);
+    ::close(go[0]);
+    ASSERT_EQ(::write(go[1], "ab", 2), 2);  // both start at once
+    ::close(go[1]);
+    const int ra = Wait(a);
+    const int rb = Wait(b);
+    EXPECT_TRUE((ra == 0 && rb == 2) || (ra == 2 && rb == 0))
+        << "round " << round << ": the copies ended with " << ra << " and " << rb;
+    TableStore s;
+    ASSERT_TRUE(s.OpenTable(path, "t").ok());
+    EXPECT_EQ(*s.RecordCount(), 1) << "round " << round;
+  }
+}
+
+TEST(TableCrashTest, TwoCopiesAddingTheSameProductAtOnceAddItOnce) {
+  TwoCopiesAddTheSameKey(ProductLayout(), {Gbk("CPU"), "A", "X1", 5, ""},
+                         {Gbk("品牌"), Gbk("型号")});
+}
+
+TEST(TableCrashTest, TwoCopiesAddingTheSameCustomerNameAtOnceAddItOnce) {
+  TwoCopiesAddTheSameKey(testing::CustomerLayout(),
+                         {Gbk("张三"), "zs", Gbk("个人"), "", "139", 0, 0, "", ""}, {Gbk("姓名")});
 }
 
 }  // namespace

@@ -239,6 +239,77 @@ TEST_F(ProductTableTest, MarkedRecordsStayVisibleUntilThePurgeRenumbers) {
   EXPECT_EQ(*store_.RecordCount(), 2);
 }
 
+TEST_F(ProductTableTest, RemoveRecordTakesExactlyTheCurrentRecordAndNoOtherMark) {
+  Fill(4);
+  ASSERT_TRUE(store_.GoToRecord(2).ok());
+  ASSERT_TRUE(store_.DeleteRecord().ok());  // a mark some caller left
+  ASSERT_TRUE(store_.GoToRecord(3).ok());
+  ASSERT_TRUE(store_.RemoveRecord().ok());
+  EXPECT_EQ(*store_.CurrentRecordNumber(), 0);
+  EXPECT_EQ(Models(store_), (std::vector<std::string>{"m1", "m2", "m4"}));
+  ASSERT_TRUE(store_.GoToRecord(2).ok());
+  EXPECT_TRUE(*store_.IsDeleted());
+
+  TableStore other;  // another copy sees the same, and cannot remove it twice
+  ASSERT_TRUE(other.OpenTable(path_, "CPU").ok());
+  EXPECT_EQ(Models(other), (std::vector<std::string>{"m1", "m2", "m4"}));
+  ASSERT_TRUE(other.GoToRecord(3).ok());
+  ASSERT_TRUE(store_.GoToRecord(3).ok());
+  ASSERT_TRUE(store_.RemoveRecord().ok());
+  EXPECT_EQ(other.RemoveRecord().message(),
+            folder_.Native("CPU.zdb").string() +
+                ": RemoveRecord: the current record was removed by another copy");
+  EXPECT_EQ(Models(other), (std::vector<std::string>{"m1", "m2"}));
+  EXPECT_EQ(store_.RemoveRecord().message(),
+            folder_.Native("CPU.zdb").string() + ": RemoveRecord: no current record");
+}
+
+TEST_F(ProductTableTest, ModifyingAMarkedRecordKeepsItFromThePurge) {
+  Fill(3);
+  ASSERT_TRUE(store_.GoToRecord(2).ok());
+  ASSERT_TRUE(store_.DeleteRecord().ok());
+  ASSERT_TRUE(store_.ModifyRecord(std::vector<OptionalValue>{}).ok());  // nothing given still counts
+  EXPECT_FALSE(*store_.IsDeleted());
+  ASSERT_TRUE(store_.GoToRecord(3).ok());
+  ASSERT_TRUE(store_.DeleteRecord().ok());
+  ASSERT_TRUE(store_.PurgeDeleted().ok());
+  EXPECT_EQ(Models(store_), (std::vector<std::string>{"m1", "m2"}));
+}
+
+TEST_F(ProductTableTest, AppendUniqueRecordRefusesARecordWithTheSameKey) {
+  const std::vector<std::string> key = {Gbk("品牌"), Gbk("型号")};
+  ASSERT_TRUE(*store_.AppendUniqueRecord(Product("A", "X1", 5), key));
+  ASSERT_TRUE(*store_.AppendUniqueRecord(Product("", "X1", 6), key));
+  ASSERT_TRUE(store_.GoToRecord(1).ok());
+  // Same brand and model: refused whatever the other fields, nothing written,
+  // the pointer where it was.
+  EXPECT_FALSE(*store_.AppendUniqueRecord(Product("A", "X1", 7, "r"), key));
+  EXPECT_FALSE(*store_.AppendUniqueRecord(Product("", "X1", 8), key));
+  EXPECT_EQ(*store_.CurrentRecordNumber(), 1);
+  // Exact bytes: case, a trailing space and another brand are other keys.
+  EXPECT_TRUE(*store_.AppendUniqueRecord(Product("a", "X1", 9), key));
+  EXPECT_TRUE(*store_.AppendUniqueRecord(Product("A", "X1 ", 10), key));
+  EXPECT_TRUE(*store_.AppendUniqueRecord(Product("B", "X1", 11), key));
+  EXPECT_EQ(*store_.CurrentRecordNumber(), 5);  // on the new record, as AppendRecord
+  // A marked record is still a record: it is listed and its key is taken.
+  ASSERT_TRUE(store_.DeleteRecord().ok());
+  EXPECT_FALSE(*store_.AppendUniqueRecord(Product("B", "X1", 12), key));
+  EXPECT_EQ(*store_.RecordCount(), 5);
+  // A key on an integer field compares numbers.
+  EXPECT_FALSE(*store_.AppendUniqueRecord(Product("Z", "Z", 5), std::vector<std::string>{Gbk("价格")}));
+  EXPECT_TRUE(*store_.AppendUniqueRecord(Product("Z", "Z", 13), std::vector<std::string>{Gbk("价格")}));
+
+  EXPECT_EQ(store_.AppendUniqueRecord(Product("C", "X1", 1), std::vector<std::string>{Gbk("颜色")})
+                .status()
+                .message(),
+            folder_.Native("CPU.zdb").string() + ": AppendRecord: no key field named 颜色");
+  EXPECT_EQ(store_.AppendUniqueRecord(Product("C", "X1", 1), std::vector<std::string>{})
+                .status()
+                .message(),
+            folder_.Native("CPU.zdb").string() + ": AppendRecord: no key field given");
+  EXPECT_EQ(*store_.RecordCount(), 6);
+}
+
 TEST(TableStoreTest, TextsAreKeptWholeAndByteExact) {
   TestFolder folder;
   TableStore store;
