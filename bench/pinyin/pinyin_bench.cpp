@@ -125,9 +125,9 @@ int main(int argc, char** argv) {
                                "/proc/self/exe")
       ->UseManualTime()
       ->Iterations(20)
-      ->Unit(benchmark::kMillisecond);
+      ->Unit(benchmark::kMicrosecond);
   benchmark::RegisterBenchmark("BM_FirstCode_FreshReader", BM_FirstCode_FreshReader)
-      ->Unit(benchmark::kMillisecond);
+      ->Unit(benchmark::kMicrosecond);
   benchmark::RegisterBenchmark("BM_LaterCode", BM_LaterCode)->Unit(benchmark::kMicrosecond);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
