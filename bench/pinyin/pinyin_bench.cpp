@@ -31,7 +31,9 @@ constexpr char kChildFlag[] = "--first-code-child";
 constexpr char kName[] = "张小明";
 constexpr char kCode[] = "zxm";
 
-std::string NameGbk() { return text::Utf8ToGbk(kName).value(); }
+std::string NameGbk() {
+  return text::Utf8ToGbk(kName).value();
+}
 
 // The child's part: one reader, one code; prints the nanoseconds it took, or
 // nothing when the code is not the expected one.
@@ -43,9 +45,8 @@ int FirstCodeChild() {
   const std::string code = text::PinyinInitials(*reader, name);
   const auto took = std::chrono::steady_clock::now() - start;
   if (code != kCode) return 1;
-  std::printf("%lld\n",
-              static_cast<long long>(
-                  std::chrono::duration_cast<std::chrono::nanoseconds>(took).count()));
+  std::printf("%lld\n", static_cast<long long>(
+                            std::chrono::duration_cast<std::chrono::nanoseconds>(took).count()));
   return 0;
 }
 

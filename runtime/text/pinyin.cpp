@@ -15,7 +15,9 @@ constexpr int32_t kPinyinMode = 1;
 
 }  // namespace
 
-Result<PinyinReader> PinyinReader::Create() { return PinyinReader(); }
+Result<PinyinReader> PinyinReader::Create() {
+  return PinyinReader();
+}
 
 PinyinReader::PinyinReader() = default;
 PinyinReader::PinyinReader(PinyinReader&&) noexcept = default;

@@ -5,11 +5,11 @@
 // and the build reads every single character through it once to make that
 // table (tools/pinyintable).
 
+#include <unicode/uversion.h>
+
 #include <memory>
 #include <string>
 #include <string_view>
-
-#include <unicode/uversion.h>
 
 #include "runtime/status.h"
 

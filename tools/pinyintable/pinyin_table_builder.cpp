@@ -51,8 +51,8 @@ Result<PinyinTable> BuildPinyinTable(const text::PinyinTransliterator& icu) {
         }
         entry = it->second;
       }
-      table.slots[t::SlotOf(static_cast<unsigned char>(lead),
-                            static_cast<unsigned char>(trail))] = entry;
+      table.slots[t::SlotOf(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail))] =
+          entry;
     }
   }
   return table;

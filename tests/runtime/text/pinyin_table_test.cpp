@@ -34,8 +34,8 @@ TEST(PinyinTableTest, EveryTwoByteCodeReadsAsIcuReadsIt) {
                                             got.status().message() == expected.status().message();
       if (!same && ++mismatches <= 10) {
         ADD_FAILURE() << std::hex << "code " << lead * 256 + trail << ": ICU "
-                      << (expected.ok() ? *expected : expected.status().ToString())
-                      << ", reader " << (got.ok() ? *got : got.status().ToString())
+                      << (expected.ok() ? *expected : expected.status().ToString()) << ", reader "
+                      << (got.ok() ? *got : got.status().ToString())
                       << (in_table ? " (from the table)" : "");
       }
       if (expected.ok()) {
