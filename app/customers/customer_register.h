@@ -16,7 +16,8 @@ void ClearCustomerInputs(calls::Calls& rt);
 
 // The initials of a GBK name: single-byte characters unchanged, each
 // double-byte character the first letter of its pinyin reading (nothing when
-// it has none).
+// it has none); a surname at the start with a reading of its own (曾 Zēng,
+// not céng) gives the initials of that reading.
 std::string MakePinyinCode(calls::Calls& rt, const char* name);
 
 // The text without leading and trailing spaces, as a new runtime text.

@@ -1,11 +1,11 @@
 #include "runtime/text/pinyin.h"
 
-#include <unicode/translit.h>
-#include <unicode/unistr.h>
-
+#include <optional>
 #include <utility>
 
 #include "runtime/text/gbk_codec.h"
+#include "runtime/text/pinyin_table.h"
+#include "runtime/text/pinyin_transliteration.h"
 #include "runtime/text/text_ops.h"
 
 namespace pcshop::text {
@@ -16,28 +16,27 @@ constexpr int32_t kPinyinMode = 1;
 }  // namespace
 
 Result<PinyinReader> PinyinReader::Create() {
-  UErrorCode err = U_ZERO_ERROR;
-  std::unique_ptr<icu::Transliterator> transliterator(icu::Transliterator::createInstance(
-      icu::UnicodeString(u"Han-Latin; Latin-ASCII"), UTRANS_FORWARD, err));
-  if (U_FAILURE(err) || !transliterator) {
-    return Status::IOError(std::string("cannot create the pinyin transliterator: ") +
-                           u_errorName(err));
-  }
-  return PinyinReader(std::move(transliterator));
+  return PinyinReader();
 }
 
-PinyinReader::PinyinReader(std::unique_ptr<icu::Transliterator> transliterator)
-    : transliterator_(std::move(transliterator)) {}
+PinyinReader::PinyinReader() = default;
 PinyinReader::PinyinReader(PinyinReader&&) noexcept = default;
 PinyinReader& PinyinReader::operator=(PinyinReader&&) noexcept = default;
 PinyinReader::~PinyinReader() = default;
 
 Result<std::string> PinyinReader::Read(std::string_view gbk) const {
+  if (const std::optional<std::string_view> reading = TableReading(gbk)) {
+    return std::string(*reading);
+  }
+  // A text that is not GBK fails here, before paying for the transliterator.
   auto utf16 = GbkToUtf16(gbk);
   if (!utf16.ok()) return utf16.status();
-  icu::UnicodeString text(utf16->data(), static_cast<int32_t>(utf16->size()));
-  transliterator_->transliterate(text);
-  return Utf16ToGbk(std::u16string_view(text.getBuffer(), static_cast<size_t>(text.length())));
+  if (!transliterator_) {
+    Result<PinyinTransliterator> created = PinyinTransliterator::Create();
+    if (!created.ok()) return created.status();
+    transliterator_ = std::make_unique<PinyinTransliterator>(std::move(created).value());
+  }
+  return transliterator_->ReadUtf16(*utf16);
 }
 
 Result<std::string> ConvertText(const PinyinReader& reader, std::string_view gbk, int32_t mode) {

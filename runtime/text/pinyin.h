@@ -1,8 +1,11 @@
 #pragma once
-// Pinyin readings of GBK texts, through ICU's "Han-Latin; Latin-ASCII"
-// transliterator. Creating that transliterator takes about a tenth of a
-// second, so the runtime creates one PinyinReader and keeps it for the whole
-// run; a reading then costs a few microseconds.
+// Pinyin readings of GBK texts, as ICU's "Han-Latin; Latin-ASCII"
+// transliterator reads them. A text of one two-byte character (what the
+// customer window's initials walk asks for, one character at a time) is read
+// from a table generated from that transliterator at build time, so the
+// first reading of a run costs microseconds; any other text goes to the
+// transliterator itself, which the reader creates the first time a text
+// needs it (about a tenth of a second) and keeps.
 //
 // What a reading looks like:
 // - each Chinese character becomes its syllable in lower-case ASCII without
@@ -20,31 +23,33 @@
 #include <string>
 #include <string_view>
 
-#include <unicode/uversion.h>
-
 #include "runtime/status.h"
-
-// ICU's namespace is versioned; its own macros declare into the right one.
-U_NAMESPACE_BEGIN
-class Transliterator;
-U_NAMESPACE_END
 
 namespace pcshop::text {
 
+class PinyinTransliterator;
+
 class PinyinReader {
  public:
+  // Cheap: nothing of ICU is created here.
   [[nodiscard]] static Result<PinyinReader> Create();
 
   PinyinReader(PinyinReader&&) noexcept;
   PinyinReader& operator=(PinyinReader&&) noexcept;
   ~PinyinReader();
 
-  // The reading of a GBK text, as GBK (in practice ASCII) bytes.
+  // The reading of a GBK text, as GBK (in practice ASCII) bytes. Creates the
+  // transliterator on first need, so a reader is for one thread at a time;
+  // a failure to create it is an IOError for this text and is tried again
+  // for the next.
   [[nodiscard]] Result<std::string> Read(std::string_view gbk) const;
 
+  // Whether a text so far has needed the transliterator.
+  bool HasTransliterator() const { return transliterator_ != nullptr; }
+
  private:
-  explicit PinyinReader(std::unique_ptr<icu::Transliterator> transliterator);
-  std::unique_ptr<icu::Transliterator> transliterator_;
+  PinyinReader();
+  mutable std::unique_ptr<PinyinTransliterator> transliterator_;
 };
 
 // The text conversion service: mode 1 is the pinyin reading; any other mode

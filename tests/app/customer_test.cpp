@@ -223,6 +223,47 @@ TEST_F(CustomerTest, PinyinCodeIsMadeFromTheNameAndMayExceedWhatTheUserCanType) 
   });
 }
 
+TEST_F(CustomerTest, TheFirstCharacterIsReadAsASurname) {
+  Run([&] {
+    const std::pair<const char*, const char*> kNames[] = {
+        {"曾小明", "zxm"},  // common reading céng
+        {"单田芳", "stf"},  {"乐嘉", "yj"},    {"仇英", "qy"},   {"解缙", "xj"},
+        {"区健", "oj"},     {"查良镛", "zly"}, {"翟丽", "zl"},   {"覃波", "qb"},
+        {"万俟卨", "mqx"},  // a compound surname: wàn sì otherwise
+        {"尉迟恭", "ycg"},  {"尉缭", "wl"},    {"澹台灭明", "ttmm"},
+        // Only the first character: elsewhere the common reading.
+        {"曾曾", "zc"},     {"李曾", "lc"},    {"曾", "z"},      {"万俟", "mq"},
+        {"万里", "wl"},     {"a曾", "ac"},     {"张三", "zs"}};
+    for (const auto& [name, code] : kNames) {
+      Type("编辑框客户姓名", name);
+      EXPECT_EQ(Shown("编辑框客户拼音码"), code) << name;
+    }
+  });
+}
+
+TEST_F(CustomerTest, ASurnameReadingIsStoredAndFoundByTheQuery) {
+  Run([&] {
+    Seed({kZhao, kHuawei});
+    Fill("曾小明", kPerson, "", "444");
+    EXPECT_EQ(Shown("编辑框客户拼音码"), "zxm");
+    Click("按钮新增");
+    const Texts said = Messages();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_EQ(said[1], Gbk("增加成功"));
+
+    Type(kQuery, "zxm");
+    Click("按钮客户查询");
+    EXPECT_EQ(Column(1), Texts{"曾小明"});
+    EXPECT_EQ(Column(2), Texts{"zxm"});
+    Type(kQuery, "cxm");
+    Click("按钮客户查询");
+    EXPECT_EQ(user_->RowCount(kWindow, kList), 0);
+  });
+  const std::vector<Customer> stored = Undated();
+  ASSERT_EQ(stored.size(), 3u);
+  EXPECT_EQ(stored[2], (Customer{"曾小明", "zxm", "个人", "", "444", 0, 0, "", ""}));
+}
+
 TEST_F(CustomerTest, ExistingPinyinCodeGetsTheCustomerCountWithoutAMessage) {
   Run([&] {
     Seed({kZhao, kHuawei, kAcme, kNoPhone, {"钱七", "qq", "个人", "", "555", 0, 0, "", ""}});

@@ -7,7 +7,7 @@
 namespace pcshop::text {
 namespace {
 
-// One reader for the whole suite: creating it is the slow part.
+// One reader for the whole suite, as the runtime keeps one for its run.
 class PinyinTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
