@@ -36,9 +36,13 @@ bool ChosenFromList(calls::Calls& rt, const ControlRef& name_box, const char* na
   return SelectedItemOf(rt, name_box).view() == name;
 }
 
+// Appends the sheet under its name unless a record of that name exists: the
+// test is repeated inside the write, so two counters saving the same new name
+// at once do not both add it.
 bool Append(calls::Calls& rt, const QuoteSheet& sheet, const std::string& stamp) {
   const SheetValues values(rt, sheet, stamp);
-  return rt.AppendRecord(values.values());
+  const char* const key[] = {rt.ConstText(t::kFieldConfigName)};
+  return rt.AppendUniqueRecord(key, values.values()) == calls::Calls::AppendOutcome::kAppended;
 }
 
 }  // namespace
