@@ -163,6 +163,11 @@ void InsertTable(QTextCursor& cursor, const Document& doc, const QtTexts& texts,
 
 }  // namespace
 
+Status CheckTexts(const Document& doc) {
+  Result<QtTexts> texts = ConvertAll(doc);
+  return texts.status();
+}
+
 Result<std::unique_ptr<QTextDocument>> LayOutDocument(const Document& doc, QPaintDevice* device,
                                                       qreal width) {
   Result<QtTexts> texts = ConvertAll(doc);
