@@ -163,6 +163,11 @@ void InsertTable(QTextCursor& cursor, const Document& doc, const QtTexts& texts,
 
 }  // namespace
 
+Status CheckTexts(const Document& doc) {
+  Result<QtTexts> texts = ConvertAll(doc);
+  return texts.status();
+}
+
 Result<std::unique_ptr<QTextDocument>> LayOutDocument(const Document& doc, QPaintDevice* device,
                                                       qreal width) {
   Result<QtTexts> texts = ConvertAll(doc);
@@ -176,6 +181,8 @@ Result<std::unique_ptr<QTextDocument>> LayOutDocument(const Document& doc, QPain
 
   const qreal pt = 96.0 / 72.0;
   QTextCursor cursor(out.get());
+  // One edit block: the layout runs once at its end, not after every cell.
+  cursor.beginEditBlock();
   cursor.setBlockFormat(BlockFormat(Qt::AlignHCenter, 0, 12 * pt));
   cursor.insertText(texts->title, CharFormat(kTitlePoints, true));
   for (const QString& line : texts->lines) {
@@ -192,6 +199,7 @@ Result<std::unique_ptr<QTextDocument>> LayOutDocument(const Document& doc, QPain
     cursor.insertBlock(BlockFormat(Qt::AlignHCenter, (i == 0 ? 18 : 2) * pt, 0), footer);
     cursor.insertText(texts->footer[i]);
   }
+  cursor.endEditBlock();
   return out;
 }
 

@@ -15,6 +15,10 @@ class QPaintDevice;
 
 namespace pcshop::document {
 
+// Ok when every text converts; otherwise the error naming the first that
+// does not. Cheaper than a layout, for refusing a document up front.
+[[nodiscard]] Status CheckTexts(const Document& doc);
+
 // Laid out for `device` (its resolution sets the font sizes in pixels) and
 // a text width of `width` device pixels.
 [[nodiscard]] Result<std::unique_ptr<QTextDocument>> LayOutDocument(const Document& doc,

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QFileDialog>
-#include <QImage>
 #include <QMarginsF>
 #include <QMessageBox>
 #include <QPageLayout>
@@ -44,11 +43,7 @@ void OfferPdf(QPrintPreviewDialog& dialog, const Document& doc) {
 }  // namespace
 
 Status ShowPreview(const Document& doc, QWidget* owner, const PreviewResponder& responder) {
-  {
-    QImage probe(1, 1, QImage::Format_RGB32);
-    Result<std::unique_ptr<QTextDocument>> laid = LayOutDocument(doc, &probe, 100);
-    if (!laid.ok()) return laid.status();
-  }
+  if (Status s = CheckTexts(doc); !s.ok()) return s;
   QPrinter printer(QPrinter::HighResolution);
   printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                     QMarginsF(kPageMarginMillimetres, kPageMarginMillimetres,

@@ -20,14 +20,11 @@ constexpr qreal kA4WidthMillimetres = 210;
 constexpr qreal kMillimetresPerInch = 25.4;
 // A picture taller than this many widths is refused rather than drawn.
 constexpr int kMaxPictureAspect = 8;
+// zlib's faster levels: the picture is mostly white and shrinks as well.
+constexpr int kPngQuality = 80;
 
-}  // namespace
-
-Status PaintDocument(const Document& doc, QPainter& painter, QPaintDevice* device,
-                     const QRectF& area) {
-  Result<std::unique_ptr<QTextDocument>> laid = LayOutDocument(doc, device, area.width());
-  if (!laid.ok()) return laid.status();
-  QTextDocument& text = **laid;
+// Paints a document laid out at the width of `area`, shrunk when taller.
+void PaintLaidOut(QTextDocument& text, QPainter& painter, const QRectF& area) {
   const qreal height = text.size().height();
   painter.save();
   painter.translate(area.topLeft());
@@ -39,6 +36,15 @@ Status PaintDocument(const Document& doc, QPainter& painter, QPaintDevice* devic
   }
   text.drawContents(&painter, QRectF(0, 0, area.width(), std::max(height, area.height())));
   painter.restore();
+}
+
+}  // namespace
+
+Status PaintDocument(const Document& doc, QPainter& painter, QPaintDevice* device,
+                     const QRectF& area) {
+  Result<std::unique_ptr<QTextDocument>> laid = LayOutDocument(doc, device, area.width());
+  if (!laid.ok()) return laid.status();
+  PaintLaidOut(**laid, painter, area);
   return Status::Ok();
 }
 
@@ -94,10 +100,9 @@ Result<QImage> Picture(const Document& doc, int width) {
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
-  const Status painted = PaintDocument(doc, painter, &image,
-                                       QRectF(margin, margin, width - 2 * margin, content));
+  // The layout made for the probe holds for the image: same resolution, same width.
+  PaintLaidOut(**laid, painter, QRectF(margin, margin, width - 2 * margin, content));
   painter.end();
-  if (!painted.ok()) return painted;
   return image;
 }
 
@@ -112,7 +117,7 @@ Status WritePicture(const Document& doc, const std::filesystem::path& path, int 
   if (!image.ok()) return image.status();
   QByteArray bytes;
   QBuffer buffer(&bytes);
-  if (!buffer.open(QIODevice::WriteOnly) || !image->save(&buffer, "PNG")) {
+  if (!buffer.open(QIODevice::WriteOnly) || !image->save(&buffer, "PNG", kPngQuality)) {
     return Status::IOError("document: cannot encode the picture");
   }
   return files::WriteFileAtomically(path, std::string_view(bytes.constData(),

@@ -189,7 +189,14 @@ TEST(DocumentPreviewTest, PreviewShowsOnePageAndOffersPdf) {
 TEST(DocumentPreviewTest, ADocumentThatCannotBeShownOpensNoDialog) {
   Document bad("\x81");
   bool opened = false;
-  EXPECT_FALSE(ShowPreview(bad, nullptr, [&](QPrintPreviewDialog&) { opened = true; }).ok());
+  const Status title = ShowPreview(bad, nullptr, [&](QPrintPreviewDialog&) { opened = true; });
+  EXPECT_FALSE(title.ok());
+  EXPECT_NE(title.message().find("the title"), std::string::npos) << title.message();
+  Document footer(Gbk("报价单"));
+  ASSERT_TRUE(footer.AddFooter(Gbk("感谢惠顾")).ok());
+  ASSERT_TRUE(footer.AddFooter("\x81").ok());
+  const Status second = ShowPreview(footer, nullptr, [&](QPrintPreviewDialog&) { opened = true; });
+  EXPECT_NE(second.message().find("footer line 2"), std::string::npos) << second.message();
   EXPECT_FALSE(opened);
 }
 
