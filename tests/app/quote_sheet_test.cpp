@@ -199,6 +199,47 @@ TEST_F(QuoteSheetTest, ModelNotInTheCatalogueKeepsTheRowUntilItsModelCellIsPress
   });
 }
 
+TEST_F(QuoteSheetTest, ACommittedModelBringsItsOwnPriceAndRemark) {
+  Run([&] {
+    Seed("CPU", {{"CPU", "Intel", "i5-13400F", 1000, "盒装"},
+                 {"CPU", "Intel", "i3", 499, "入门"},
+                 {"CPU", "AMD", "i5-13400F", 1, "别家"}});
+    Enter(0, kBrand, "Intel");
+    Press(0, kModel);
+    EXPECT_EQ(Details(0), (Texts{"", "", "499", "0", "入门"}));
+    Ok(user_->ChooseComboItem(kQuote, kEditor, 0));
+    Ok(user_->PressEnter(kQuote, kEditor));
+    user_->ProcessEvents();
+    EXPECT_EQ(Details(0), (Texts{"i5-13400F", "", "1000", "0", "盒装"}));
+    Enter(0, kQuantity, "2");
+    EXPECT_EQ(Details(0), (Texts{"i5-13400F", "2", "1000", "2000", "盒装"}));
+    // Typed and left rather than chosen: the same.
+    Press(0, kModel);
+    Ok(user_->SetText(kQuote, kEditor, "i3"));
+    Ok(user_->LeaveControl(kQuote, kEditor));
+    user_->ProcessEvents();
+    EXPECT_EQ(Details(0), (Texts{"i3", "1", "499", "499", "入门"}));
+    EXPECT_EQ(Totals(), (Texts{"1", "499"}));
+  });
+}
+
+TEST_F(QuoteSheetTest, TheRowsProductIsItsBrandsModelNotAnotherBrandsOfTheSameName) {
+  Run([&] {
+    Seed("散热器", {{"散热器", "利民", "PA120 SE", 159, "利民的"},
+                   {"散热器", "九州风神", "PA120 SE", 99, "九州的"}});
+    Enter(1, kBrand, "九州风神");
+    Enter(1, kModel, "PA120 SE");
+    EXPECT_EQ(Details(1), (Texts{"PA120 SE", "", "99", "0", "九州的"}));
+    Press(1, kQuantity);
+    EXPECT_EQ(Details(1), (Texts{"PA120 SE", "1", "99", "99", "九州的"}));
+    Commit("2");
+    EXPECT_EQ(Details(1), (Texts{"PA120 SE", "2", "99", "198", "九州的"}));
+    Press(1, kRemark);
+    EXPECT_EQ(Details(1), (Texts{"PA120 SE", "1", "99", "99", "九州的"}));
+    Commit("九州的");
+  });
+}
+
 TEST_F(QuoteSheetTest, QuantityAndPriceCountAsTheIntegerTheyStartWith) {
   Run([&] {
     Enter(2, kBrand, "杂牌");
