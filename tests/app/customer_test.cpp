@@ -409,6 +409,21 @@ TEST_F(CustomerTest, QueryListsOneCustomerByNameOrEveryoneByCategoryUnitOrRemark
   });
 }
 
+TEST_F(CustomerTest, EnterInTheQueryBoxRunsTheQuery) {
+  Run([&] {
+    Seed({kZhao, kHuawei, kAcme, kNoPhone});
+    Type(kQuery, "公司");
+    Ok(user_->PressEnter(kWindow, kQuery));
+    user_->ProcessEvents();
+    EXPECT_EQ(Column(1), (Texts{"华为", "王五"}));
+    Type(kQuery, "ww");
+    Ok(user_->PressEnter(kWindow, kQuery));
+    user_->ProcessEvents();
+    EXPECT_EQ(Column(1), Texts{"王五"});
+    EXPECT_EQ(Messages(), Texts{});
+  });
+}
+
 TEST_F(CustomerTest, SpacesMatchEmptyCategoryUnitOrRemarkWhenEveryoneHasAPhone) {
   Run([&] {
     Seed({kHuawei, kZhao, kAcme});
