@@ -83,7 +83,7 @@ std::string IntegrityCheck(const std::filesystem::path& p) {
   return result;
 }
 
-int32_t Price(TableStore& s) { return std::get<int32_t>(*s.ReadField(Gbk("价格"))); }
+int64_t Price(TableStore& s) { return std::get<int64_t>(*s.ReadField(Gbk("价格"))); }
 std::string Field(TableStore& s, std::string_view f) {
   return std::get<std::string>(*s.ReadField(Gbk(f)));
 }
