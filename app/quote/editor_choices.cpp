@@ -78,7 +78,7 @@ void FillEditorChoices(calls::Calls& rt, const QuoteSheet& controls, int32_t col
   // Whatever the column, a model the catalogue knows starts again at one
   // piece for the catalogue's price.
   if (FindRowProduct(sheet, row, names)) {
-    const calls::OwnedText price = rt.ToText(rt.ReadFieldInt(names.price, {}));
+    const calls::OwnedText price = rt.ToText(rt.ReadFieldLong(names.price, {}));
     rt.SetComboText(editor, price.c_str());
     sheet.SetCell(row, col::kQuantity, rt.ConstText(sym::text::kQuantityOne));
     TakeCataloguePrice(sheet, row, names);

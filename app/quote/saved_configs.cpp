@@ -36,8 +36,7 @@ bool ChosenFromList(calls::Calls& rt, const ControlRef& name_box, const char* na
   return SelectedItemOf(rt, name_box).view() == name;
 }
 
-bool Append(calls::Calls& rt, const QuoteSheet& sheet, const std::string& stamp) {
-  const SheetValues values(rt, sheet, stamp);
+bool Append(calls::Calls& rt, const SheetValues& values) {
   return rt.AppendRecord(values.values());
 }
 
@@ -95,8 +94,13 @@ void SaveConfig(const calls::RoutineCall& call) {
     Say(rt, t::kEnterConfigName);
     return;
   }
+  const SheetValues values(rt, sheet, stamp);
+  if (!values.exact()) {
+    Say(rt, t::kConfigNumberTooLarge);
+    return;
+  }
   if (!FindConfig(rt, name.c_str())) {
-    if (Append(rt, sheet, stamp)) {
+    if (Append(rt, values)) {
       Say(rt, t::kConfigWritten);
       return;
     }
@@ -104,7 +108,6 @@ void SaveConfig(const calls::RoutineCall& call) {
   // A name that exists is overwritten only when it was chosen from the list.
   if (FindConfig(rt, name.c_str()) && ChosenFromList(rt, sheet.name_box, name.c_str()) &&
       rt.RecordCount() != 0) {
-    const SheetValues values(rt, sheet, stamp);
     if (rt.ModifyRecord(values.values())) {
       Say(rt, t::kConfigModified);
       return;
@@ -115,7 +118,7 @@ void SaveConfig(const calls::RoutineCall& call) {
     return;
   }
   // An empty table gets one more attempt.
-  Say(rt, Append(rt, sheet, stamp) ? t::kConfigWritten : t::kConfigWriteFailed);
+  Say(rt, Append(rt, values) ? t::kConfigWritten : t::kConfigWriteFailed);
 }
 
 void DeleteConfig(const calls::RoutineCall& call) {

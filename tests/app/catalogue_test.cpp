@@ -96,7 +96,7 @@ class CatalogueTest : public AppFixture {
       (void)store.GoToRecord(n);
       auto price = store.ReadField(Gbk("价格"));
       out.push_back({text("品名"), text("品牌"), text("型号"),
-                     price.ok() && !tables::IsText(*price) ? std::get<int32_t>(*price) : -1,
+                     price.ok() && !tables::IsText(*price) ? static_cast<int>(std::get<int64_t>(*price)) : -1,
                      text("备注")});
     }
     return out;

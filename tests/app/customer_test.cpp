@@ -141,7 +141,7 @@ class CustomerTest : public AppFixture {
     };
     auto number = [&](const char* field) {
       auto v = store.ReadField(Gbk(field));
-      return v.ok() && !tables::IsText(*v) ? std::get<int32_t>(*v) : -1;
+      return v.ok() && !tables::IsText(*v) ? static_cast<int>(std::get<int64_t>(*v)) : -1;
     };
     for (int32_t n = 1; n <= count; ++n) {
       (void)store.GoToRecord(n);

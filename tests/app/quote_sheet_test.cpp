@@ -251,12 +251,40 @@ TEST_F(QuoteSheetTest, QuantityAndPriceCountAsTheIntegerTheyStartWith) {
     Enter(3, kPrice, "99");
     EXPECT_EQ(Cell(3, kAmount), "0");
     EXPECT_EQ(Totals(), (Texts{"2", "24"}));
-    // Large numbers multiply without overflowing 32 bits; the amount's text
-    // then reads back saturated, and the sum still does not wrap.
+    // Amounts and totals beyond 32 bits are exact.
     Enter(3, kQuantity, "100000");
-    Enter(3, kPrice, "100000");
-    EXPECT_EQ(Cell(3, kAmount), "10000000000");
-    EXPECT_EQ(Totals(), (Texts{"100002", "2147483671"}));
+    Enter(3, kPrice, "99999");
+    EXPECT_EQ(Cell(3, kAmount), "9999900000");
+    EXPECT_EQ(Totals(), (Texts{"100002", "9999900024"}));
+  });
+}
+
+TEST_F(QuoteSheetTest, AmountsAreExactSixtyFourBitNumbersAndWhatExceedsThemIsRefused) {
+  Run([&] {
+    Enter(0, kBrand, "A");
+    Enter(0, kQuantity, "3000000000");
+    Enter(0, kPrice, "3000000000");
+    EXPECT_EQ(Cell(0, kAmount), "9000000000000000000");
+    EXPECT_EQ(Totals(), (Texts{"3000000000", "9000000000000000000"}));
+
+    auto refused = [&](int row, int column, const std::string& text) {
+      SCOPED_TRACE(text);
+      const std::string before = Cell(row, column);
+      Enter(row, column, text);
+      ASSERT_EQ(responder_.MessageTexts(), Texts{"数值太大，无法计算金额，已恢复原来的内容"});
+      responder_.Clear();
+      EXPECT_EQ(Cell(row, column), before);
+    };
+    // A product beyond 64 bits, and a number that 64 bits cannot hold.
+    refused(0, kPrice, "4000000000");
+    refused(0, kQuantity, "99999999999999999999");
+    EXPECT_EQ(Details(0), (Texts{"", "3000000000", "3000000000", "9000000000000000000", ""}));
+    // A second amount that fits, but not in the total.
+    Enter(1, kBrand, "B");
+    Enter(1, kQuantity, "1");
+    refused(1, kPrice, "300000000000000000");
+    EXPECT_EQ(Cell(1, kPrice), "");
+    EXPECT_EQ(Totals(), (Texts{"3000000001", "9000000000000000000"}));
   });
 }
 
