@@ -24,7 +24,7 @@ enum class ResultKind : uint8_t {
   kDateTime,  // 8-byte value in the primary and secondary words
   kText,      // address of a new text the caller frees
   kHandle,    // a native handle, pointer-sized
-  kTyped,     // low, high and type code (ReadField)
+  kTyped,     // low, high and type code (ReadField, TextToLong)
 };
 
 // clang-format off
@@ -58,6 +58,8 @@ enum class ResultKind : uint8_t {
   X(TextToInt,        61, 1, kInteger)                         \
   X(MakeTextBuffer,   62, 1, kText)                            \
   X(BinaryLength,     63, 1, kInteger)                         \
+  /* a long integer, or an omitted triple beyond 64 bits */    \
+  X(TextToLong,       64, 1, kTyped)                           \
   /* Date-time */                                              \
   X(Now,              70, 0, kDateTime)                        \
   X(DateToText,       71, 2, kText)                            \

@@ -32,6 +32,7 @@ inline constexpr int32_t kComboAboutToDropDown = 2;
 inline constexpr int32_t kComboEnterPressed = 3;
 // Edit box.
 inline constexpr int32_t kEditTextChanged = 4;
+inline constexpr int32_t kEditEnterPressed = 6;
 // List view.
 inline constexpr int32_t kListCurrentRowChanged = 5;
 // Any control.
@@ -58,7 +59,7 @@ struct EventName {
   uint32_t data_words;    // plain 32-bit words the runtime passes along
 };
 
-inline constexpr std::array<EventName, 13> kEventNames = {{
+inline constexpr std::array<EventName, 14> kEventNames = {{
     {type_id::kWindow, "created", event::kWindowCreated, 0},
     {type_id::kButton, "clicked", event::kButtonClicked, 0},
     {type_id::kButton, "focus_lost", event::kFocusLost, 0},
@@ -68,6 +69,7 @@ inline constexpr std::array<EventName, 13> kEventNames = {{
     {type_id::kComboBox, "enter_pressed", event::kComboEnterPressed, 0},
     {type_id::kComboBox, "focus_lost", event::kFocusLost, 0},
     {type_id::kEditBox, "text_changed", event::kEditTextChanged, 0},
+    {type_id::kEditBox, "enter_pressed", event::kEditEnterPressed, 0},
     {type_id::kEditBox, "focus_lost", event::kFocusLost, 0},
     {type_id::kListView, "current_row_changed", event::kListCurrentRowChanged, 0},
     {type_id::kListView, "press", event::kPress, 3},

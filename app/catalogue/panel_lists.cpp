@@ -18,7 +18,8 @@ namespace {
 // Each brand of the 品名 box's table once, at its first position. A run of
 // records with one brand is one candidate, and the first candidate is never
 // the empty brand; collecting in memory gives the items that adding every
-// candidate and then removing later duplicates would.
+// candidate and then removing later duplicates would. The product window
+// lists no empty brand at all.
 void FillBrandItems(calls::Calls& rt, const EntryPanel& panel) {
   const calls::OwnedText kind = TextOf(rt, panel.kind);
   SelectCategoryByName(rt, kind.c_str());
@@ -32,6 +33,7 @@ void FillBrandItems(calls::Calls& rt, const EntryPanel& panel) {
   for (int32_t n = 1; n <= count; ++n) {
     (void)rt.GoToRecord(n);
     const calls::OwnedText brand = rt.ReadFieldText(brand_field, {});
+    if (panel.product_window && brand.view().empty()) continue;
     if (brand.view() == last_added) continue;
     last_added = brand.view();
     if (listed.insert(last_added).second) (void)rt.AddComboItem(box, last_added.c_str());
@@ -66,14 +68,16 @@ void FillProductBrandItems(const calls::RoutineCall& call) {
 void FillModelItems(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
   const EntryPanel panel = OpenPanel(rt);
-  const calls::OwnedText category = SelectedItemOf(rt, panel.kind);
-  SelectCategoryByName(rt, category.c_str());
+  // The category the 品名 box shows, whether chosen from its list or set by
+  // the query box or a picked row: the records are matched on that text, so
+  // the table must be the one it names.
+  const calls::OwnedText kind = TextOf(rt, panel.kind);
+  SelectCategoryByName(rt, kind.c_str());
   const calls::ValueTriple box = ObjectOf(panel.model);
   rt.ClearCombo(box);
   const int32_t count = rt.RecordCount();
   if (count == 0) return;
   const ProductFieldNames names = FieldNames(rt);
-  const calls::OwnedText kind = TextOf(rt, panel.kind);
   const calls::OwnedText brand = TextOf(rt, panel.brand);
   for (int32_t n = 1; n <= count; ++n) {
     (void)rt.GoToRecord(n);
@@ -89,11 +93,12 @@ void LookUpProductModel(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
   const EntryPanel panel = ProductPanel(rt);
   const calls::OwnedText kind = TextOf(rt, panel.kind);
+  const calls::OwnedText brand = TextOf(rt, panel.brand);
   const calls::OwnedText model = TextOf(rt, panel.model);
   if (kind.view().empty() || model.view().empty()) return;
   SelectCategoryByName(rt, kind.c_str());
   const ProductFieldNames names = FieldNames(rt);
-  if (!rt.FindRecord([&] { return FieldEquals(rt, names.model, model.c_str()); })) return;
+  if (!rt.FindRecord([&] { return IsProduct(rt, names, brand.c_str(), model.c_str()); })) return;
   ShowPriceAndRemark(rt, panel, names);
   ListSelectedProduct(rt);
   RememberPicked(rt, panel);
@@ -102,11 +107,13 @@ void LookUpProductModel(const calls::RoutineCall& call) {
 void LookUpQuoteModel(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
   const EntryPanel panel = QuotePanel(rt);
-  const calls::OwnedText category = SelectedItemOf(rt, panel.kind);
+  // As for the model list: the table of the category the box shows.
+  const calls::OwnedText category = TextOf(rt, panel.kind);
   SelectCategoryByName(rt, category.c_str());
   const ProductFieldNames names = FieldNames(rt);
+  const calls::OwnedText brand = TextOf(rt, panel.brand);
   const calls::OwnedText model = TextOf(rt, panel.model);
-  if (rt.FindRecord([&] { return FieldEquals(rt, names.model, model.c_str()); })) {
+  if (rt.FindRecord([&] { return IsProduct(rt, names, brand.c_str(), model.c_str()); })) {
     ShowPriceAndRemark(rt, panel, names);
   } else {
     ClearPriceAndRemark(rt, panel);
@@ -132,7 +139,12 @@ void QuoteBrandChosen(const calls::RoutineCall& call) {
 void QuoteModelTextChanged(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
   const EntryPanel panel = QuotePanel(rt);
-  if (IndexOf(rt, panel.model) == -1 || TextOf(rt, panel.model).view().empty()) {
+  // The box keeps its selection index while the user edits the text; once
+  // the text is no longer the chosen item's, no item is chosen, and the
+  // price and remark of that item must not pass for the new model's.
+  const calls::OwnedText text = TextOf(rt, panel.model);
+  if (IndexOf(rt, panel.model) == -1 || text.view().empty() ||
+      SelectedItemOf(rt, panel.model).view() != text.view()) {
     ClearPriceAndRemark(rt, panel);
   }
 }

@@ -28,4 +28,9 @@ bool FieldEquals(calls::Calls& rt, const char* name, const char* text) {
   return std::strcmp(value.c_str(), text != nullptr ? text : "") == 0;
 }
 
+bool IsProduct(calls::Calls& rt, const ProductFieldNames& names, const char* brand,
+               const char* model) {
+  return FieldEquals(rt, names.brand, brand) && FieldEquals(rt, names.model, model);
+}
+
 }  // namespace pcshop::app

@@ -31,4 +31,10 @@ ProductRow ReadProduct(calls::Calls& rt, const ProductFieldNames& names);
 // Whether text field `name` of the current record equals `text` byte for byte.
 bool FieldEquals(calls::Calls& rt, const char* name, const char* text);
 
+// Whether the current record is the product of `brand` and `model`. A model
+// name alone is not a product: two brands may sell the same model name at
+// different prices.
+bool IsProduct(calls::Calls& rt, const ProductFieldNames& names, const char* brand,
+               const char* model);
+
 }  // namespace pcshop::app

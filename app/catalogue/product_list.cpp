@@ -90,7 +90,7 @@ void ListSelectedProduct(calls::Calls& rt) {
   const calls::OwnedText brand = TextOf(rt, panel.brand);
   const calls::OwnedText model = TextOf(rt, panel.model);
   (void)rt.GoFirst();
-  if (!rt.FindRecord([&] { return FieldEquals(rt, names.model, model.c_str()); })) return;
+  if (!rt.FindRecord([&] { return IsProduct(rt, names, brand.c_str(), model.c_str()); })) return;
   rt.ClearList(list);
   const int32_t count = rt.RecordCount();
   for (int32_t n = 1; n <= count; ++n) {

@@ -112,15 +112,36 @@ void CommitCellEdit(const calls::RoutineCall& call) {
 
   const SheetGrid sheet{rt, ObjectOf(controls.grid)};
   const calls::OwnedText text = TextOf(rt, controls.editor);
-  sheet.SetCell(RecordWord(record, hit::kItem), RecordWord(record, hit::kSubItem), text.c_str());
+  const int32_t cell_row = RecordWord(record, hit::kItem);
+  const int32_t cell_column = RecordWord(record, hit::kSubItem);
+  const calls::OwnedText before = sheet.Cell(cell_row, cell_column);
+  sheet.SetCell(cell_row, cell_column, text.c_str());
   SetPropertyOf(rt, controls.editor, prop::kVisible, 0);
   rt.FocusControl(sheet.grid);
+
+  // A model the catalogue holds under the row's brand brings its own price
+  // and remark: the press on the cell left those of the brand's last record.
+  if (cell_column == col::kModel && cell_row >= 0 && cell_row < kFirstRowWithoutChoices) {
+    const ProductFieldNames names = FieldNames(rt);
+    if (FindRowProduct(sheet, cell_row, names)) TakeCataloguePrice(sheet, cell_row, names);
+  }
 
   // The amount follows the selected row, which is the pressed one unless the
   // selection moved while the editor was open.
   const int32_t row = IndexOf(rt, controls.grid);
-  if (row >= 0) RecomputeAmount(sheet, row);
-  RecomputeTotals(sheet);
+  auto recompute = [&] {
+    const bool amount = row < 0 || RecomputeAmount(sheet, row);
+    return RecomputeTotals(sheet) && amount;
+  };
+  // A number too large to compute with is not taken: the cell gets back what
+  // it held, so that no amount or total stands there wrong or empty.
+  const bool number_column = cell_column == col::kQuantity || cell_column == col::kPrice ||
+                             cell_column == col::kAmount;
+  if (!recompute() && number_column) {
+    sheet.SetCell(cell_row, cell_column, before.c_str());
+    (void)recompute();
+    (void)rt.MessageBox(rt.ConstText(sym::text::kNumberTooLarge), 0);
+  }
   ClearRowsWithoutBrand(sheet);
 }
 

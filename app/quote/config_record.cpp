@@ -1,11 +1,12 @@
 #include "app/quote/config_record.h"
 
-#include <cmath>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 #include "app/catalogue/entry_panel.h"
 #include "app/quote/config_table.h"
+#include "app/quote/sheet_cells.h"
 #include "image/app_symbols.h"
 
 namespace pcshop::app {
@@ -41,7 +42,9 @@ SheetValues::SheetValues(calls::Calls& rt, const QuoteSheet& sheet, const std::s
     values_.push_back(rt.Arg(texts_.back().c_str()));
   };
   auto integer = [&](const calls::OwnedText& cell) {
-    values_.push_back(calls::Int(rt.TextToInt(cell.c_str())));
+    const std::optional<int64_t> n = rt.TextToLong(cell.c_str());
+    if (!n) exact_ = false;
+    values_.push_back(calls::Long(n.value_or(0)));
   };
   const calls::ValueTriple grid = ObjectOf(sheet.grid);
   text(TextOf(rt, sheet.name_box));
@@ -74,7 +77,7 @@ void ClearSheetForLoad(calls::Calls& rt, const QuoteSheet& sheet) {
 void ShowRecordOnSheet(calls::Calls& rt, const QuoteSheet& sheet) {
   auto field_text = [&](uint32_t name) { return rt.ReadFieldText(rt.ConstText(name), {}); };
   auto field_number = [&](uint32_t name) {
-    return rt.ToText(rt.ReadFieldInt(rt.ConstText(name), {}));
+    return rt.ToText(rt.ReadFieldLong(rt.ConstText(name), {}));
   };
   SetTextOf(rt, sheet.stamp_box, field_text(t::kFieldStamp).c_str());
   SetTextOf(rt, sheet.remark_box, field_text(t::kFieldConfigRemark).c_str());
@@ -93,20 +96,24 @@ void ShowRecordOnSheet(calls::Calls& rt, const QuoteSheet& sheet) {
     rt.SetListCell(grid, r, col::kRemark, field_text(f.remark).c_str());
   }
 
-  // Summed as doubles, so nineteen large cells cannot overflow; whole
-  // numbers read back as plain decimals.
-  double quantity = 0;
-  double price = 0;
-  double amount = 0;
+  // Exact 64-bit sums; one that does not fit leaves its cell empty rather
+  // than showing a wrong number.
+  const SheetGrid cells{rt, grid};
+  std::optional<int64_t> quantity = 0;
+  std::optional<int64_t> price = 0;
+  std::optional<int64_t> amount = 0;
   const int32_t rows = rt.GetListRowCount(grid);
   for (int32_t r = 0; r < rows; ++r) {
-    quantity += rt.TextToInt(rt.GetListCell(grid, r, col::kQuantity).c_str());
-    price += rt.TextToInt(rt.GetListCell(grid, r, col::kPrice).c_str());
-    amount += rt.TextToInt(rt.GetListCell(grid, r, col::kAmount).c_str());
+    quantity = Added(quantity, cells.CellNumber(r, col::kQuantity));
+    price = Added(price, cells.CellNumber(r, col::kPrice));
+    amount = Added(amount, cells.CellNumber(r, col::kAmount));
   }
-  rt.SetListCell(grid, kTotalsRow, col::kPrice, rt.ToText(std::trunc(price)).c_str());
-  rt.SetListCell(grid, kTotalsRow, col::kQuantity, rt.ToText(std::trunc(quantity)).c_str());
-  rt.SetListCell(grid, kTotalsRow, col::kAmount, rt.ToText(std::trunc(amount)).c_str());
+  auto total = [&](int32_t column, std::optional<int64_t> sum) {
+    cells.SetCell(kTotalsRow, column, sum ? rt.ToText(*sum).c_str() : rt.ConstText(t::kEmpty));
+  };
+  total(col::kPrice, price);
+  total(col::kQuantity, quantity);
+  total(col::kAmount, amount);
   rt.SetListCell(grid, kTotalsRow, col::kModel, TextOf(rt, sheet.remark_box).c_str());
   rt.SetListCell(grid, kTotalsRow, col::kBrand, TextOf(rt, sheet.name_box).c_str());
 }

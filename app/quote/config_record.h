@@ -18,7 +18,7 @@ namespace pcshop::app {
 std::string ConfigStamp(calls::Calls& rt);
 
 // The values of one record as the sheet stands: the name box's text, the
-// stamp, the seven cells of each quote row (数量, 单价 and 金额 as
+// stamp, the seven cells of each quote row (数量, 单价 and 金额 as 64-bit
 // integers), the remark box's text. Owns the texts the values point to, so
 // it stays where it is built.
 class SheetValues {
@@ -28,11 +28,15 @@ class SheetValues {
   SheetValues& operator=(const SheetValues&) = delete;
 
   std::span<const calls::ValueTriple> values() const { return values_; }
+  // False when a number cell holds a number beyond 64 bits: such a record
+  // would not read back as the sheet shows it, and must not be written.
+  bool exact() const { return exact_; }
 
  private:
   std::string stamp_;
   std::vector<calls::OwnedText> texts_;
   std::vector<calls::ValueTriple> values_;
+  bool exact_ = true;
 };
 
 // The empty sheet of a load: stamp and remark boxes, all eight cells of

@@ -12,10 +12,6 @@ namespace {
 
 namespace col = sheet_column;
 
-// Rows from 其它二 on offer no choices: that row shares 其它 with 其它一, and
-// the totals and spare rows have no category.
-constexpr int32_t kFirstRowWithoutChoices = 14;
-
 // Each non-empty brand of the row's table once, at its first position.
 void AddBrands(calls::Calls& rt, const calls::ValueTriple& editor, const ProductFieldNames& names) {
   std::unordered_set<std::string> listed;
@@ -44,17 +40,16 @@ void AddModels(const SheetGrid& sheet, const calls::ValueTriple& editor, int32_t
   }
 }
 
-// Puts the record pointer on the first record of the row's table whose 型号
-// is the row's 型号 cell.
-bool FindRowModel(const SheetGrid& sheet, int32_t row, const ProductFieldNames& names) {
+}  // namespace
+
+bool FindRowProduct(const SheetGrid& sheet, int32_t row, const ProductFieldNames& names) {
   calls::Calls& rt = sheet.rt;
   (void)SelectRowTable(rt, row);
   (void)rt.GoFirst();
+  const calls::OwnedText brand = sheet.Cell(row, col::kBrand);
   const calls::OwnedText model = sheet.Cell(row, col::kModel);
-  return rt.FindRecord([&] { return FieldEquals(rt, names.model, model.c_str()); });
+  return rt.FindRecord([&] { return IsProduct(rt, names, brand.c_str(), model.c_str()); });
 }
-
-}  // namespace
 
 void FillEditorChoices(calls::Calls& rt, const QuoteSheet& controls, int32_t column) {
   const calls::ValueTriple editor = ObjectOf(controls.editor);
@@ -77,13 +72,13 @@ void FillEditorChoices(calls::Calls& rt, const QuoteSheet& controls, int32_t col
   } else if (column == col::kQuantity) {
     (void)rt.AddComboItem(editor, rt.ConstText(sym::text::kQuantityOne));
     (void)rt.AddComboItem(editor, rt.ConstText(sym::text::kQuantityTwo));
-    if (FindRowModel(sheet, row, names)) TakeCataloguePrice(sheet, row, names);
+    if (FindRowProduct(sheet, row, names)) TakeCataloguePrice(sheet, row, names);
   }
 
   // Whatever the column, a model the catalogue knows starts again at one
   // piece for the catalogue's price.
-  if (FindRowModel(sheet, row, names)) {
-    const calls::OwnedText price = rt.ToText(rt.ReadFieldInt(names.price, {}));
+  if (FindRowProduct(sheet, row, names)) {
+    const calls::OwnedText price = rt.ToText(rt.ReadFieldLong(names.price, {}));
     rt.SetComboText(editor, price.c_str());
     sheet.SetCell(row, col::kQuantity, rt.ConstText(sym::text::kQuantityOne));
     TakeCataloguePrice(sheet, row, names);

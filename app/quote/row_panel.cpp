@@ -54,8 +54,9 @@ void ShowRowInPanel(const calls::RoutineCall& call) {
   (void)SelectCategoryByIndex(rt, kOtherCategory);
   (void)rt.GoFirst();
   const ProductFieldNames names = FieldNames(rt);
+  const calls::OwnedText brand = sheet.Cell(row, col::kBrand);
   const calls::OwnedText model = sheet.Cell(row, col::kModel);
-  if (!rt.FindRecord([&] { return FieldEquals(rt, names.model, model.c_str()); })) return;
+  if (!rt.FindRecord([&] { return IsProduct(rt, names, brand.c_str(), model.c_str()); })) return;
   const calls::OwnedText stored_kind = rt.ReadFieldText(names.kind, {});
   SetTextOf(rt, panel.kind, stored_kind.c_str());
   CopyRowDetails(sheet, panel, row);

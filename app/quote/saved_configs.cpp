@@ -39,8 +39,7 @@ bool ChosenFromList(calls::Calls& rt, const ControlRef& name_box, const char* na
 // Appends the sheet under its name unless a record of that name exists: the
 // test is repeated inside the write, so two counters saving the same new name
 // at once do not both add it.
-bool Append(calls::Calls& rt, const QuoteSheet& sheet, const std::string& stamp) {
-  const SheetValues values(rt, sheet, stamp);
+bool Append(calls::Calls& rt, const SheetValues& values) {
   const char* const key[] = {rt.ConstText(t::kFieldConfigName)};
   return rt.AppendUniqueRecord(key, values.values()) == calls::Calls::AppendOutcome::kAppended;
 }
@@ -99,8 +98,13 @@ void SaveConfig(const calls::RoutineCall& call) {
     Say(rt, t::kEnterConfigName);
     return;
   }
+  const SheetValues values(rt, sheet, stamp);
+  if (!values.exact()) {
+    Say(rt, t::kConfigNumberTooLarge);
+    return;
+  }
   if (!FindConfig(rt, name.c_str())) {
-    if (Append(rt, sheet, stamp)) {
+    if (Append(rt, values)) {
       Say(rt, t::kConfigWritten);
       return;
     }
@@ -108,7 +112,6 @@ void SaveConfig(const calls::RoutineCall& call) {
   // A name that exists is overwritten only when it was chosen from the list.
   if (FindConfig(rt, name.c_str()) && ChosenFromList(rt, sheet.name_box, name.c_str()) &&
       rt.RecordCount() != 0) {
-    const SheetValues values(rt, sheet, stamp);
     if (rt.ModifyRecord(values.values())) {
       Say(rt, t::kConfigModified);
       return;
@@ -119,7 +122,7 @@ void SaveConfig(const calls::RoutineCall& call) {
     return;
   }
   // An empty table gets one more attempt.
-  Say(rt, Append(rt, sheet, stamp) ? t::kConfigWritten : t::kConfigWriteFailed);
+  Say(rt, Append(rt, values) ? t::kConfigWritten : t::kConfigWriteFailed);
 }
 
 void DeleteConfig(const calls::RoutineCall& call) {

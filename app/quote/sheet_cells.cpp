@@ -1,7 +1,5 @@
 #include "app/quote/sheet_cells.h"
 
-#include <cmath>
-
 #include "app/quote/quote_sheet.h"
 #include "image/app_symbols.h"
 
@@ -10,10 +8,15 @@ namespace {
 
 namespace col = sheet_column;
 
-// The sums are whole numbers in a double; std::trunc keeps them exact where a
-// cast to a 32-bit integer would overflow on large quantities or prices.
-calls::OwnedText WholeText(calls::Calls& rt, double value) {
-  return rt.ToText(std::trunc(value));
+// The number's text, or the empty cell for one that could not be computed.
+void SetNumberCell(const SheetGrid& sheet, int32_t row, int32_t column,
+                   std::optional<int64_t> value) {
+  if (!value) {
+    sheet.SetCell(row, column, sheet.rt.ConstText(sym::text::kEmpty));
+    return;
+  }
+  const calls::OwnedText text = sheet.rt.ToText(*value);
+  sheet.SetCell(row, column, text.c_str());
 }
 
 }  // namespace
@@ -26,29 +29,40 @@ void SheetGrid::SetCell(int32_t row, int32_t column, const char* text) const {
   (void)rt.SetListCell(grid, row, column, text);
 }
 
-int32_t SheetGrid::CellNumber(int32_t row, int32_t column) const {
+std::optional<int64_t> SheetGrid::CellNumber(int32_t row, int32_t column) const {
   const calls::OwnedText text = Cell(row, column);
-  return rt.TextToInt(text.c_str());
+  return rt.TextToLong(text.c_str());
 }
 
-void RecomputeAmount(const SheetGrid& sheet, int32_t row) {
-  const double amount = static_cast<double>(sheet.CellNumber(row, col::kQuantity)) *
-                        static_cast<double>(sheet.CellNumber(row, col::kPrice));
-  const calls::OwnedText text = sheet.rt.ToText(amount);
-  sheet.SetCell(row, col::kAmount, text.c_str());
+std::optional<int64_t> Added(std::optional<int64_t> a, std::optional<int64_t> b) {
+  int64_t sum = 0;
+  if (!a || !b || __builtin_add_overflow(*a, *b, &sum)) return std::nullopt;
+  return sum;
 }
 
-void RecomputeTotals(const SheetGrid& sheet) {
-  double quantity = 0;
-  double amount = 0;
+std::optional<int64_t> Multiplied(std::optional<int64_t> a, std::optional<int64_t> b) {
+  int64_t product = 0;
+  if (!a || !b || __builtin_mul_overflow(*a, *b, &product)) return std::nullopt;
+  return product;
+}
+
+bool RecomputeAmount(const SheetGrid& sheet, int32_t row) {
+  const std::optional<int64_t> amount =
+      Multiplied(sheet.CellNumber(row, col::kQuantity), sheet.CellNumber(row, col::kPrice));
+  SetNumberCell(sheet, row, col::kAmount, amount);
+  return amount.has_value();
+}
+
+bool RecomputeTotals(const SheetGrid& sheet) {
+  std::optional<int64_t> quantity = 0;
+  std::optional<int64_t> amount = 0;
   for (int32_t r = 0; r < kQuoteRowCount; ++r) {
-    quantity += sheet.CellNumber(r, col::kQuantity);
-    amount += sheet.CellNumber(r, col::kAmount);
+    quantity = Added(quantity, sheet.CellNumber(r, col::kQuantity));
+    amount = Added(amount, sheet.CellNumber(r, col::kAmount));
   }
-  const calls::OwnedText quantity_text = WholeText(sheet.rt, quantity);
-  const calls::OwnedText amount_text = WholeText(sheet.rt, amount);
-  sheet.SetCell(kTotalsRow, col::kQuantity, quantity_text.c_str());
-  sheet.SetCell(kTotalsRow, col::kAmount, amount_text.c_str());
+  SetNumberCell(sheet, kTotalsRow, col::kQuantity, quantity);
+  SetNumberCell(sheet, kTotalsRow, col::kAmount, amount);
+  return quantity.has_value() && amount.has_value();
 }
 
 void ClearRowsWithoutBrand(const SheetGrid& sheet) {
@@ -64,9 +78,9 @@ void ClearRowsWithoutBrand(const SheetGrid& sheet) {
 }
 
 void TakeCataloguePrice(const SheetGrid& sheet, int32_t row, const ProductFieldNames& names) {
-  const calls::OwnedText price = sheet.rt.ToText(sheet.rt.ReadFieldInt(names.price, {}));
+  const calls::OwnedText price = sheet.rt.ToText(sheet.rt.ReadFieldLong(names.price, {}));
   sheet.SetCell(row, col::kPrice, price.c_str());
-  RecomputeAmount(sheet, row);
+  (void)RecomputeAmount(sheet, row);
   const calls::OwnedText remark = sheet.rt.ReadFieldText(names.remark, {});
   sheet.SetCell(row, col::kRemark, remark.c_str());
 }

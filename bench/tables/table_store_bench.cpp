@@ -134,7 +134,7 @@ void AppendFloor(benchmark::State& state, Workspace* ws) {
         if (const auto* t = std::get_if<std::string>(&v[static_cast<size_t>(c)])) {
           sqlite3_bind_blob(ins, c + 1, t->data(), static_cast<int>(t->size()), SQLITE_TRANSIENT);
         } else {
-          sqlite3_bind_int(ins, c + 1, std::get<int32_t>(v[static_cast<size_t>(c)]));
+          sqlite3_bind_int64(ins, c + 1, std::get<int64_t>(v[static_cast<size_t>(c)]));
         }
       }
       if (sqlite3_step(ins) != SQLITE_DONE) state.SkipWithError("insert failed");

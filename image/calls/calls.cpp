@@ -277,11 +277,19 @@ OwnedText Calls::NormalizeText(const char* text) {
 OwnedText Calls::ToText(int32_t value) {
   return TakeText(Kernel(KernelCommand::kToText, {Int(value)}));
 }
+OwnedText Calls::ToText(int64_t value) {
+  return TakeText(Kernel(KernelCommand::kToText, {Long(value)}));
+}
 OwnedText Calls::ToText(double value) {
   return TakeText(Kernel(KernelCommand::kToText, {Double(value)}));
 }
 int32_t Calls::TextToInt(const char* text) {
   return Kernel(KernelCommand::kTextToInt, {Arg(text)}).AsInt();
+}
+std::optional<int64_t> Calls::TextToLong(const char* text) {
+  const ValueTriple v = Kernel(KernelCommand::kTextToLong, {Arg(text)});
+  if (!v.is(TypeCode::kLongInteger)) return std::nullopt;
+  return v.AsLong();
 }
 OwnedText Calls::MakeTextBuffer(int32_t size) {
   return TakeText(Kernel(KernelCommand::kMakeTextBuffer, {Int(size)}));
@@ -376,6 +384,14 @@ int32_t Calls::ReadFieldInt(const char* name, Site site) {
     return 0;
   }
   return v.AsInt();
+}
+int64_t Calls::ReadFieldLong(const char* name, Site site) {
+  const ValueTriple v = ReadField(name);
+  if (v.is(TypeCode::kInteger)) return v.AsInt();
+  if (v.is(TypeCode::kLongInteger)) return v.AsLong();
+  ReportRuntimeError(FaultKind::kWrongValueType, site);
+  if (v.is(TypeCode::kText) || v.is(TypeCode::kBinary)) Discard(v);
+  return 0;
 }
 bool Calls::FindRecord(const std::function<bool()>& condition) {
   // The reference lives in this frame for the whole call, as a nested

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <span>
 
 #include "image/calls/entry_points.h"
@@ -132,8 +133,11 @@ class Calls {
   OwnedText ConvertText(const char* text, int32_t mode);
   OwnedText NormalizeText(const char* text);
   OwnedText ToText(int32_t value);
+  OwnedText ToText(int64_t value);
   OwnedText ToText(double value);
   int32_t TextToInt(const char* text);
+  // TextToInt's reading into 64 bits; nothing for a number beyond them.
+  std::optional<int64_t> TextToLong(const char* text);
   OwnedText MakeTextBuffer(int32_t size);
   int32_t BinaryLength(const void* binary);
 
@@ -172,6 +176,9 @@ class Calls {
   // raises fault 5 and the statement goes on with the value's low word (0 for
   // a text, which is freed).
   int32_t ReadFieldInt(const char* name, Site site);
+  // A field read where a whole number of up to 64 bits is needed: an
+  // integer or a long integer; anything else raises fault 5 and reads 0.
+  int64_t ReadFieldLong(const char* name, Site site);
   // Scans from the record pointer; `condition` runs with the pointer on each
   // candidate, as a nested routine of the caller.
   bool FindRecord(const std::function<bool()>& condition);

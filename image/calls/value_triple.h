@@ -3,7 +3,7 @@
 // call interface travels as three 32-bit words {low, high, type}.
 //
 // 64-bit widening, written down once here: a 32-bit value sits in `low` with
-// 0 in `high`; an 8-byte value (double, date-time) fills both; an address
+// 0 in `high`; an 8-byte value (double, date-time, long integer) fills both; an address
 // (text, binary, array, record, routine reference) fills `low` and `high`
 // together as one 64-bit little-endian value. Ids, counts and type codes stay
 // 32-bit. Nothing outside this file splits or joins an address.
@@ -22,6 +22,9 @@ namespace pcshop::calls {
 enum class TypeCode : uint32_t {
   kOmitted = 0,
   kInteger = 0x80000301,
+  // A 64-bit whole number (amounts and totals that outgrow 32 bits): two's
+  // complement over `low` and `high`.
+  kLongInteger = 0x80000401,
   kDouble = 0x80000601,
   kLogical = 0x80000002,
   kDateTime = 0x80000003,
@@ -70,6 +73,7 @@ struct ValueTriple {
   // The 64-bit value of both words: an address, or a double's bits.
   uint64_t wide() const { return (static_cast<uint64_t>(high) << 32) | low; }
   int32_t AsInt() const { return static_cast<int32_t>(low); }
+  int64_t AsLong() const { return static_cast<int64_t>(wide()); }
   double AsDouble() const { return std::bit_cast<double>(wide()); }
   template <typename T>
   T* AsPointer() const {
@@ -86,6 +90,9 @@ constexpr ValueTriple Wide(uint64_t value, uint32_t type) {
 inline ValueTriple Omitted() { return {}; }
 inline ValueTriple Int(int32_t v) {
   return {static_cast<uint32_t>(v), 0, static_cast<uint32_t>(TypeCode::kInteger)};
+}
+inline ValueTriple Long(int64_t v) {
+  return Wide(static_cast<uint64_t>(v), static_cast<uint32_t>(TypeCode::kLongInteger));
 }
 inline ValueTriple Logical(bool v) {
   return {v ? 1u : 0u, 0, static_cast<uint32_t>(TypeCode::kLogical)};

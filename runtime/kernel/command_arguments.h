@@ -32,10 +32,15 @@ class CommandArguments {
     return p != nullptr ? std::string_view(p) : std::string_view();
   }
 
-  // Integers and logicals as they are; doubles and date-times truncated.
+  // Integers and logicals as they are; doubles, date-times and long
+  // integers truncated or saturated into 32 bits.
   int32_t Int(size_t i, int32_t fallback = 0) const {
     if (!Given(i)) return fallback;
     const calls::ValueTriple& t = triples_[i];
+    if (t.is(calls::TypeCode::kLongInteger)) {
+      const int64_t v = t.AsLong();
+      return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v);
+    }
     if (t.is(calls::TypeCode::kDouble) || t.is(calls::TypeCode::kDateTime)) {
       const int64_t v = calls::Truncate(t.AsDouble());
       return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<int32_t>(v);
@@ -49,6 +54,7 @@ class CommandArguments {
     const calls::ValueTriple& t = triples_[i];
     if (t.is(calls::TypeCode::kDouble) || t.is(calls::TypeCode::kDateTime)) return t.AsDouble();
     if (t.is(calls::TypeCode::kInteger) || t.is(calls::TypeCode::kLogical)) return t.AsInt();
+    if (t.is(calls::TypeCode::kLongInteger)) return static_cast<double>(t.AsLong());
     return std::nan("");
   }
 
@@ -59,9 +65,12 @@ class CommandArguments {
     if (t.is(calls::TypeCode::kText)) {
       return tables::OptionalValue(std::in_place, std::in_place_type<std::string>, Text(i));
     }
+    if (t.is(calls::TypeCode::kLongInteger)) {
+      return tables::OptionalValue(std::in_place, std::in_place_type<int64_t>, t.AsLong());
+    }
     if (t.is(calls::TypeCode::kInteger) || t.is(calls::TypeCode::kLogical) ||
         t.is(calls::TypeCode::kDouble) || t.is(calls::TypeCode::kDateTime)) {
-      return tables::OptionalValue(std::in_place, std::in_place_type<int32_t>, Int(i));
+      return tables::OptionalValue(std::in_place, std::in_place_type<int64_t>, Int(i));
     }
     return std::nullopt;
   }

@@ -60,7 +60,11 @@ ValueTriple ReadField(Runtime& rt, const CommandArguments& a) {
   const Result<tables::FieldView> v = rt.tables().ReadFieldView(a.Text(0));
   if (!v.ok()) return {};  // untyped: a reader that needs a type reports fault 5
   if (const auto* text = std::get_if<std::string_view>(&*v)) return TextResult(*text);
-  return Int(std::get<int32_t>(*v));
+  // What fits in 32 bits stays an integer, so that readers of prices and
+  // counts see the type they always saw.
+  const int64_t n = std::get<int64_t>(*v);
+  if (n >= INT32_MIN && n <= INT32_MAX) return Int(static_cast<int32_t>(n));
+  return calls::Long(n);
 }
 
 // An append's values from argument `first` on, in field order; a left-out
@@ -187,8 +191,15 @@ std::optional<ValueTriple> TextCommand(Runtime& rt, KernelCommand command, const
       if (a.Given(0) && (a[0].is(TypeCode::kDouble) || a[0].is(TypeCode::kDateTime))) {
         return TextResult(text::ToText(a.Double(0)));
       }
+      if (a.Given(0) && a[0].is(TypeCode::kLongInteger)) {
+        return TextResult(text::ToText(a[0].AsLong()));
+      }
       return TextResult(text::ToText(a.Int(0)));
     case KernelCommand::kTextToInt: return Int(text::TextToInt(a.Text(0)));
+    case KernelCommand::kTextToLong: {
+      const std::optional<int64_t> n = text::TextToLong(a.Text(0));
+      return n ? calls::Long(*n) : ValueTriple{};
+    }
     case KernelCommand::kMakeTextBuffer: {
       const Result<std::string> buffer = text::MakeTextBuffer(a.Int(0));
       return buffer.ok() ? TextResult(*buffer) : TextResult("");

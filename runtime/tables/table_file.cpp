@@ -17,7 +17,7 @@ void BindValue(sqlite3_stmt* stmt, int index, const FieldValue& value) {
   if (const auto* text = std::get_if<std::string>(&value)) {
     BindBytes(stmt, index, *text);
   } else {
-    sqlite3_bind_int(stmt, index, std::get<int32_t>(value));
+    sqlite3_bind_int64(stmt, index, std::get<int64_t>(value));
   }
 }
 
@@ -129,6 +129,10 @@ Result<std::unique_ptr<TableFile>> TableFile::Open(const std::filesystem::path& 
   if (Status s = Exec(db->get(), "PRAGMA synchronous = FULL", file, "setting up"); !s.ok()) {
     return s;
   }
+  // A file of the 32-bit layout is widened when it can be written; one that
+  // cannot stays readable, and a value beyond 32 bits is then refused by the
+  // write that tries it, with that write's error.
+  (void)WidenIntegers(db->get(), *fields, file);
   return Finish(std::move(db).value(), file, std::move(fields).value(), false);
 }
 
@@ -227,13 +231,11 @@ Result<FieldView> TableFile::DecodeField(sqlite3_stmt* stmt, int column, size_t 
                                          int64_t id) const {
   const int type = sqlite3_column_type(stmt, column);
   if (fields_[field].type_code == kIntegerField) {
-    const int64_t v = sqlite3_column_int64(stmt, column);
-    if (type != SQLITE_INTEGER || v < std::numeric_limits<int32_t>::min() ||
-        v > std::numeric_limits<int32_t>::max()) {
+    if (type != SQLITE_INTEGER) {
       return Status::Corruption(path_.string() + ": " + RecordLabel(id) + ", field " +
-                                Printable(fields_[field].name) + ": not a 32-bit integer");
+                                Printable(fields_[field].name) + ": not an integer");
     }
-    return FieldView(static_cast<int32_t>(v));
+    return FieldView(static_cast<int64_t>(sqlite3_column_int64(stmt, column)));
   }
   if (type != SQLITE_BLOB && type != SQLITE_TEXT) {
     return Status::Corruption(path_.string() + ": " + RecordLabel(id) + ", field " +
@@ -381,7 +383,7 @@ Result<FieldView> TableFile::ReadFieldView(std::string_view name) const {
     return DecodeField(live_row_, 2 + static_cast<int>(*field), *field, current_id_);
   }
   const FieldValue& v = current_values_[*field];
-  if (const auto* i = std::get_if<int32_t>(&v)) return FieldView(*i);
+  if (const auto* i = std::get_if<int64_t>(&v)) return FieldView(*i);
   return FieldView(std::string_view(std::get<std::string>(v)));
 }
 
@@ -482,7 +484,7 @@ std::vector<FieldValue> TableFile::FullRow(std::span<const FieldValue> values) c
     } else if (fields_[i].type_code == kTextField) {
       row.emplace_back(std::string());
     } else {
-      row.emplace_back(int32_t{0});
+      row.emplace_back(int64_t{0});
     }
   }
   return row;

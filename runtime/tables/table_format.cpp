@@ -21,9 +21,26 @@ Result<int64_t> ReadInteger(sqlite3* db, const char* sql, const std::filesystem:
   return sqlite3_column_int64(stmt->get(), 0);
 }
 
+std::string FieldColumnName(size_t i) { return "c" + std::to_string(i + 1); }
+
+// CREATE TABLE for the records of `fields`, under `name`.
+std::string RecordsTableSql(const char* name, std::span<const FieldSpec> fields) {
+  std::string sql = std::string("CREATE TABLE ") + name +
+                    "(id INTEGER PRIMARY KEY, deleted INTEGER NOT NULL DEFAULT 0";
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const std::string col = FieldColumnName(i);
+    if (fields[i].type_code == kIntegerField) {
+      sql += ", " + col + " INTEGER NOT NULL DEFAULT 0";
+    } else {
+      sql += ", " + col + " BLOB NOT NULL DEFAULT x''";
+    }
+  }
+  return sql + ") STRICT;";
+}
+
 }  // namespace
 
-std::string FieldColumn(size_t i) { return "c" + std::to_string(i + 1); }
+std::string FieldColumn(size_t i) { return FieldColumnName(i); }
 
 std::string FieldColumnList(size_t count) {
   std::string out;
@@ -42,17 +59,7 @@ Status WriteTableSchema(sqlite3* db, std::span<const FieldSpec> fields,
   sql +=
       "CREATE TABLE fields(pos INTEGER PRIMARY KEY, name BLOB NOT NULL, "
       "type INTEGER NOT NULL, width INTEGER NOT NULL) STRICT;";
-  sql += "CREATE TABLE records(id INTEGER PRIMARY KEY, deleted INTEGER NOT NULL DEFAULT 0";
-  for (size_t i = 0; i < fields.size(); ++i) {
-    const std::string col = FieldColumn(i);
-    if (fields[i].type_code == kIntegerField) {
-      sql += ", " + col + " INTEGER NOT NULL DEFAULT 0 CHECK (" + col +
-             " BETWEEN -2147483648 AND 2147483647)";
-    } else {
-      sql += ", " + col + " BLOB NOT NULL DEFAULT x''";
-    }
-  }
-  sql += ") STRICT;";
+  sql += RecordsTableSql("records", fields);
   if (Status s = Exec(db, sql.c_str(), file, "creating the table layout"); !s.ok()) {
     (void)Exec(db, "ROLLBACK", file, "undoing the table layout");
     return s;
@@ -87,7 +94,7 @@ Result<std::vector<FieldSpec>> ReadTableSchema(sqlite3* db, const std::filesyste
   if (*app_id != kApplicationId) return NotATable(file, "no table mark in its header");
   auto version = ReadInteger(db, "PRAGMA user_version", file);
   if (!version.ok()) return version.status();
-  if (*version != kFormatVersion) {
+  if (*version != kFormatVersion && *version != kThirtyTwoBitFormatVersion) {
     return NotATable(file, "layout version " + std::to_string(*version) + ", expected " +
                                std::to_string(kFormatVersion));
   }
@@ -140,6 +147,32 @@ Result<std::vector<FieldSpec>> ReadTableSchema(sqlite3* db, const std::filesyste
   }
   if (!shaped) return NotATable(file, "record table does not match its field list");
   return fields;
+}
+
+Status WidenIntegers(sqlite3* db, std::span<const FieldSpec> fields,
+                     const std::filesystem::path& file) {
+  auto version = ReadInteger(db, "PRAGMA user_version", file);
+  if (!version.ok()) return version.status();
+  if (*version != kThirtyTwoBitFormatVersion) return Status::Ok();
+  if (Status s = Exec(db, "BEGIN IMMEDIATE", file, "widening the integers"); !s.ok()) return s;
+  // Another copy may have widened it while this one waited for the lock.
+  version = ReadInteger(db, "PRAGMA user_version", file);
+  if (!version.ok() || *version != kThirtyTwoBitFormatVersion) {
+    (void)Exec(db, "ROLLBACK", file, "widening the integers");
+    return version.ok() ? Status::Ok() : version.status();
+  }
+  const std::string columns = "id, deleted, " + FieldColumnList(fields.size());
+  const std::string sql = RecordsTableSql("records_wide", fields) +
+                          "INSERT INTO records_wide(" + columns + ") SELECT " + columns +
+                          " FROM records;"
+                          "DROP TABLE records;"
+                          "ALTER TABLE records_wide RENAME TO records;"
+                          "PRAGMA user_version = " + std::to_string(kFormatVersion) + ";";
+  if (Status s = Exec(db, sql.c_str(), file, "widening the integers"); !s.ok()) {
+    (void)Exec(db, "ROLLBACK", file, "undoing the widening");
+    return s;
+  }
+  return Exec(db, "COMMIT", file, "committing the widening");
 }
 
 }  // namespace pcshop::tables

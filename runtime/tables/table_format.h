@@ -4,8 +4,10 @@
 //   records(id, deleted, c1 .. cN)   one row per record; ci holds field i
 // Record numbers are not stored: record n is the n-th row in id order, and
 // ids only grow, so the order is the order of insertion. Texts are blobs,
-// integers 32-bit; both tables are STRICT so SQLite itself refuses a value
+// integers 64-bit; both tables are STRICT so SQLite itself refuses a value
 // of the wrong kind. The header's application id marks the file as ours.
+// Layout 1 held integers to 32 bits by a check on each column; opening such
+// a file widens it to layout 2.
 
 #include <sqlite3.h>
 
@@ -20,7 +22,8 @@
 namespace pcshop::tables {
 
 inline constexpr int32_t kApplicationId = 0x50435A44;  // "PCZD"
-inline constexpr int32_t kFormatVersion = 1;           // PRAGMA user_version
+inline constexpr int32_t kFormatVersion = 2;           // PRAGMA user_version
+inline constexpr int32_t kThirtyTwoBitFormatVersion = 1;
 
 // Column of field i (0-based) in the records table.
 std::string FieldColumn(size_t i);
@@ -33,9 +36,15 @@ std::string FieldColumnList(size_t count);
 Status WriteTableSchema(sqlite3* db, std::span<const FieldSpec> fields,
                         const std::filesystem::path& file);
 
-// Reads and checks the layout of an opened file. Only reads: a file that is
-// not a table is refused with an InvalidArgument naming the file and the
-// reason, and is left exactly as it was.
+// Reads and checks the layout of an opened file, of either layout. Only
+// reads: a file that is not a table is refused with an InvalidArgument
+// naming the file and the reason, and is left exactly as it was.
 Result<std::vector<FieldSpec>> ReadTableSchema(sqlite3* db, const std::filesystem::path& file);
+
+// Turns a layout-1 file into layout 2 in one transaction (records and their
+// ids unchanged, the 32-bit checks gone); a layout-2 file is left alone. On
+// failure (a read-only file, a lock held too long) the file stays as it was.
+Status WidenIntegers(sqlite3* db, std::span<const FieldSpec> fields,
+                     const std::filesystem::path& file);
 
 }  // namespace pcshop::tables

@@ -27,15 +27,16 @@ struct FieldSpec {
   friend bool operator==(const FieldSpec&, const FieldSpec&) = default;
 };
 
-// A field's value: a 32-bit integer or a text of exact bytes.
-using FieldValue = std::variant<int32_t, std::string>;
+// A field's value: a 64-bit integer or a text of exact bytes. Files written
+// when integers were 32-bit hold values of that range, which read the same.
+using FieldValue = std::variant<int64_t, std::string>;
 
 // A field's value without a copy: the text views bytes the store owns and
 // stays valid only until the next operation on the store.
-using FieldView = std::variant<int32_t, std::string_view>;
+using FieldView = std::variant<int64_t, std::string_view>;
 
 inline FieldValue ToValue(const FieldView& v) {
-  if (const auto* i = std::get_if<int32_t>(&v)) return *i;
+  if (const auto* i = std::get_if<int64_t>(&v)) return *i;
   return std::string(std::get<std::string_view>(v));
 }
 

@@ -16,9 +16,30 @@ constexpr std::string_view kFullWidthSpace = "\xA1\xA1";
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Where the number of a text starts, past the blanks; and its sign.
+size_t NumberStart(std::string_view text, bool* negative) {
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == ' ' || text[i] == '\t') {
+      ++i;
+    } else if (text.substr(i, kFullWidthSpace.size()) == kFullWidthSpace) {
+      i += kFullWidthSpace.size();
+    } else {
+      break;
+    }
+  }
+  *negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    *negative = text[i] == '-';
+    ++i;
+  }
+  return i;
+}
+
 }  // namespace
 
 std::string ToText(int32_t value) { return std::to_string(value); }
+std::string ToText(int64_t value) { return std::to_string(value); }
 
 std::string ToText(double value) {
   if (std::isnan(value)) return "nan";
@@ -37,21 +58,8 @@ std::string ToText(double value) {
 }
 
 int32_t TextToInt(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    if (text[i] == ' ' || text[i] == '\t') {
-      ++i;
-    } else if (text.substr(i, kFullWidthSpace.size()) == kFullWidthSpace) {
-      i += kFullWidthSpace.size();
-    } else {
-      break;
-    }
-  }
   bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
+  size_t i = NumberStart(text, &negative);
   // The magnitude grows in 64 bits and stops at the limit of its sign, so a
   // long run of digits saturates instead of overflowing.
   constexpr int64_t kLimitPositive = std::numeric_limits<int32_t>::max();
@@ -66,6 +74,22 @@ int32_t TextToInt(std::string_view text) {
     }
   }
   return static_cast<int32_t>(negative ? -magnitude : magnitude);
+}
+
+std::optional<int64_t> TextToLong(std::string_view text) {
+  bool negative = false;
+  size_t i = NumberStart(text, &negative);
+  // Accumulated on the negative side, which holds one value more.
+  int64_t value = 0;
+  for (; i < text.size() && IsDigit(text[i]); ++i) {
+    if (__builtin_mul_overflow(value, 10, &value) ||
+        __builtin_sub_overflow(value, text[i] - '0', &value)) {
+      return std::nullopt;
+    }
+  }
+  if (negative) return value;
+  if (value == std::numeric_limits<int64_t>::min()) return std::nullopt;
+  return -value;
 }
 
 Result<std::string> MakeTextBuffer(int32_t size) {

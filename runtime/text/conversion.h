@@ -3,6 +3,7 @@
 // every number text is plain ASCII.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,7 @@ namespace pcshop::text {
 
 // Decimal form, "-" for negatives.
 std::string ToText(int32_t value);
+std::string ToText(int64_t value);
 
 // The shortest text that reads back as the same double. Magnitudes from 1e-6
 // up to 1e16 are written as plain decimals, a whole number without a decimal
@@ -28,6 +30,11 @@ std::string ToText(double value);
 // - a text without digits there ("", "abc", "-") reads 0;
 // - a value beyond 32 bits saturates at INT32_MIN or INT32_MAX.
 int32_t TextToInt(std::string_view text);
+
+// The same reading into 64 bits, for amounts and totals. A number beyond 64
+// bits is not saturated but refused (nothing), so that the caller can say
+// so instead of going on with a wrong number.
+std::optional<int64_t> TextToLong(std::string_view text);
 
 // The largest buffer MakeTextBuffer hands out; larger requests are refused
 // instead of exhausting memory.

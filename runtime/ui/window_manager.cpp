@@ -211,6 +211,7 @@ void WindowManager::Connect(const Window& window, size_t index) {
     MakeChild<FocusWatch>(button, raise(image::event::kFocusLost));
   } else if (auto* edit = dynamic_cast<EditBox*>(widget)) {
     QObject::connect(edit, &QLineEdit::textEdited, raise(image::event::kEditTextChanged));
+    QObject::connect(edit, &QLineEdit::returnPressed, raise(image::event::kEditEnterPressed));
     MakeChild<FocusWatch>(edit, raise(image::event::kFocusLost));
   } else if (auto* combo = dynamic_cast<ComboBox*>(widget)) {
     combo->about_to_drop_down = raise(image::event::kComboAboutToDropDown);

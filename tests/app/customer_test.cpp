@@ -141,7 +141,7 @@ class CustomerTest : public AppFixture {
     };
     auto number = [&](const char* field) {
       auto v = store.ReadField(Gbk(field));
-      return v.ok() && !tables::IsText(*v) ? std::get<int32_t>(*v) : -1;
+      return v.ok() && !tables::IsText(*v) ? static_cast<int>(std::get<int64_t>(*v)) : -1;
     };
     for (int32_t n = 1; n <= count; ++n) {
       (void)store.GoToRecord(n);
@@ -476,6 +476,21 @@ TEST_F(CustomerTest, QueryListsOneCustomerByNameOrEveryoneByCategoryUnitOrRemark
     Type(kQuery, "无此值");
     Click("按钮客户查询");
     EXPECT_EQ(user_->RowCount(kWindow, kList), 0);
+    EXPECT_EQ(Messages(), Texts{});
+  });
+}
+
+TEST_F(CustomerTest, EnterInTheQueryBoxRunsTheQuery) {
+  Run([&] {
+    Seed({kZhao, kHuawei, kAcme, kNoPhone});
+    Type(kQuery, "公司");
+    Ok(user_->PressEnter(kWindow, kQuery));
+    user_->ProcessEvents();
+    EXPECT_EQ(Column(1), (Texts{"华为", "王五"}));
+    Type(kQuery, "ww");
+    Ok(user_->PressEnter(kWindow, kQuery));
+    user_->ProcessEvents();
+    EXPECT_EQ(Column(1), Texts{"王五"});
     EXPECT_EQ(Messages(), Texts{});
   });
 }

@@ -199,6 +199,47 @@ TEST_F(QuoteSheetTest, ModelNotInTheCatalogueKeepsTheRowUntilItsModelCellIsPress
   });
 }
 
+TEST_F(QuoteSheetTest, ACommittedModelBringsItsOwnPriceAndRemark) {
+  Run([&] {
+    Seed("CPU", {{"CPU", "Intel", "i5-13400F", 1000, "盒装"},
+                 {"CPU", "Intel", "i3", 499, "入门"},
+                 {"CPU", "AMD", "i5-13400F", 1, "别家"}});
+    Enter(0, kBrand, "Intel");
+    Press(0, kModel);
+    EXPECT_EQ(Details(0), (Texts{"", "", "499", "0", "入门"}));
+    Ok(user_->ChooseComboItem(kQuote, kEditor, 0));
+    Ok(user_->PressEnter(kQuote, kEditor));
+    user_->ProcessEvents();
+    EXPECT_EQ(Details(0), (Texts{"i5-13400F", "", "1000", "0", "盒装"}));
+    Enter(0, kQuantity, "2");
+    EXPECT_EQ(Details(0), (Texts{"i5-13400F", "2", "1000", "2000", "盒装"}));
+    // Typed and left rather than chosen: the same.
+    Press(0, kModel);
+    Ok(user_->SetText(kQuote, kEditor, "i3"));
+    Ok(user_->LeaveControl(kQuote, kEditor));
+    user_->ProcessEvents();
+    EXPECT_EQ(Details(0), (Texts{"i3", "1", "499", "499", "入门"}));
+    EXPECT_EQ(Totals(), (Texts{"1", "499"}));
+  });
+}
+
+TEST_F(QuoteSheetTest, TheRowsProductIsItsBrandsModelNotAnotherBrandsOfTheSameName) {
+  Run([&] {
+    Seed("散热器", {{"散热器", "利民", "PA120 SE", 159, "利民的"},
+                   {"散热器", "九州风神", "PA120 SE", 99, "九州的"}});
+    Enter(1, kBrand, "九州风神");
+    Enter(1, kModel, "PA120 SE");
+    EXPECT_EQ(Details(1), (Texts{"PA120 SE", "", "99", "0", "九州的"}));
+    Press(1, kQuantity);
+    EXPECT_EQ(Details(1), (Texts{"PA120 SE", "1", "99", "99", "九州的"}));
+    Commit("2");
+    EXPECT_EQ(Details(1), (Texts{"PA120 SE", "2", "99", "198", "九州的"}));
+    Press(1, kRemark);
+    EXPECT_EQ(Details(1), (Texts{"PA120 SE", "1", "99", "99", "九州的"}));
+    Commit("九州的");
+  });
+}
+
 TEST_F(QuoteSheetTest, QuantityAndPriceCountAsTheIntegerTheyStartWith) {
   Run([&] {
     Enter(2, kBrand, "杂牌");
@@ -210,12 +251,40 @@ TEST_F(QuoteSheetTest, QuantityAndPriceCountAsTheIntegerTheyStartWith) {
     Enter(3, kPrice, "99");
     EXPECT_EQ(Cell(3, kAmount), "0");
     EXPECT_EQ(Totals(), (Texts{"2", "24"}));
-    // Large numbers multiply without overflowing 32 bits; the amount's text
-    // then reads back saturated, and the sum still does not wrap.
+    // Amounts and totals beyond 32 bits are exact.
     Enter(3, kQuantity, "100000");
-    Enter(3, kPrice, "100000");
-    EXPECT_EQ(Cell(3, kAmount), "10000000000");
-    EXPECT_EQ(Totals(), (Texts{"100002", "2147483671"}));
+    Enter(3, kPrice, "99999");
+    EXPECT_EQ(Cell(3, kAmount), "9999900000");
+    EXPECT_EQ(Totals(), (Texts{"100002", "9999900024"}));
+  });
+}
+
+TEST_F(QuoteSheetTest, AmountsAreExactSixtyFourBitNumbersAndWhatExceedsThemIsRefused) {
+  Run([&] {
+    Enter(0, kBrand, "A");
+    Enter(0, kQuantity, "3000000000");
+    Enter(0, kPrice, "3000000000");
+    EXPECT_EQ(Cell(0, kAmount), "9000000000000000000");
+    EXPECT_EQ(Totals(), (Texts{"3000000000", "9000000000000000000"}));
+
+    auto refused = [&](int row, int column, const std::string& text) {
+      SCOPED_TRACE(text);
+      const std::string before = Cell(row, column);
+      Enter(row, column, text);
+      ASSERT_EQ(responder_.MessageTexts(), Texts{"数值太大，无法计算金额，已恢复原来的内容"});
+      responder_.Clear();
+      EXPECT_EQ(Cell(row, column), before);
+    };
+    // A product beyond 64 bits, and a number that 64 bits cannot hold.
+    refused(0, kPrice, "4000000000");
+    refused(0, kQuantity, "99999999999999999999");
+    EXPECT_EQ(Details(0), (Texts{"", "3000000000", "3000000000", "9000000000000000000", ""}));
+    // A second amount that fits, but not in the total.
+    Enter(1, kBrand, "B");
+    Enter(1, kQuantity, "1");
+    refused(1, kPrice, "300000000000000000");
+    EXPECT_EQ(Cell(1, kPrice), "");
+    EXPECT_EQ(Totals(), (Texts{"3000000001", "9000000000000000000"}));
   });
 }
 

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -42,7 +43,7 @@ constexpr std::array<const char*, 15> kLabels = {
 // One quote row as the table holds it; texts UTF-8.
 struct Row {
   std::string kind, brand, model;
-  int quantity = 0, price = 0, amount = 0;
+  int64_t quantity = 0, price = 0, amount = 0;
   std::string remark;
   bool operator==(const Row&) const = default;
 };
@@ -169,7 +170,7 @@ class SavedConfigTest : public AppFixture {
       };
       auto integer = [&] {
         const tables::FieldValue v = next_value();
-        return tables::IsText(v) ? -1 : std::get<int32_t>(v);
+        return tables::IsText(v) ? -1 : std::get<int64_t>(v);
       };
       Config c;
       c.name = text();
@@ -191,7 +192,7 @@ class SavedConfigTest : public AppFixture {
 
   // The sheet shows `c` as a load leaves it, the totals row included.
   void ExpectSheetShows(const Config& c) {
-    int quantity = 0, price = 0, amount = 0;
+    int64_t quantity = 0, price = 0, amount = 0;
     for (int r = 0; r < 15; ++r) {
       const Row& row = c.rows[static_cast<size_t>(r)];
       const Texts want = {std::to_string(r + 1),        kLabels[static_cast<size_t>(r)],
@@ -394,6 +395,50 @@ TEST_F(SavedConfigTest, AllFieldsRoundTripThroughTheSheet) {
   want.rows[2].quantity = 2;
   want.rows[2].amount = 2 * 300;
   EXPECT_EQ(records[1], want);
+}
+
+TEST_F(SavedConfigTest, AmountsBeyondThirtyTwoBitsAreSavedAndLoadedAsShown) {
+  Run([&] {
+    Edit(0, 2, "A");
+    Edit(0, 4, "3000000000");
+    Edit(0, 5, "3000000000");
+    Edit(1, 2, "B");
+    Edit(1, 4, "100000");
+    Edit(1, 5, "99999");
+    ASSERT_EQ(Cell(0, 6), "9000000000000000000");
+    ASSERT_EQ(Cell(1, 6), "9999900000");
+    Ok(user_->SetText(kQuote, kNameBox, "大单"));
+    Save();
+    EXPECT_EQ(Messages(), Texts{"写入配置成功"});
+    Ok(user_->SetText(kQuote, kNameBox, ""));
+    Ok(user_->LeaveControl(kQuote, kNameBox));
+    Choose(0);
+    EXPECT_EQ(Cell(0, 4), "3000000000");
+    EXPECT_EQ(Cell(0, 6), "9000000000000000000");
+    EXPECT_EQ(Cell(1, 6), "9999900000");
+    EXPECT_EQ(Cell(kTotals, 4), "3000100000");
+    EXPECT_EQ(Cell(kTotals, 5), "3000099999");
+    EXPECT_EQ(Cell(kTotals, 6), "9000000009999900000");
+    EXPECT_EQ(Messages(), Texts{});
+  });
+  const std::vector<Config> records = Records();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].rows[0].quantity, 3000000000);
+  EXPECT_EQ(records[0].rows[0].amount, 9000000000000000000);
+  EXPECT_EQ(records[0].rows[1].amount, 9999900000);
+}
+
+TEST_F(SavedConfigTest, LoadedTotalsThatDoNotFitInSixtyFourBitsStayEmpty) {
+  Config big = Sample("溢出");
+  big.rows[0].amount = std::numeric_limits<int64_t>::max();
+  big.rows[1].amount = 1;
+  Seed({big});
+  Run([&] {
+    Choose(0);
+    EXPECT_EQ(Cell(0, 6), "9223372036854775807");
+    EXPECT_EQ(Cell(kTotals, 6), "");
+    EXPECT_EQ(Cell(kTotals, 4), "120");
+  });
 }
 
 TEST_F(SavedConfigTest, SavedConfigurationsSurviveARestart) {

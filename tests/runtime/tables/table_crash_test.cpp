@@ -36,7 +36,7 @@ using testing::Wait;
 using testing::ProductLayout;
 using testing::TestFolder;
 
-int32_t Price(TableStore& s) { return std::get<int32_t>(*s.ReadField(Gbk("价格"))); }
+int64_t Price(TableStore& s) { return std::get<int64_t>(*s.ReadField(Gbk("价格"))); }
 std::string Field(TableStore& s, std::string_view f) {
   return std::get<std::string>(*s.ReadField(Gbk(f)));
 }

@@ -116,13 +116,15 @@ TEST(TableRefusalTest, DamagedValuesAreReportedWithTheirRecord) {
     ASSERT_TRUE(store.OpenTable(folder.Text("CPU.zdb"), "CPU").ok());
     ASSERT_TRUE(store.AppendRecord(std::vector<FieldValue>{Gbk("CPU")}).ok());
   }
-  // Another tool stores a real number where the price belongs; the file
-  // format refuses it, so it has to bypass the checks to damage it.
+  // Another tool stores a real number where the price belongs; the strict
+  // record table refuses it, so the tool has to replace the table to do so.
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(folder.Native("CPU.zdb").c_str(), &db), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(db,
-                         "PRAGMA ignore_check_constraints = ON;"
-                         "UPDATE records SET c4 = 4294967296",
+                         "DROP TABLE records;"
+                         "CREATE TABLE records(id INTEGER PRIMARY KEY, deleted INTEGER, "
+                         "c1 BLOB, c2 BLOB, c3 BLOB, c4, c5 BLOB);"
+                         "INSERT INTO records VALUES(1, 0, x'435055', x'', x'', 12.5, x'')",
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
   sqlite3_close(db);
@@ -132,7 +134,53 @@ TEST(TableRefusalTest, DamagedValuesAreReportedWithTheirRecord) {
   const Status s = store.GoToRecord(1);
   EXPECT_EQ(s.code(), Status::Code::kCorruption);
   EXPECT_EQ(s.message(), folder.Native("CPU.zdb").string() +
-                             ": record id 1, field 价格: not a 32-bit integer");
+                             ": record id 1, field 价格: not an integer");
+}
+
+}  // namespace
+}  // namespace pcshop::tables
+
+namespace pcshop::tables {
+namespace {
+
+TEST(TableRefusalTest, AThirtyTwoBitFileIsWidenedOnOpeningAndKeepsItsRecords) {
+  TestFolder folder;
+  {
+    TableStore store;
+    ASSERT_TRUE(store.CreateTable(folder.Text("CPU.zdb"), testing::ProductLayout()).ok());
+  }
+  // The layout files had before integers grew to 64 bits.
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(folder.Native("CPU.zdb").c_str(), &db), SQLITE_OK);
+  std::string old = "DROP TABLE records; CREATE TABLE records(id INTEGER PRIMARY KEY, "
+                    "deleted INTEGER NOT NULL DEFAULT 0, c1 BLOB NOT NULL DEFAULT x'', "
+                    "c2 BLOB NOT NULL DEFAULT x'', c3 BLOB NOT NULL DEFAULT x'', "
+                    "c4 INTEGER NOT NULL DEFAULT 0 CHECK (c4 BETWEEN -2147483648 AND "
+                    "2147483647), c5 BLOB NOT NULL DEFAULT x'') STRICT;"
+                    "INSERT INTO records VALUES(3, 1, x'435055', x'41', x'5831', 1999, x'');"
+                    "INSERT INTO records VALUES(7, 0, x'435055', x'42', x'5832', -5, x'');"
+                    "PRAGMA user_version = 1;";
+  ASSERT_EQ(sqlite3_exec(db, old.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+
+  TableStore store;
+  ASSERT_TRUE(store.OpenTable(folder.Text("CPU.zdb"), "CPU").ok());
+  ASSERT_EQ(*store.RecordCount(), 2);
+  ASSERT_TRUE(store.GoToRecord(1).ok());
+  EXPECT_EQ(*store.IsDeleted(), true);  // the mark survives
+  EXPECT_EQ(std::get<int64_t>(*store.ReadField(Gbk("价格"))), 1999);
+  ASSERT_TRUE(store.GoToRecord(2).ok());
+  EXPECT_EQ(std::get<int64_t>(*store.ReadField(Gbk("价格"))), -5);
+  const std::vector<OptionalValue> big = {std::nullopt, std::nullopt, std::nullopt,
+                                          FieldValue(int64_t{9999900000})};
+  EXPECT_TRUE(store.ModifyRecord(big).ok());
+  ASSERT_TRUE(store.AppendRecord(std::vector<FieldValue>{Gbk("CPU")}).ok());
+
+  TableStore again;
+  ASSERT_TRUE(again.OpenTable(folder.Text("CPU.zdb"), "CPU").ok());
+  ASSERT_TRUE(again.GoToRecord(2).ok());
+  EXPECT_EQ(std::get<int64_t>(*again.ReadField(Gbk("价格"))), 9999900000);
+  EXPECT_EQ(*again.RecordCount(), 3);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -26,10 +27,10 @@ std::string Text(TableStore& store, std::string_view utf8_field) {
   return v.ok() && IsText(*v) ? std::get<std::string>(*v) : std::string("<not text>");
 }
 
-int32_t Integer(TableStore& store, std::string_view utf8_field) {
+int64_t Integer(TableStore& store, std::string_view utf8_field) {
   auto v = store.ReadField(Gbk(utf8_field));
   EXPECT_TRUE(v.ok()) << v.status().ToString();
-  return v.ok() && !IsText(*v) ? std::get<int32_t>(*v) : -1;
+  return v.ok() && !IsText(*v) ? std::get<int64_t>(*v) : -1;
 }
 
 std::vector<std::string> Models(TableStore& store) {
@@ -96,6 +97,22 @@ TEST_F(ProductTableTest, RecordsKeepInsertionOrderAndSurviveReopening) {
   ASSERT_TRUE(again.GoToRecord(2).ok());
   EXPECT_EQ(Text(again, "品名"), Gbk("CPU"));
   EXPECT_EQ(Integer(again, "价格"), 200);
+}
+
+TEST_F(ProductTableTest, IntegersKeepAllSixtyFourBitsThroughAppendModifyAndReopening) {
+  ASSERT_TRUE(store_.AppendRecord(Product("b", "m", 0)).ok());
+  const std::vector<OptionalValue> price = {std::nullopt, std::nullopt, std::nullopt,
+                                             FieldValue(int64_t{9999900000})};
+  ASSERT_TRUE(store_.ModifyRecord(price).ok());
+  std::vector<FieldValue> big = Product("b", "n", 0);
+  big[3] = std::numeric_limits<int64_t>::min();
+  ASSERT_TRUE(store_.AppendRecord(big).ok());
+  TableStore again;
+  ASSERT_TRUE(again.OpenTable(path_, "CPU").ok());
+  ASSERT_TRUE(again.GoToRecord(1).ok());
+  EXPECT_EQ(Integer(again, "价格"), 9999900000);
+  ASSERT_TRUE(again.GoToRecord(2).ok());
+  EXPECT_EQ(Integer(again, "价格"), std::numeric_limits<int64_t>::min());
 }
 
 TEST_F(ProductTableTest, MovesOutsideTheRecordsFailAndLeaveNoCurrentRecord) {

@@ -36,6 +36,27 @@ TEST(ConversionTest, TextToIntSaturatesBeyondThirtyTwoBits) {
   EXPECT_EQ(TextToInt("99999999999999999999999999999"), std::numeric_limits<int32_t>::max());
 }
 
+TEST(ConversionTest, TextToLongReadsAsTextToIntDoesButIntoSixtyFourBits) {
+  EXPECT_EQ(TextToLong(Gbk("　12.5元")), 12);
+  EXPECT_EQ(TextToLong("abc"), 0);
+  EXPECT_EQ(TextToLong(""), 0);
+  EXPECT_EQ(TextToLong("-7"), -7);
+  EXPECT_EQ(TextToLong("9999900000"), 9999900000);
+  EXPECT_EQ(TextToLong("9223372036854775807"), std::numeric_limits<int64_t>::max());
+  EXPECT_EQ(TextToLong("-9223372036854775808"), std::numeric_limits<int64_t>::min());
+}
+
+TEST(ConversionTest, TextToLongRefusesWhatSixtyFourBitsCannotHold) {
+  EXPECT_EQ(TextToLong("9223372036854775808"), std::nullopt);
+  EXPECT_EQ(TextToLong("-9223372036854775809"), std::nullopt);
+  EXPECT_EQ(TextToLong("99999999999999999999999999999"), std::nullopt);
+}
+
+TEST(ConversionTest, ToTextOfLongIntegersIsPlainDecimal) {
+  EXPECT_EQ(ToText(int64_t{9000000000000000000}), "9000000000000000000");
+  EXPECT_EQ(ToText(std::numeric_limits<int64_t>::min()), "-9223372036854775808");
+}
+
 TEST(ConversionTest, ToTextOfWholeDoublesHasNoDecimalPoint) {
   EXPECT_EQ(ToText(2 * 1999.0), "3998");
   EXPECT_EQ(ToText(-250.0), "-250");
