@@ -23,8 +23,8 @@ int32_t WindowManager::ComboCount(ControlRef ref) const {
 
 std::string WindowManager::ComboItem(ControlRef ref, int32_t index) const {
   const ComboBox* combo = As<ComboBox>(ref);
-  if (combo == nullptr || index < 0 || index >= combo->count()) return {};
-  return ToGbk(combo->itemText(index));
+  if (combo == nullptr) return {};
+  return combo->ItemGbk(index).value_or(std::string());
 }
 
 int32_t WindowManager::AddComboItem(ControlRef ref, std::string_view text) {
@@ -33,7 +33,7 @@ int32_t WindowManager::AddComboItem(ControlRef ref, std::string_view text) {
   // Adding to an empty list-only box must not choose the item.
   const int current = combo->currentIndex();
   const QString edit_text = combo->isEditable() ? combo->currentText() : QString();
-  combo->addItem(FromGbk(text));
+  combo->AddGbkItem(text);
   if (combo->currentIndex() != current) {
     combo->setCurrentIndex(current);
     if (combo->isEditable()) combo->setEditText(edit_text);
@@ -64,7 +64,7 @@ namespace {
 
 void SetComboBoxText(ComboBox* combo, const QString& text) {
   if (combo->isEditable()) {
-    combo->setEditText(text);
+    combo->SetProgramText(text);
     return;
   }
   // A list-only box shows only its items: the item of that text, or none.
@@ -137,14 +137,31 @@ std::optional<PropertyValue> WindowManager::GetProperty(ControlRef ref, int32_t 
   }
   if (widget == nullptr) return std::nullopt;
   switch (number) {
-    case property::kText:
-      if (itself) return ToGbk(widget->windowTitle());
-      if (auto* w = dynamic_cast<const QLineEdit*>(widget)) return ToGbk(w->text());
-      if (auto* w = dynamic_cast<const QComboBox*>(widget)) return ToGbk(w->currentText());
-      if (auto* w = dynamic_cast<const QPushButton*>(widget)) return ToGbk(w->text());
-      if (auto* w = dynamic_cast<const QLabel*>(widget)) return ToGbk(w->text());
-      if (auto* w = dynamic_cast<const QGroupBox*>(widget)) return ToGbk(w->title());
-      return std::nullopt;
+    case property::kText: {
+      std::optional<QString> shown;
+      if (itself) {
+        shown = widget->windowTitle();
+      } else if (auto* edit = dynamic_cast<const QLineEdit*>(widget)) {
+        shown = edit->text();
+      } else if (auto* combo = dynamic_cast<const ComboBox*>(widget)) {
+        // The chosen item's own bytes while the box shows it unchanged.
+        const int current = combo->currentIndex();
+        if (current >= 0 && combo->currentText() == combo->itemText(current)) {
+          if (std::optional<std::string> item = combo->ItemGbk(current)) return *item;
+        }
+        shown = combo->currentText();
+      } else if (auto* button = dynamic_cast<const QPushButton*>(widget)) {
+        shown = button->text();
+      } else if (auto* label = dynamic_cast<const QLabel*>(widget)) {
+        shown = label->text();
+      } else if (auto* group = dynamic_cast<const QGroupBox*>(widget)) {
+        shown = group->title();
+      }
+      if (!shown) return std::nullopt;
+      std::optional<std::string> gbk = ProgramText(*shown);
+      if (!gbk) return std::nullopt;
+      return std::move(*gbk);
+    }
     case property::kVisible: return static_cast<int32_t>(itself ? widget->isVisible()
                                                                 : !widget->isHidden());
     case property::kEnabled: return static_cast<int32_t>(widget->isEnabled());

@@ -1,6 +1,7 @@
 // Message boxes and the file dialog: shown modally, or answered by the
 // installed Responder.
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -8,6 +9,8 @@
 #include <QStringList>
 
 #include "image/type_ids.h"
+#include "runtime/files/native_path.h"
+#include "runtime/files/program_folder.h"
 #include "runtime/text/gbk_codec.h"
 #include "runtime/ui/gbk_qt.h"
 #include "runtime/ui/widgets.h"
@@ -54,7 +57,43 @@ QString ExtensionForFilter(const QString& selected_filter, const QString& defaul
   return default_extension;
 }
 
+// Where the dialog opens: at the name the program set, else in the program
+// folder; never the working directory the program happened to start in.
+QString StartPath(const std::string& gbk_file_name) {
+  if (!gbk_file_name.empty()) {
+    if (Result<std::filesystem::path> p = files::ToNativePath(gbk_file_name); p.ok()) {
+      return QString::fromStdString(p->string());
+    }
+  }
+  const Result<std::string> folder = files::ProgramFolder();
+  if (!folder.ok()) return QDir::homePath();
+  const Result<std::filesystem::path> native = files::ToNativePath(*folder);
+  return native.ok() ? QString::fromStdString(native->string()) : QDir::homePath();
+}
+
 }  // namespace
+
+std::optional<std::string> WindowManager::ProgramText(const QString& shown) const {
+  Result<std::string> gbk = ToGbk(shown);
+  if (gbk.ok()) return std::move(gbk).value();
+  // Never a silent "?": the program gets nothing and the user is told.
+  Warn(QStringLiteral("文本含有GBK不能表示的字符 %1，无法使用。")
+           .arg(FirstNonGbk(shown).value_or(QString())));
+  return std::nullopt;
+}
+
+void WindowManager::Warn(const QString& text) const {
+  // The runtime's own texts name the character by its code, so GBK holds them.
+  const Result<std::string> gbk = ToGbk(text);
+  MessageBoxRequest request{gbk.ok() ? *gbk : std::string(), std::string(kDefaultCaption), 0};
+  if (responder_ != nullptr) {
+    (void)responder_->AnswerMessageBox(request);
+    return;
+  }
+  QWidget* owner = open_.empty() ? nullptr : open_.back()->widget.get();
+  QMessageBox box(QMessageBox::Warning, FromGbk(request.caption), text, QMessageBox::Ok, owner);
+  box.exec();
+}
 
 int32_t WindowManager::MessageBox(std::string_view text, int32_t style,
                                   std::string_view caption) {
@@ -76,32 +115,45 @@ int32_t WindowManager::MessageBox(std::string_view text, int32_t style,
 bool WindowManager::ShowFileDialog(ControlRef ref) {
   Control* control = Find(ref);
   if (control == nullptr || control->form->type != image::type_id::kCommonDialog) return false;
-  DialogState& d = control->dialog;
+  // Copied: the window may close while the dialog runs.
+  const DialogState d = control->dialog;
   const FileDialogRequest request{d.type == 1, d.filter, d.default_extension};
-  QString chosen;
-  if (responder_ != nullptr) {
-    const std::optional<std::string> answer = responder_->AnswerFileDialog(request);
-    if (!answer) return false;
-    // The responder may answer in UTF-8 or GBK.
-    chosen = text::Utf8ToGbk(*answer).ok() ? QString::fromUtf8(*answer) : FromGbk(*answer);
-  } else {
-    EnsureApplication();
-    QWidget* owner = open_.empty() ? nullptr : open_.back()->widget.get();
-    const QString filter = QtFilter(FromGbk(d.filter));
+  std::string chosen_gbk;
+  // A name GBK cannot hold could not reach the program unchanged: the user
+  // is told and chooses again.
+  for (;;) {
+    QString chosen;
     QString selected_filter;
-    chosen = request.save ? QFileDialog::getSaveFileName(owner, QString(), FromGbk(d.file_name),
-                                                         filter, &selected_filter)
-                          : QFileDialog::getOpenFileName(owner, QString(), FromGbk(d.file_name), filter);
-    if (request.save && !chosen.isEmpty()) {
-      chosen = WithExtension(chosen, ExtensionForFilter(selected_filter,
-                                                        FromGbk(d.default_extension)));
+    if (responder_ != nullptr) {
+      const std::optional<std::string> answer = responder_->AnswerFileDialog(request);
+      if (!answer) return false;
+      // The responder may answer in UTF-8 or GBK.
+      chosen = FromUtf8OrGbk(*answer);
+    } else {
+      EnsureApplication();
+      QWidget* owner = open_.empty() ? nullptr : open_.back()->widget.get();
+      const QString filter = QtFilter(FromGbk(d.filter));
+      const QString start = StartPath(d.file_name);
+      chosen = request.save ? QFileDialog::getSaveFileName(owner, QString(), start, filter,
+                                                           &selected_filter)
+                            : QFileDialog::getOpenFileName(owner, QString(), start, filter);
     }
+    if (chosen.isEmpty()) return false;
+    const QString named =
+        request.save ? WithExtension(chosen, ExtensionForFilter(selected_filter,
+                                                                FromGbk(d.default_extension)))
+                     : chosen;
+    if (Result<std::string> gbk = ToGbk(named); gbk.ok()) {
+      chosen_gbk = std::move(gbk).value();
+      break;
+    }
+    Warn(QStringLiteral("文件名含有GBK不能表示的字符 %1，请另选文件名。")
+             .arg(FirstNonGbk(named).value_or(QString())));
   }
-  if (chosen.isEmpty()) return false;
   // The window may have closed while the dialog ran.
   control = Find(ref);
   if (control == nullptr) return false;
-  control->dialog.file_name = ToGbk(WithExtension(chosen, FromGbk(control->dialog.default_extension)));
+  control->dialog.file_name = std::move(chosen_gbk);
   return true;
 }
 

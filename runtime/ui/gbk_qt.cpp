@@ -1,5 +1,7 @@
 #include "runtime/ui/gbk_qt.h"
 
+#include <QStringDecoder>
+
 #include "runtime/text/gbk_codec.h"
 
 namespace pcshop::ui {
@@ -9,6 +11,14 @@ std::u16string_view Units(const QString& s) {
   return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size())};
 }
 
+// Length in UTF-16 units of the character at `i`.
+size_t CharAt(std::u16string_view units, size_t i) {
+  return QChar::isHighSurrogate(units[i]) && i + 1 < units.size() &&
+                 QChar::isLowSurrogate(units[i + 1])
+             ? 2
+             : 1;
+}
+
 }  // namespace
 
 QString FromGbk(std::string_view gbk) {
@@ -16,25 +26,37 @@ QString FromGbk(std::string_view gbk) {
   return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
 }
 
-std::string ToGbk(const QString& text) {
-  const std::u16string_view units = Units(text);
-  if (Result<std::string> whole = text::Utf16ToGbk(units); whole.ok()) return *whole;
-  // Character by character, so one that GBK lacks costs only itself.
-  std::string out;
-  for (size_t i = 0; i < units.size();) {
-    size_t n = 1;
-    if (QChar::isHighSurrogate(units[i]) && i + 1 < units.size() &&
-        QChar::isLowSurrogate(units[i + 1])) {
-      n = 2;
-    }
-    const Result<std::string> one = text::Utf16ToGbk(units.substr(i, n));
-    out += one.ok() ? *one : std::string("?");
-    i += n;
-  }
-  return out;
+Result<std::string> ToGbk(const QString& text) {
+  if (Result<std::string> whole = text::Utf16ToGbk(Units(text)); whole.ok()) return whole;
+  const std::optional<QString> bad = FirstNonGbk(text);
+  return Status::InvalidArgument("GBK cannot hold the character " +
+                                 (bad ? bad->toStdString() : std::string("?")));
 }
 
-size_t GbkLength(const QString& text) { return ToGbk(text).size(); }
+std::optional<size_t> GbkLength(const QString& text) {
+  const Result<std::string> gbk = text::Utf16ToGbk(Units(text));
+  if (!gbk.ok()) return std::nullopt;
+  return gbk->size();
+}
+
+std::optional<QString> FirstNonGbk(const QString& text) {
+  const std::u16string_view units = Units(text);
+  for (size_t i = 0; i < units.size();) {
+    const size_t n = CharAt(units, i);
+    if (!text::Utf16ToGbk(units.substr(i, n)).ok()) {
+      const char32_t code = n == 2 ? QChar::surrogateToUcs4(units[i], units[i + 1]) : units[i];
+      return QStringLiteral("U+%1").arg(static_cast<uint>(code), 4, 16, QChar('0')).toUpper();
+    }
+    i += n;
+  }
+  return std::nullopt;
+}
+
+QString FromUtf8OrGbk(std::string_view text) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString decoded = utf8.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+  return utf8.hasError() ? FromGbk(text) : decoded;
+}
 
 bool NameMatches(std::string_view gbk_name, std::string_view name) {
   if (gbk_name == name) return true;

@@ -1,18 +1,28 @@
 #pragma once
 // Texts crossing the widget edge: GBK bytes in the runtime, UTF-16 in Qt.
+// Nothing crosses towards the program changed: a character GBK cannot hold
+// is an error, never a silent "?".
 
 #include <QString>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "runtime/status.h"
 
 namespace pcshop::ui {
 
 // Invalid GBK shows as U+FFFD; never fails.
 QString FromGbk(std::string_view gbk);
-// A character GBK cannot hold becomes '?'; never fails.
-std::string ToGbk(const QString& text);
-// The GBK byte length ToGbk would give.
-size_t GbkLength(const QString& text);
+// Exact or an InvalidArgument error naming the first character GBK lacks.
+Result<std::string> ToGbk(const QString& text);
+// The GBK byte length of `text`, or nothing when GBK cannot hold all of it.
+std::optional<size_t> GbkLength(const QString& text);
+// The first character of `text` that GBK cannot hold, as "U+XXXX".
+std::optional<QString> FirstNonGbk(const QString& text);
+// UTF-8 when the bytes are valid UTF-8 (whether or not GBK holds every
+// character), GBK otherwise: how tests and the responder name texts.
+QString FromUtf8OrGbk(std::string_view text);
 // True when `name` (GBK or UTF-8) names the GBK text `gbk_name`.
 bool NameMatches(std::string_view gbk_name, std::string_view name);
 

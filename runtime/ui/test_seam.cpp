@@ -19,13 +19,7 @@ Status Missing(std::string_view window, std::string_view control) {
                           std::string(window));
 }
 
-// UTF-8 when it reads as UTF-8, GBK otherwise.
-QString UserText(std::string_view text) {
-  if (text::Utf8ToGbk(text).ok()) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-  }
-  return FromGbk(text);
-}
+QString UserText(std::string_view text) { return FromUtf8OrGbk(text); }
 
 std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
 

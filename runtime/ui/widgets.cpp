@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QTimer>
 
 #include "runtime/ui/gbk_qt.h"
 
@@ -18,32 +19,87 @@ void WindowWidget::closeEvent(QCloseEvent* event) {
   if (closing) closing();
 }
 
-QValidator::State GbkLimitValidator::validate(QString& input, int& /*position*/) const {
-  const size_t length = GbkLength(input);
-  return length <= static_cast<size_t>(limit_) || length <= committed_ ? Acceptable : Invalid;
+QValidator::State GbkValidator::validate(QString& input, int& /*position*/) const {
+  const std::optional<size_t> length = GbkLength(input);
+  // A program text GBK could not hold (invalid bytes shown as U+FFFD) may
+  // still be shortened; nothing the user adds may be outside GBK.
+  if (!length) return committed_is_gbk_ ? Invalid : Intermediate;
+  if (limit_ <= 0) return Acceptable;
+  return *length <= static_cast<size_t>(limit_) || *length <= committed_ ? Acceptable : Invalid;
+}
+
+void GbkValidator::SetCommitted(const QString& text) {
+  const std::optional<size_t> length = GbkLength(text);
+  committed_is_gbk_ = length.has_value();
+  committed_ = length.value_or(static_cast<size_t>(text.size()) * 4);
 }
 
 EditBox::EditBox(QWidget* parent) : QLineEdit(parent) {
+  SetInputLimit(0);
   connect(this, &QLineEdit::textChanged, [this](const QString& text) {
-    if (validator_) validator_->SetCommittedLength(GbkLength(text));
+    if (validator_) validator_->SetCommitted(text);
   });
 }
 
 void EditBox::SetProgramText(const QString& text) {
   // The validator sees the new text as committed, or Qt would hold it invalid
   // and stop checking what the user types next.
-  if (validator_) validator_->SetCommittedLength(GbkLength(text));
+  if (validator_) validator_->SetCommitted(text);
   setText(text);
 }
 
 void EditBox::SetInputLimit(int bytes) {
   limit_ = bytes > 0 ? bytes : 0;
   // setValidator does not take ownership; the old one goes after the swap.
-  std::unique_ptr<GbkLimitValidator> next =
-      limit_ > 0 ? std::make_unique<GbkLimitValidator>(limit_) : nullptr;
-  if (next) next->SetCommittedLength(GbkLength(text()));
+  auto next = std::make_unique<GbkValidator>(limit_);
+  next->SetCommitted(text());
   setValidator(next.get());
   validator_ = std::move(next);
+}
+
+void ComboBox::SetEditable(bool editable) {
+  setEditable(editable);
+  setInsertPolicy(QComboBox::NoInsert);
+  QLineEdit* line = lineEdit();
+  if (line == nullptr) {
+    setValidator(nullptr);
+    validator_.reset();
+    return;
+  }
+  // Qt's completer fills in the rest of the first item that starts with
+  // what was typed, ignoring case: "A" would become "AMD", "RTX 4060" the
+  // longer "RTX 4060 Ti".
+  setCompleter(nullptr);
+  // Qt chooses the item whose text was typed when editing ends (Enter or
+  // focus loss) and reports it as activated. Here an item is chosen only
+  // from the list: a typed name must not load a saved configuration over
+  // the sheet the user is about to save.
+  QObject::disconnect(line, &QLineEdit::editingFinished, this, nullptr);
+  auto next = std::make_unique<GbkValidator>(0);
+  next->SetCommitted(line->text());
+  setValidator(next.get());
+  validator_ = std::move(next);
+  connect(line, &QLineEdit::textChanged, [this](const QString& text) {
+    if (validator_) validator_->SetCommitted(text);
+  });
+}
+
+void ComboBox::AddGbkItem(std::string_view gbk) {
+  addItem(FromGbk(gbk), QByteArray(gbk.data(), static_cast<qsizetype>(gbk.size())));
+}
+
+std::optional<std::string> ComboBox::ItemGbk(int index) const {
+  if (index < 0 || index >= count()) return std::nullopt;
+  const QVariant bytes = itemData(index);
+  if (bytes.typeId() == QMetaType::QByteArray) return bytes.toByteArray().toStdString();
+  const Result<std::string> converted = ToGbk(itemText(index));
+  if (!converted.ok()) return std::nullopt;
+  return *converted;
+}
+
+void ComboBox::SetProgramText(const QString& text) {
+  if (validator_) validator_->SetCommitted(text);
+  setEditText(text);
 }
 
 void ComboBox::showPopup() {
@@ -158,11 +214,43 @@ FocusWatch::FocusWatch(QObject* parent, std::function<void()> lost)
 }
 
 bool FocusWatch::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusOut && !suspended_ &&
-      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason && lost_) {
-    lost_();
+  if (watched == popup_) {
+    if (event->type() == QEvent::Hide) PopupClosed();
+    return QObject::eventFilter(watched, event);
   }
+  if (event->type() != QEvent::FocusOut || suspended_ || !lost_) {
+    return QObject::eventFilter(watched, event);
+  }
+  const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+  // While a popup is open the focus moves into it, and on a real display
+  // more than once and with other reasons than Qt::PopupFocusReason (the
+  // first list of a fresh window is created, shown and activated). Whether
+  // the focus was lost is known when the popup has closed.
+  QWidget* popup = QApplication::activePopupWidget();
+  if (reason == Qt::PopupFocusReason || popup != nullptr) {
+    if (popup != nullptr && popup != popup_) {
+      if (popup_) popup_->removeEventFilter(this);
+      popup_ = popup;
+      popup_->installEventFilter(this);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+  lost_();
   return QObject::eventFilter(watched, event);
+}
+
+void FocusWatch::PopupClosed() {
+  if (popup_) popup_->removeEventFilter(this);
+  popup_ = nullptr;
+  // Qt hands the focus back after the popup is hidden; look once it has.
+  QTimer::singleShot(0, this, [this] {
+    auto* watched = qobject_cast<QWidget*>(parent());
+    if (watched == nullptr || suspended_ || !lost_ || !watched->isVisible()) return;
+    if (QApplication::activePopupWidget() != nullptr) return;  // another popup: wait for it
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == watched || (focus != nullptr && watched->isAncestorOf(focus))) return;
+    lost_();
+  });
 }
 
 void FocusWatch::HideControl(QWidget* control) {

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTreeView>
 #include <QValidator>
 #include <QWidget>
@@ -35,19 +36,22 @@ class WindowWidget : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 };
 
-// Limits what the user types to a number of GBK bytes. Text the program
-// sets is not checked, and an edit that does not lengthen an over-long text
-// (deleting from it) is allowed.
-class GbkLimitValidator : public QValidator {
+// Keeps what the user types to texts GBK can hold, within a number of GBK
+// bytes when a limit is set (0: none). A character GBK lacks does not enter,
+// as one past the limit does not. Text the program sets is not checked, and
+// an edit that does not lengthen an over-long text (deleting from it) is
+// allowed.
+class GbkValidator : public QValidator {
  public:
-  explicit GbkLimitValidator(int limit) : QValidator(nullptr), limit_(limit) {}
+  explicit GbkValidator(int limit) : QValidator(nullptr), limit_(limit) {}
   State validate(QString& input, int& position) const override;
-  // The length of the text the box holds now, whoever set it.
-  void SetCommittedLength(size_t bytes) { committed_ = bytes; }
+  // The text the box holds now, whoever set it.
+  void SetCommitted(const QString& text);
 
  private:
   int limit_;
   size_t committed_ = 0;
+  bool committed_is_gbk_ = true;
 };
 
 class EditBox : public QLineEdit {
@@ -61,9 +65,12 @@ class EditBox : public QLineEdit {
 
  private:
   int limit_ = 0;
-  std::unique_ptr<GbkLimitValidator> validator_;
+  std::unique_ptr<GbkValidator> validator_;
 };
 
+// A drop-down box. Its text is exactly what the user typed or chose: no
+// completion fills in the rest of an item. Items keep the GBK bytes the
+// program gave them.
 class ComboBox : public QComboBox {
  public:
   explicit ComboBox(QWidget* parent) : QComboBox(parent) {}
@@ -71,10 +78,22 @@ class ComboBox : public QComboBox {
   std::function<void()> about_to_drop_down;
   std::function<void()> enter_pressed;
 
+  // An editable box takes what the user types, GBK only; a list-only box
+  // shows only its items.
+  void SetEditable(bool editable);
+  void AddGbkItem(std::string_view gbk);
+  // The item's bytes as the program gave them; null outside the list.
+  std::optional<std::string> ItemGbk(int index) const;
+  // Text from the program.
+  void SetProgramText(const QString& text);
+
   void showPopup() override;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  std::unique_ptr<GbkValidator> validator_;
 };
 
 // A report-style list view: a header of columns and rows of text cells,
@@ -134,7 +153,9 @@ class QuietList {
   bool was_;
 };
 
-// Watches a widget for the loss of the input focus (not to its own popup).
+// Watches a widget for the loss of the input focus. The focus that moves
+// into a popup (a combo box's list, a context menu) comes back when the
+// popup closes: that is no loss.
 class FocusWatch : public QObject {
  public:
   FocusWatch(QObject* parent, std::function<void()> lost);
@@ -147,8 +168,11 @@ class FocusWatch : public QObject {
   static void HideControl(QWidget* control);
 
  private:
+  void PopupClosed();
+
   std::function<void()> lost_;
   bool suspended_ = false;
+  QPointer<QWidget> popup_;  // the open popup the focus went into
 };
 
 }  // namespace pcshop::ui

@@ -5,8 +5,11 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
+#include <QTranslator>
 #include <algorithm>
 
 #include "image/event_numbers.h"
@@ -23,9 +26,20 @@ WindowManager::WindowManager(std::span<const image::WindowForm> forms, RoutineCa
     : forms_(forms), call_routine_(std::move(call_routine)) {}
 
 void WindowManager::EnsureApplication() {
-  if (QApplication::instance() != nullptr) return;
-  application_ = std::make_unique<QApplication>(argc_, argv_);
-  QApplication::setQuitOnLastWindowClosed(false);  // the manager decides
+  if (QApplication::instance() == nullptr) {
+    application_ = std::make_unique<QApplication>(argc_, argv_);
+    QApplication::setQuitOnLastWindowClosed(false);  // the manager decides
+  }
+  if (qt_texts_ == nullptr) {
+    // Qt's own texts (dialog buttons, the file dialog) in the program's
+    // language, whatever the system's; English where the file is missing.
+    auto texts = std::make_unique<QTranslator>();
+    if (texts->load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+      QCoreApplication::installTranslator(texts.get());
+    }
+    qt_texts_ = std::move(texts);
+  }
 }
 
 WindowManager::~WindowManager() {
@@ -131,18 +145,10 @@ QWidget* MakeWidget(const image::ControlForm& form, QWidget* parent) {
     case type_id::kComboBox: {
       auto* combo = MakeChild<ComboBox>(parent);
       const bool list_only = (form.style & image::style::kComboListOnly) != 0;
-      combo->setEditable(!list_only);
-      combo->setInsertPolicy(QComboBox::NoInsert);
-      // Qt chooses the item whose text was typed when editing ends (Enter or
-      // focus loss) and reports it as activated. Here an item is chosen only
-      // from the list: a typed name must not load a saved configuration
-      // over the sheet the user is about to save.
-      if (QLineEdit* line = combo->lineEdit()) {
-        QObject::disconnect(line, &QLineEdit::editingFinished, combo, nullptr);
-      }
-      for (const std::string& item : form.items) combo->addItem(FromGbk(item));
+      combo->SetEditable(!list_only);
+      for (const std::string& item : form.items) combo->AddGbkItem(item);
       combo->setCurrentIndex(-1);
-      if (!list_only) combo->setEditText(FromGbk(form.caption));
+      if (!list_only) combo->SetProgramText(FromGbk(form.caption));
       return combo;
     }
     case type_id::kListView: {

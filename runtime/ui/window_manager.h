@@ -30,6 +30,8 @@
 
 class QApplication;
 class QEventLoop;
+class QString;
+class QTranslator;
 class QWidget;
 
 namespace pcshop::ui {
@@ -141,6 +143,10 @@ class WindowManager final : public dll::ListControls {
   };
 
   void EnsureApplication();
+  // The GBK of a text a widget shows, or nothing after telling the user
+  // that GBK cannot hold it.
+  std::optional<std::string> ProgramText(const QString& shown) const;
+  void Warn(const QString& text) const;
   const image::WindowForm* FindForm(uint32_t window) const;
   Window* Open(uint32_t window);
   const Window* Open(uint32_t window) const;
@@ -166,6 +172,7 @@ class WindowManager final : public dll::ListControls {
   char program_name_[7] = "pcshop";
   char* argv_[2] = {program_name_, nullptr};
   std::unique_ptr<QApplication> application_;  // only when the manager made it
+  std::unique_ptr<QTranslator> qt_texts_;      // Qt's own texts in Chinese
   std::vector<std::unique_ptr<Window>> open_;   // in the order they were opened
   uint64_t next_serial_ = 1;
   QEventLoop* loop_ = nullptr;  // the running message loop
