@@ -123,7 +123,6 @@ bool WindowManager::ShowFileDialog(ControlRef ref) {
   // is told and chooses again.
   for (;;) {
     QString chosen;
-    QString selected_filter;
     if (responder_ != nullptr) {
       const std::optional<std::string> answer = responder_->AnswerFileDialog(request);
       if (!answer) return false;
@@ -134,15 +133,17 @@ bool WindowManager::ShowFileDialog(ControlRef ref) {
       QWidget* owner = open_.empty() ? nullptr : open_.back()->widget.get();
       const QString filter = QtFilter(FromGbk(d.filter));
       const QString start = StartPath(d.file_name);
+      QString selected_filter;
       chosen = request.save ? QFileDialog::getSaveFileName(owner, QString(), start, filter,
                                                            &selected_filter)
                             : QFileDialog::getOpenFileName(owner, QString(), start, filter);
+      if (request.save && !chosen.isEmpty()) {
+        chosen = WithExtension(chosen, ExtensionForFilter(selected_filter,
+                                                          FromGbk(d.default_extension)));
+      }
     }
     if (chosen.isEmpty()) return false;
-    const QString named =
-        request.save ? WithExtension(chosen, ExtensionForFilter(selected_filter,
-                                                                FromGbk(d.default_extension)))
-                     : chosen;
+    const QString named = WithExtension(chosen, FromGbk(d.default_extension));
     if (Result<std::string> gbk = ToGbk(named); gbk.ok()) {
       chosen_gbk = std::move(gbk).value();
       break;
