@@ -87,6 +87,10 @@ enum class ResultKind : uint8_t {
   X(ModifyRecord,    111, kVariadic, kLogical)                 \
   X(DeleteRecord,    112, 0, kLogical)                         \
   X(PurgeDeleted,    113, 0, kLogical)                         \
+  /* Table store: aggregates, batches, layouts that grow */    \
+  X(SumGrouped,      120, kVariadic, kTyped)                   \
+  X(AppendRecords,   121, kVariadic, kLogical)                 \
+  X(UpgradeTable,    122, 2, kLogical)                         \
   /* DLL commands */                                           \
   X(BindDllLibrary,  130, 2, kLogical)
 

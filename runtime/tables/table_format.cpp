@@ -34,6 +34,15 @@ std::string FieldColumnList(size_t count) {
   return out;
 }
 
+std::string FieldColumnDefinition(size_t i, const FieldSpec& field) {
+  const std::string col = FieldColumn(i);
+  if (field.type_code == kIntegerField) {
+    return col + " INTEGER NOT NULL DEFAULT 0 CHECK (" + col +
+           " BETWEEN -2147483648 AND 2147483647)";
+  }
+  return col + " BLOB NOT NULL DEFAULT x''";
+}
+
 Status WriteTableSchema(sqlite3* db, std::span<const FieldSpec> fields,
                         const std::filesystem::path& file) {
   std::string sql = "BEGIN;";
@@ -43,15 +52,7 @@ Status WriteTableSchema(sqlite3* db, std::span<const FieldSpec> fields,
       "CREATE TABLE fields(pos INTEGER PRIMARY KEY, name BLOB NOT NULL, "
       "type INTEGER NOT NULL, width INTEGER NOT NULL) STRICT;";
   sql += "CREATE TABLE records(id INTEGER PRIMARY KEY, deleted INTEGER NOT NULL DEFAULT 0";
-  for (size_t i = 0; i < fields.size(); ++i) {
-    const std::string col = FieldColumn(i);
-    if (fields[i].type_code == kIntegerField) {
-      sql += ", " + col + " INTEGER NOT NULL DEFAULT 0 CHECK (" + col +
-             " BETWEEN -2147483648 AND 2147483647)";
-    } else {
-      sql += ", " + col + " BLOB NOT NULL DEFAULT x''";
-    }
-  }
+  for (size_t i = 0; i < fields.size(); ++i) sql += ", " + FieldColumnDefinition(i, fields[i]);
   sql += ") STRICT;";
   if (Status s = Exec(db, sql.c_str(), file, "creating the table layout"); !s.ok()) {
     (void)Exec(db, "ROLLBACK", file, "undoing the table layout");
