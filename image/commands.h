@@ -91,6 +91,10 @@ enum class ResultKind : uint8_t {
   X(PurgeDeleted,    113, 0, kLogical)                         \
   X(RemoveRecord,    114, 0, kLogical)                         \
   X(AppendUniqueRecord, 115, kVariadic, kInteger)              \
+  /* Table store: aggregates, batches, layouts that grow */    \
+  X(SumGrouped,      120, kVariadic, kTyped)                   \
+  X(AppendRecords,   121, kVariadic, kLogical)                 \
+  X(UpgradeTable,    122, 2, kLogical)                         \
   /* DLL commands */                                           \
   X(BindDllLibrary,  130, 2, kLogical)                         \
   /* Documents: a title, lines, a table, footer lines */       \

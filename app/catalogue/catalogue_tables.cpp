@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/quote/config_table.h"
+#include "app/stock/stock_tables.h"
 #include "image/app_symbols.h"
 
 namespace pcshop::app {
@@ -52,12 +53,15 @@ std::vector<calls::FieldRecord> ProductFields(calls::Calls& rt) {
 
 void CreateProductTables(calls::Calls& rt) {
   calls::OwnedText program_folder = rt.ProgramFolder();
-  for (const TableName& table : kProductTables) {
+  // The two stock tables have a layout of their own (app/stock).
+  for (size_t i = 0; i < kCategoryCount; ++i) {
+    const TableName& table = kProductTables[i];
     const std::string path = TablePath(rt, program_folder, table.path);
     if (rt.FileExists(path.c_str())) continue;
     const std::vector<calls::FieldRecord> fields = ProductFields(rt);
     (void)rt.CreateTable(path.c_str(), fields);
   }
+  PrepareStockTables(rt);
 }
 
 void OpenStartupTables(calls::Calls& rt) {

@@ -7,13 +7,13 @@
 #include "app/app_calls.h"
 #include "app/catalogue/category_tables.h"
 #include "app/catalogue/entry_panel.h"
+#include "app/catalogue/panel_lists.h"
 #include "app/catalogue/picked_record.h"
 #include "app/catalogue/product_fields.h"
 #include "app/catalogue/product_list.h"
 #include "app/routines.h"
 
 namespace pcshop::app {
-namespace {
 
 // Each brand of the 品名 box's table once, at its first position. A run of
 // records with one brand is one candidate, and the first candidate is never
@@ -39,6 +39,8 @@ void FillBrandItems(calls::Calls& rt, const EntryPanel& panel) {
     if (listed.insert(last_added).second) (void)rt.AddComboItem(box, last_added.c_str());
   }
 }
+
+namespace {
 
 void ClearPriceAndRemark(calls::Calls& rt, const EntryPanel& panel) {
   SetTextOf(rt, panel.price, "");
@@ -67,7 +69,10 @@ void FillProductBrandItems(const calls::RoutineCall& call) {
 
 void FillModelItems(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
-  const EntryPanel panel = OpenPanel(rt);
+  FillModelItems(rt, OpenPanel(rt));
+}
+
+void FillModelItems(calls::Calls& rt, const EntryPanel& panel) {
   // The category the 品名 box shows, whether chosen from its list or set by
   // the query box or a picked row: the records are matched on that text, so
   // the table must be the one it names.

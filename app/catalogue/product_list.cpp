@@ -5,14 +5,16 @@
 #include "app/catalogue/category_tables.h"
 #include "app/catalogue/entry_panel.h"
 #include "app/catalogue/product_fields.h"
+#include "app/stock/on_hand.h"
 #include "image/app_symbols.h"
 
 namespace pcshop::app {
 namespace {
 
-// Appends one row: 序号 and the five fields; returns the list's row count.
+// Appends one row: 序号, the five fields and the stock on hand; returns the
+// list's row count.
 int32_t AppendRow(calls::Calls& rt, const calls::ValueTriple& list, const char* number,
-                  const ProductRow& p) {
+                  const ProductRow& p, const OnHand& on_hand) {
   const int32_t row = rt.InsertListRow(list, -1);
   const std::string count = std::to_string(row + 1);
   const calls::OwnedText price = rt.ToText(p.price);
@@ -22,16 +24,18 @@ int32_t AppendRow(calls::Calls& rt, const calls::ValueTriple& list, const char* 
   (void)rt.SetListCell(list, row, 3, p.model.c_str());
   (void)rt.SetListCell(list, row, 4, price.c_str());
   (void)rt.SetListCell(list, row, 5, p.remark.c_str());
+  const auto figure = on_hand.Of(p.kind.view(), p.brand.view(), p.model.view());
+  (void)rt.SetListCell(list, row, 6, figure ? std::to_string(*figure).c_str() : "");
   return row + 1;
 }
 
 // Every record of the current table, numbered on from the list's rows.
 void AppendTable(calls::Calls& rt, const calls::ValueTriple& list,
-                 const ProductFieldNames& names) {
+                 const ProductFieldNames& names, const OnHand& on_hand) {
   const int32_t count = rt.RecordCount();
   for (int32_t n = 1; n <= count; ++n) {
     (void)rt.GoToRecord(n);
-    (void)AppendRow(rt, list, nullptr, ReadProduct(rt, names));
+    (void)AppendRow(rt, list, nullptr, ReadProduct(rt, names), on_hand);
   }
 }
 
@@ -50,16 +54,17 @@ void ListCategory(calls::Calls& rt) {
   rt.ClearList(list);
   const calls::OwnedText category = rt.GetComboItem(ObjectOf(query), index);
   rt.SetComboText(ObjectOf(ProductPanel(rt).kind), category.c_str());
-  AppendTable(rt, list, FieldNames(rt));
+  AppendTable(rt, list, FieldNames(rt), OnHand::Load(rt));
 }
 
 void ListAllProducts(calls::Calls& rt) {
   const calls::ValueTriple list = ObjectOf(ProductList(rt));
   const ProductFieldNames names = FieldNames(rt);
   rt.ClearList(list);
+  const OnHand on_hand = OnHand::Load(rt);
   for (int32_t i = 0; i < kCategoryCount; ++i) {
     (void)SelectCategoryByIndex(rt, i);
-    AppendTable(rt, list, names);
+    AppendTable(rt, list, names, on_hand);
   }
 }
 
@@ -69,6 +74,7 @@ void ListBrand(calls::Calls& rt) {
   const ProductFieldNames names = FieldNames(rt);
   const calls::OwnedText kind = TextOf(rt, panel.kind);
   const calls::OwnedText brand = TextOf(rt, panel.brand);
+  const OnHand on_hand = OnHand::Load(rt);  // keeps the current table
   (void)rt.GoFirst();
   rt.ClearList(list);
   if (!rt.FindRecord([&] { return FieldEquals(rt, names.brand, brand.c_str()); })) return;
@@ -78,7 +84,7 @@ void ListBrand(calls::Calls& rt) {
     if (!FieldEquals(rt, names.kind, kind.c_str()) || !FieldEquals(rt, names.brand, brand.c_str())) {
       continue;
     }
-    (void)AppendRow(rt, list, nullptr, ReadProduct(rt, names));
+    (void)AppendRow(rt, list, nullptr, ReadProduct(rt, names), on_hand);
   }
 }
 
@@ -89,6 +95,7 @@ void ListSelectedProduct(calls::Calls& rt) {
   const calls::OwnedText kind = TextOf(rt, panel.kind);
   const calls::OwnedText brand = TextOf(rt, panel.brand);
   const calls::OwnedText model = TextOf(rt, panel.model);
+  const OnHand on_hand = OnHand::Load(rt);  // keeps the current table
   (void)rt.GoFirst();
   if (!rt.FindRecord([&] { return IsProduct(rt, names, brand.c_str(), model.c_str()); })) return;
   rt.ClearList(list);
@@ -100,7 +107,7 @@ void ListSelectedProduct(calls::Calls& rt) {
         !FieldEquals(rt, names.model, model.c_str())) {
       continue;
     }
-    (void)AppendRow(rt, list, "1", ReadProduct(rt, names));
+    (void)AppendRow(rt, list, "1", ReadProduct(rt, names), on_hand);
   }
 }
 

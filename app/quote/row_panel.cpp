@@ -9,6 +9,7 @@
 #include "app/quote/quote_sheet.h"
 #include "app/quote/sheet_cells.h"
 #include "app/routines.h"
+#include "app/stock/stock_panel.h"
 
 namespace pcshop::app {
 namespace {
@@ -33,10 +34,8 @@ void CopyRowDetails(const SheetGrid& sheet, const EntryPanel& panel, int32_t row
   SetTextOf(sheet.rt, panel.remark, remark.c_str());
 }
 
-}  // namespace
-
-void ShowRowInPanel(const calls::RoutineCall& call) {
-  calls::Calls rt = AppCalls(call);
+// The row into the panel, as ShowRowInPanel does it.
+void CopyRowToPanel(calls::Calls& rt) {
   const QuoteSheet controls = QuoteSheetControls(rt);
   const int32_t row = IndexOf(rt, controls.grid);
   (void)SelectRowTable(rt, row);
@@ -60,6 +59,14 @@ void ShowRowInPanel(const calls::RoutineCall& call) {
   const calls::OwnedText stored_kind = rt.ReadFieldText(names.kind, {});
   SetTextOf(rt, panel.kind, stored_kind.c_str());
   CopyRowDetails(sheet, panel, row);
+}
+
+}  // namespace
+
+void ShowRowInPanel(const calls::RoutineCall& call) {
+  calls::Calls rt = AppCalls(call);
+  CopyRowToPanel(rt);
+  ShowQuotePanelOnHand(rt);
 }
 
 }  // namespace pcshop::app

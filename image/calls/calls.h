@@ -19,9 +19,11 @@
 #include <functional>
 #include <initializer_list>
 #include <optional>
+#include <vector>
 #include <span>
 
 #include "image/calls/entry_points.h"
+#include "image/calls/group_sums.h"
 #include "image/calls/owned_block.h"
 #include "image/calls/value_triple.h"
 #include "image/commands.h"
@@ -197,6 +199,19 @@ class Calls {
   // running copy cannot add the same key in between.
   AppendOutcome AppendUniqueRecord(std::span<const char* const> key_fields,
                                    std::span<const ValueTriple> values);
+
+  // --- Table store: aggregates, batches, layouts that grow (calls_stock.cpp).
+  // Integer field `sum_field` of the current table summed per group of the
+  // text fields `keys`, groups in the order of their first record; nothing
+  // when the table store refuses (no such field, no current table).
+  std::optional<std::vector<KeyedSum>> SumGrouped(const char* sum_field,
+                                                  std::span<const char* const> keys);
+  // `values` as records of `per_record` values each, appended to the current
+  // table in one transaction: all or none.
+  bool AppendRecords(int32_t per_record, std::span<const ValueTriple> values);
+  // Brings the table file at `path` to `fields` when its own fields are their
+  // beginning; false, the file untouched, for any other layout.
+  bool UpgradeTable(const char* path, std::span<const FieldRecord> fields);
 
   // --- DLL commands.
   bool BindDllLibrary(const char* path, const char* function);

@@ -13,6 +13,8 @@
 #include "runtime/kernel/command_arguments.h"
 #include "runtime/kernel/command_dispatch.h"
 #include "runtime/kernel/document_commands.h"
+#include "runtime/kernel/field_list_argument.h"
+#include "runtime/kernel/stock_commands.h"
 #include "runtime/kernel/runtime.h"
 #include "runtime/kernel/runtime_memory.h"
 #include "runtime/kernel/window_commands.h"
@@ -31,28 +33,6 @@ using calls::ValueTriple;
 using image::KernelCommand;
 
 ValueTriple Ok(const Status& s) { return Logical(s.ok()); }
-
-// CreateTable's field list: a one-dimensional array of FieldRecord addresses
-// in a triple typed with the field-list type identifier.
-std::vector<tables::FieldSpec> FieldList(const ValueTriple& list) {
-  std::vector<tables::FieldSpec> fields;
-  if (list.type != static_cast<uint32_t>(calls::TypeId::kFieldList)) return fields;
-  const auto* block = list.AsPointer<const uint8_t>();
-  if (block == nullptr) return fields;
-  uint32_t dimensions = 0, count = 0;
-  std::memcpy(&dimensions, block, 4);
-  if (dimensions != 1) return fields;
-  std::memcpy(&count, block + 4, 4);
-  for (uint32_t i = 0; i < count; ++i) {
-    uintptr_t address = 0;
-    std::memcpy(&address, block + calls::ArrayElementsOffset(1) + 8 * size_t{i}, 8);
-    const auto* record = reinterpret_cast<const calls::FieldRecord*>(address);
-    if (record == nullptr) return {};
-    fields.push_back({record->name != nullptr ? record->name : "", record->type_code,
-                      record->width});
-  }
-  return fields;
-}
 
 // The hot path of every record walk, kept apart from the other table commands.
 ValueTriple ReadField(Runtime& rt, const CommandArguments& a) {
@@ -244,6 +224,7 @@ ValueTriple DispatchKernelCommand(Runtime& rt, uint32_t number,
   const auto command = static_cast<KernelCommand>(number);
   if (command == KernelCommand::kReadField) return ReadField(rt, a);
   if (auto r = TableCommand(rt, command, a)) return *r;
+  if (auto r = StockTableCommand(rt, command, a)) return *r;
   if (auto r = TextCommand(rt, command, a)) return *r;
   if (auto r = DateCommand(command, a)) return *r;
   if (auto r = FileCommand(rt, command, a)) return *r;

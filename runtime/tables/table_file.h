@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "runtime/status.h"
+#include "runtime/tables/aggregate.h"
 #include "runtime/tables/sqlite_handle.h"
 #include "runtime/tables/table_types.h"
 
@@ -72,6 +73,16 @@ class TableFile {
   // Takes the current record out of the table in one transaction; marks on
   // other records stay. The pointer ends on no record.
   Status RemoveRecord();
+
+  // Sums integer field `sum_field` over every record, delete-marked ones too
+  // (every read sees them until a purge), grouped by the text fields `keys`;
+  // groups in the order of their first record (aggregate.cpp).
+  Result<std::vector<GroupSum>> SumGrouped(std::string_view sum_field,
+                                           std::span<const std::string> keys);
+  // Appends every record of `records` (each as AppendRecord takes its values)
+  // in one transaction: all of them or, after any failure or a crash, none.
+  // The pointer moves onto the last one (table_batch.cpp).
+  Status AppendRecords(std::span<const std::vector<FieldValue>> records);
 
  private:
   struct TransparentHash {

@@ -51,6 +51,15 @@ std::string FieldColumnList(size_t count) {
   return out;
 }
 
+std::string FieldColumnDefinition(size_t i, const FieldSpec& field) {
+  const std::string col = FieldColumn(i);
+  if (field.type_code == kIntegerField) {
+    return col + " INTEGER NOT NULL DEFAULT 0 CHECK (" + col +
+           " BETWEEN -2147483648 AND 2147483647)";
+  }
+  return col + " BLOB NOT NULL DEFAULT x''";
+}
+
 Status WriteTableSchema(sqlite3* db, std::span<const FieldSpec> fields,
                         const std::filesystem::path& file) {
   std::string sql = "BEGIN;";

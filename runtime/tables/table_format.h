@@ -31,6 +31,9 @@ std::string FieldColumn(size_t i);
 // "c1, c2, ..., cN".
 std::string FieldColumnList(size_t count);
 
+// The records table's column for field i: its type, default and range.
+std::string FieldColumnDefinition(size_t i, const FieldSpec& field);
+
 // Writes the header marks and both tables into an empty database, in one
 // transaction.
 Status WriteTableSchema(sqlite3* db, std::span<const FieldSpec> fields,

@@ -5,6 +5,7 @@
 
 #include "runtime/files/native_path.h"
 #include "runtime/tables/table_file.h"
+#include "runtime/tables/table_upgrade.h"
 
 namespace pcshop::tables {
 namespace {
@@ -215,6 +216,36 @@ Status TableStore::RemoveRecord() {
   auto t = CurrentForChange("RemoveRecord");
   if (!t.ok()) return t.status();
   return (*t)->RemoveRecord();
+}
+
+Result<std::vector<GroupSum>> TableStore::SumGrouped(std::string_view sum_field,
+                                                     std::span<const std::string> keys) {
+  auto t = CurrentForChange("SumGrouped");
+  if (!t.ok()) return t.status();
+  return (*t)->SumGrouped(sum_field, keys);
+}
+
+Status TableStore::AppendRecords(std::span<const std::vector<FieldValue>> records) {
+  auto t = CurrentForChange("AppendRecords");
+  if (!t.ok()) return t.status();
+  return (*t)->AppendRecords(records);
+}
+
+Status TableStore::UpgradeTable(std::string_view path, std::span<const FieldSpec> fields) {
+  if (Status s = CheckNotInCondition("UpgradeTable"); !s.ok()) return s;
+  auto native = files::ToNativePath(path);
+  if (!native.ok()) return Status::InvalidArgument("UpgradeTable: " + native.status().message());
+  const Result<bool> upgraded = UpgradeTableFile(*native, fields);
+  if (!upgraded.ok()) return upgraded.status();
+  if (!*upgraded) return Status::Ok();
+  const std::filesystem::path normalised = Normalised(*native);
+  for (const auto& entry : tables_) {
+    if (entry->normalised != normalised) continue;
+    auto file = TableFile::Open(*native);
+    if (!file.ok()) return file.status();
+    entry->file = std::move(file).value();
+  }
+  return Status::Ok();
 }
 
 }  // namespace pcshop::tables

@@ -68,6 +68,7 @@
 #include <vector>
 
 #include "runtime/status.h"
+#include "runtime/tables/aggregate.h"
 #include "runtime/tables/table_types.h"
 
 namespace pcshop::tables {
@@ -115,6 +116,17 @@ class TableStore {
   Status DeleteRecord();
   Status PurgeDeleted();
   Status RemoveRecord();
+
+  // The sum of an integer field of the current table grouped by text fields,
+  // in one query (aggregate.h).
+  Result<std::vector<GroupSum>> SumGrouped(std::string_view sum_field,
+                                           std::span<const std::string> keys);
+  // Appends several records to the current table in one transaction.
+  Status AppendRecords(std::span<const std::vector<FieldValue>> records);
+  // Brings the table file at `path` to `fields` when its own are their
+  // beginning (table_upgrade.h); refuses any other layout untouched. A table
+  // of that file open here is opened again on its new layout, pointer on 1.
+  Status UpgradeTable(std::string_view path, std::span<const FieldSpec> fields);
 
  private:
   struct OpenEntry;

@@ -252,13 +252,13 @@ TEST_F(ExportTest, CellsAreEscapedAndLongCellsCutBetweenCharacters) {
     const std::optional<fs::path> file = Exported(Export(kProduct), "显卡_");
     ASSERT_TRUE(file.has_value());
     const Texts lines = Lines(*file);
-    ASSERT_EQ(lines.size(), 2u + 8u + 2u * 8u + 1u);
-    EXPECT_EQ(lines[13], Gbk("    <td>A&amp;B</td>"));
-    EXPECT_EQ(lines[14], Gbk("    <td>&lt;B550&gt;</td>"));
+    ASSERT_EQ(lines.size(), 2u + 9u + 2u * 9u + 1u);  // seven columns with 库存
+    EXPECT_EQ(lines[14], Gbk("    <td>A&amp;B</td>"));
+    EXPECT_EQ(lines[15], Gbk("    <td>&lt;B550&gt;</td>"));
     // 259 bytes would end in the middle of the 130th character: 129 stay.
-    EXPECT_EQ(lines[16], Gbk("    <td>" + wide.substr(0, 129 * 3) + "</td>"));
+    EXPECT_EQ(lines[17], Gbk("    <td>" + wide.substr(0, 129 * 3) + "</td>"));
     // After one ASCII byte, 259 bytes end on a character boundary.
-    EXPECT_EQ(lines[24], Gbk("    <td>a" + wide.substr(0, 129 * 3) + "</td>"));
+    EXPECT_EQ(lines[26], Gbk("    <td>a" + wide.substr(0, 129 * 3) + "</td>"));
     responder_.Clear();
   });
 }
@@ -284,7 +284,7 @@ TEST_F(ExportTest, TwoExportsInOneMinuteWriteOnePathWithTheSecondContent) {
     const std::optional<fs::path> file = Exported(second, "显卡_");
     ASSERT_TRUE(file.has_value());
     const Texts lines = Lines(*file);
-    EXPECT_EQ(lines.size(), 2u + 8u + 2u * 8u + 1u);
+    EXPECT_EQ(lines.size(), 2u + 9u + 2u * 9u + 1u);  // seven columns with 库存
     EXPECT_EQ(lines.back(), "</table>");
   });
 }

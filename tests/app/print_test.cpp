@@ -240,8 +240,8 @@ TEST_F(PrintTest, ProductListSavedAsCsvHasItsBomAndChinese) {
     EXPECT_EQ(Messages(), std::vector<std::string>{"导出成功！"});
   });
   const std::string bytes = ReadAll(csv);
-  EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBF" "序号,品名,品牌,型号,价格,备注\r\n")) << bytes;
-  EXPECT_NE(bytes.find("显卡,七彩虹,RTX 4060,2399,8G"), std::string::npos) << bytes;
+  EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBF" "序号,品名,品牌,型号,价格,备注,库存\r\n")) << bytes;
+  EXPECT_NE(bytes.find("显卡,七彩虹,RTX 4060,2399,8G,0\r\n"), std::string::npos) << bytes;
   fs::remove(csv);
 }
 

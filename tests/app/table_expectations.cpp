@@ -37,6 +37,18 @@ std::vector<tables::FieldSpec> ProductFields() {
           Text("备注", 20)};
 }
 
+}  // namespace
+
+std::vector<tables::FieldSpec> MovementFields() {
+  std::vector<tables::FieldSpec> f = ProductFields();
+  f.push_back(Int("数量", 20));
+  f.push_back(Int("金额", 20));
+  f.push_back(Text("日期", 20));
+  return f;
+}
+
+namespace {
+
 std::vector<tables::FieldSpec> ConfigFields() {
   std::vector<tables::FieldSpec> f = {Text("配置名", 20), Text("生成日期", 20)};
   const char* rows[] = {"CPU",  "散热器", "主板", "内存", "机械盘", "固态盘", "显卡",  "显示器",
@@ -69,9 +81,10 @@ struct OneTable {
 std::vector<ExpectedTable> StartupTables() {
   std::vector<ExpectedTable> t;
   for (const char* name : {"CPU", "散热器", "主板", "内存", "机械盘", "固态盘", "显卡", "显示器",
-                           "机箱", "电源", "键盘", "鼠标", "音箱", "其它", "入库", "出库"}) {
+                           "机箱", "电源", "键盘", "鼠标", "音箱", "其它"}) {
     t.push_back({name, ProductFields()});
   }
+  for (const char* name : {"入库", "出库"}) t.push_back({name, MovementFields()});
   t.push_back({"配置", ConfigFields()});
   return t;
 }

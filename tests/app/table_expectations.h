@@ -20,6 +20,9 @@ struct ExpectedTable {
 // The seventeen tables of the start-up, 配置 last.
 std::vector<ExpectedTable> StartupTables();
 
+// The stock tables' eight fields: the product's five, 数量, 金额, 日期.
+std::vector<tables::FieldSpec> MovementFields();
+
 // The customer register's nine fields.
 std::vector<tables::FieldSpec> CustomerTableFields();
 

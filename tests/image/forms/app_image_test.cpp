@@ -128,9 +128,9 @@ TEST(AppImageTest, ProductWindowHasEveryNamedControlAtItsPlace) {
   const image::ControlForm* query = FindControl(w, "组合框商品查询类别");
   EXPECT_EQ(query->style & image::style::kComboListOnly, image::style::kComboListOnly);
   const image::ControlForm* list = FindControl(w, "超级列表框商品信息");
-  ASSERT_EQ(list->columns.size(), 6u);
-  const char* titles[] = {"序号", "品名", "品牌", "型号", "价格", "备注"};
-  for (size_t i = 0; i < 6; ++i) EXPECT_EQ(list->columns[i].title, Gbk(titles[i]));
+  ASSERT_EQ(list->columns.size(), 7u);
+  const char* titles[] = {"序号", "品名", "品牌", "型号", "价格", "备注", "库存"};
+  for (size_t i = 0; i < 7; ++i) EXPECT_EQ(list->columns[i].title, Gbk(titles[i]));
 }
 
 TEST(AppImageTest, PanelInputsLieInsideTheirGroupBox) {
@@ -201,7 +201,7 @@ TEST(AppImageTest, StockWindowsShareOneLayoutWithTheirOwnTitles) {
   const image::ControlForm* list = FindControl(w, "超级列表框商品信息");
   const std::vector<std::pair<const char*, int32_t>> columns = {
       {"序号", 65}, {"品名", 120}, {"品牌", 140}, {"型号", 240},
-      {"数量", 70}, {"价格", 80},  {"金额", 80},  {"备注", 350}};
+      {"数量", 70}, {"价格", 80},  {"金额", 80},  {"日期", 130}, {"备注", 300}};
   ASSERT_EQ(list->columns.size(), columns.size());
   for (size_t i = 0; i < columns.size(); ++i) {
     EXPECT_EQ(list->columns[i].title, Gbk(columns[i].first));
@@ -372,10 +372,10 @@ TEST(AppImageTest, NavigationButtonsSwitchAsTheTableSays) {
   for (const auto& [window, control, routine] : buttons) {
     ExpectBinding(Bound(window, control), ev::kButtonClicked, routine);
   }
-  // The stock-out window's 配置单 button and the stock windows' data controls do nothing.
-  EXPECT_TRUE(Bound(kStockOut, so::按钮配置管理).bindings.empty());
-  EXPECT_TRUE(Bound(kStockIn, si::按钮新增).bindings.empty());
-  EXPECT_TRUE(Bound(kStockOut, so::按钮全部商品).bindings.empty());
+  // The stock-out window's 配置单 button leads to the quote window like its namesakes.
+  ExpectBinding(Bound(kStockOut, so::按钮配置管理), ev::kButtonClicked, r::kStockOutToQuote);
+  ExpectBinding(Bound(kStockIn, si::按钮新增), ev::kButtonClicked, r::kAddMovement);
+  ExpectBinding(Bound(kStockOut, so::按钮全部商品), ev::kButtonClicked, r::kListAllMovements);
 }
 
 TEST(AppImageTest, VisibleControlsStayInsideTheirWindowOrGroup) {

@@ -1,0 +1,152 @@
+// Adding, changing and deleting one movement in either stock window, each
+// after a confirmation that lists every field, each reported.
+
+#include <string>
+
+#include "app/app_calls.h"
+#include "app/routines.h"
+#include "app/stock/movement_input.h"
+#include "app/stock/movement_list.h"
+#include "app/stock/on_hand.h"
+#include "app/stock/stock_panel.h"
+#include "image/app_symbols.h"
+
+namespace pcshop::app {
+namespace {
+
+namespace t = sym::text;
+
+bool Ask(calls::Calls& rt, const std::string& text) { return rt.MessageBox(text.c_str(), 1) == 0; }
+void Say(calls::Calls& rt, const char* text) { (void)rt.MessageBox(text, 0); }
+
+// The movement's lines: 品名 first (after `first`, which ends with its label),
+// then 品牌 ... 备注; `labels` are the text keys of the seven later labels.
+std::string Lines(calls::Calls& rt, const Movement& m, const uint32_t (&labels)[7]) {
+  std::string s = m.kind;
+  const std::string values[] = {m.brand, m.model, std::to_string(m.quantity),
+                                std::to_string(m.price), std::to_string(m.amount), m.date,
+                                m.remark};
+  for (size_t i = 0; i < 7; ++i) s.append(rt.ConstText(labels[i])).append(values[i]);
+  return s;
+}
+
+constexpr uint32_t kLines[7] = {t::kLineBrand,  t::kLineModel, t::kLineQuantity, t::kLinePrice,
+                                t::kLineAmount, t::kLineDate,  t::kLineRemark};
+constexpr uint32_t kOldLines[7] = {t::kLineOldBrand,    t::kLineOldModel, t::kLineOldQuantity,
+                                   t::kLineOldPrice,    t::kLineOldAmount, t::kLineOldDate,
+                                   t::kLineOldRemark};
+constexpr uint32_t kNewLines[7] = {t::kLineNewBrand,    t::kLineNewModel, t::kLineNewQuantity,
+                                   t::kLineNewPrice,    t::kLineNewAmount, t::kLineNewDate,
+                                   t::kLineNewRemark};
+
+// The table's name as the user knows it.
+std::string TableName(calls::Calls& rt, const StockWindow& w) {
+  return rt.ConstText(StockTableAlias(w.side));
+}
+
+// The picked movement's record, made current; a message when there is none.
+int32_t PickedRecordOrSay(calls::Calls& rt, const StockWindow& w) {
+  const int32_t n = PickedMovementRecord(rt, w);
+  if (n == 0) Say(rt, rt.ConstText(t::kPickMovementFirst));
+  if (n < 0) Say(rt, rt.ConstText(t::kMovementChanged));
+  return n;
+}
+
+// Lists the movement's category with it last, the row selected.
+void ListWithMovement(calls::Calls& rt, const StockWindow& w, const Movement& m) {
+  const int32_t category = CategoryIndexOf(rt, m.kind);
+  SetIndexOf(rt, w.query, category);
+  ListMovements(rt, w, category);
+}
+
+}  // namespace
+
+void AddMovement(const calls::RoutineCall& call) {
+  calls::Calls rt = AppCalls(call);
+  const StockWindow w = OpenStockWindow(rt);
+  const bool out = w.side == StockSide::kOut;
+  if (!StockTableUsable(rt, w.side)) {
+    Say(rt, (TableName(rt, w) + rt.ConstText(t::kTableExtension) +
+             rt.ConstText(t::kStockTableUnusable)).c_str());
+    return;
+  }
+  const MovementInput in = ReadMovementInput(rt, w);
+  if (!in.error.empty()) {
+    Say(rt, in.error.c_str());
+    return;
+  }
+  const Movement& m = in.movement;
+  std::string ask = rt.ConstText(out ? t::kStockOutAdding : t::kStockInAdding);
+  ask += Lines(rt, m, kLines);
+  if (out) {
+    // Short stock warns; shops sell before goods arrive.
+    const auto on_hand = OnHand::Load(rt).Of(m.kind, m.brand, m.model);
+    if (on_hand && *on_hand < m.quantity) {
+      ask.append(rt.ConstText(t::kLineOnHandShort)).append(std::to_string(*on_hand));
+    }
+  }
+  ask += rt.ConstText(out ? t::kConfirmStockOutEnd : t::kConfirmStockInEnd);
+  if (!Ask(rt, ask)) return;
+  (void)rt.SelectTable(rt.ConstText(StockTableAlias(w.side)));
+  const std::vector<calls::ValueTriple> values = MovementValues(rt, m);
+  if (!rt.AppendRecord(values)) {
+    Say(rt, rt.ConstText(out ? t::kStockOutFailed : t::kStockInFailed));
+    return;
+  }
+  Say(rt, rt.ConstText(out ? t::kStockOutDone : t::kStockInDone));
+  ListWithMovement(rt, w, m);
+  ShowPanelOnHand(rt, w);
+}
+
+void ModifyMovement(const calls::RoutineCall& call) {
+  calls::Calls rt = AppCalls(call);
+  const StockWindow w = OpenStockWindow(rt);
+  const MovementInput in = ReadMovementInput(rt, w);
+  if (PickedRecordOrSay(rt, w) <= 0) return;
+  const Movement before = ReadMovement(rt);
+  if (!in.error.empty()) {
+    Say(rt, in.error.c_str());
+    return;
+  }
+  const Movement& m = in.movement;
+  if (m == before) {
+    Say(rt, rt.ConstText(t::kSameAsBefore));
+    return;
+  }
+  std::string ask = std::string(rt.ConstText(t::kModifyingProduct)) + TableName(rt, w) +
+                    rt.ConstText(t::kLineOldKind) + Lines(rt, before, kOldLines) +
+                    rt.ConstText(t::kLineNewKind) + Lines(rt, m, kNewLines) +
+                    rt.ConstText(t::kConfirmEnd);
+  if (!Ask(rt, ask)) return;
+  // The confirmation ran a modal loop: find the record again.
+  if (PickedRecordOrSay(rt, w) <= 0) return;
+  const std::vector<calls::ValueTriple> values = MovementValues(rt, m);
+  if (!rt.ModifyRecord(values)) {
+    Say(rt, rt.ConstText(t::kModifyFailed));
+    return;
+  }
+  Say(rt, rt.ConstText(t::kModifySucceeded));
+  ListMovementsAgain(rt, w);
+  ShowPanelOnHand(rt, w);
+}
+
+void DeleteMovement(const calls::RoutineCall& call) {
+  calls::Calls rt = AppCalls(call);
+  const StockWindow w = OpenStockWindow(rt);
+  if (PickedRecordOrSay(rt, w) <= 0) return;
+  const Movement m = ReadMovement(rt);
+  const std::string ask = std::string(rt.ConstText(t::kDeletingMovement)) + TableName(rt, w) +
+                          rt.ConstText(t::kLineKindAfterBlank) + Lines(rt, m, kLines) +
+                          rt.ConstText(t::kConfirmEnd);
+  if (!Ask(rt, ask)) return;
+  if (PickedRecordOrSay(rt, w) <= 0) return;
+  if (!rt.DeleteRecord() || !rt.PurgeDeleted()) {
+    Say(rt, rt.ConstText(t::kDeleteFailed));
+    return;
+  }
+  Say(rt, rt.ConstText(t::kDeleteSucceeded));
+  ListMovementsAgain(rt, w);
+  ShowPanelOnHand(rt, w);
+}
+
+}  // namespace pcshop::app

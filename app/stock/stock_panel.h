@@ -1,0 +1,19 @@
+#pragma once
+// What the stock windows' panel shows besides what the user types: the
+// on-hand figure of the chosen product and the amount.
+
+#include "app/stock/stock_controls.h"
+#include "image/calls/calls.h"
+
+namespace pcshop::app {
+
+// "库存: N" for the product in the panel's three boxes.
+void ShowPanelOnHand(calls::Calls& rt, const StockWindow& w);
+
+// 金额 := 数量 × 价格 when both are whole numbers; empty otherwise.
+void ShowPanelAmount(calls::Calls& rt, const StockWindow& w);
+
+// The on-hand figure of the quote window's panel, for its selected row.
+void ShowQuotePanelOnHand(calls::Calls& rt);
+
+}  // namespace pcshop::app

@@ -1,0 +1,74 @@
+#include "app/stock/stock_tables.h"
+
+#include "app/catalogue/catalogue_tables.h"
+#include "app/quote/config_table.h"
+#include "image/app_symbols.h"
+
+namespace pcshop::app {
+namespace {
+
+namespace t = sym::text;
+
+constexpr int32_t kFieldWidth = 20;
+
+uint32_t PathKey(StockSide side) {
+  return side == StockSide::kIn ? t::kTablePathStockIn : t::kTablePathStockOut;
+}
+
+}  // namespace
+
+uint32_t StockTableAlias(StockSide side) {
+  return side == StockSide::kIn ? t::kStockInTable : t::kStockOutTable;
+}
+
+std::string StockTablePath(calls::Calls& rt, StockSide side) {
+  const calls::OwnedText folder = rt.ProgramFolder();
+  return std::string(folder.view()) + rt.ConstText(PathKey(side));
+}
+
+std::vector<calls::FieldRecord> MovementFields(calls::Calls& rt) {
+  std::vector<calls::FieldRecord> fields = ProductFields(rt);
+  fields.push_back({rt.ConstText(t::kFieldQuantity), kIntegerField, kFieldWidth});
+  fields.push_back({rt.ConstText(t::kFieldAmount), kIntegerField, kFieldWidth});
+  fields.push_back({rt.ConstText(t::kFieldDate), kTextField, kFieldWidth});
+  return fields;
+}
+
+void PrepareStockTables(calls::Calls& rt) {
+  for (StockSide side : {StockSide::kIn, StockSide::kOut}) {
+    const std::string path = StockTablePath(rt, side);
+    const std::vector<calls::FieldRecord> fields = MovementFields(rt);
+    if (!rt.FileExists(path.c_str())) {
+      (void)rt.CreateTable(path.c_str(), fields);
+    } else {
+      // A foreign layout is refused untouched; the window says so.
+      (void)rt.UpgradeTable(path.c_str(), fields);
+    }
+  }
+}
+
+bool StockTableUsable(calls::Calls& rt, StockSide side) {
+  const std::string path = StockTablePath(rt, side);
+  return rt.UpgradeTable(path.c_str(), MovementFields(rt));
+}
+
+Movement ReadMovement(calls::Calls& rt) {
+  Movement m;
+  m.kind = rt.ReadFieldText(rt.ConstText(t::kFieldKind), {}).view();
+  m.brand = rt.ReadFieldText(rt.ConstText(t::kFieldBrand), {}).view();
+  m.model = rt.ReadFieldText(rt.ConstText(t::kFieldModel), {}).view();
+  m.price = rt.ReadFieldInt(rt.ConstText(t::kFieldPrice), {});
+  m.remark = rt.ReadFieldText(rt.ConstText(t::kFieldRemark), {}).view();
+  m.quantity = rt.ReadFieldInt(rt.ConstText(t::kFieldQuantity), {});
+  m.amount = rt.ReadFieldInt(rt.ConstText(t::kFieldAmount), {});
+  m.date = rt.ReadFieldText(rt.ConstText(t::kFieldDate), {}).view();
+  return m;
+}
+
+std::vector<calls::ValueTriple> MovementValues(calls::Calls& rt, const Movement& m) {
+  return {rt.Arg(m.kind.c_str()),   rt.Arg(m.brand.c_str()), rt.Arg(m.model.c_str()),
+          calls::Int(m.price),      rt.Arg(m.remark.c_str()), calls::Int(m.quantity),
+          calls::Int(m.amount),     rt.Arg(m.date.c_str())};
+}
+
+}  // namespace pcshop::app

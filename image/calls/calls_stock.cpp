@@ -1,0 +1,41 @@
+// The table store's aggregate, batch and upgrade calls.
+
+#include <vector>
+
+#include "image/calls/calls.h"
+
+namespace pcshop::calls {
+
+using image::KernelCommand;
+
+std::optional<std::vector<KeyedSum>> Calls::SumGrouped(const char* sum_field,
+                                                       std::span<const char* const> keys) {
+  std::vector<ValueTriple> arguments;
+  arguments.reserve(1 + keys.size());
+  arguments.push_back(Arg(sum_field));
+  for (const char* key : keys) arguments.push_back(Arg(key));
+  const OwnedBinary result = TakeBinary(Kernel(KernelCommand::kSumGrouped, arguments));
+  if (result.get() == nullptr) return std::nullopt;
+  return DecodeKeyedSums(result.bytes());
+}
+
+bool Calls::AppendRecords(int32_t per_record, std::span<const ValueTriple> values) {
+  std::vector<ValueTriple> arguments;
+  arguments.reserve(1 + values.size());
+  arguments.push_back(Int(per_record));
+  arguments.insert(arguments.end(), values.begin(), values.end());
+  return Kernel(KernelCommand::kAppendRecords, arguments).low != 0;
+}
+
+bool Calls::UpgradeTable(const char* path, std::span<const FieldRecord> fields) {
+  // The field list goes as CreateTable's does: an array value of addresses.
+  std::vector<uint64_t> array;
+  array.reserve(1 + fields.size());
+  array.push_back(1 | (static_cast<uint64_t>(fields.size()) << 32));
+  for (const FieldRecord& field : fields) array.push_back(reinterpret_cast<uintptr_t>(&field));
+  return Kernel(KernelCommand::kUpgradeTable,
+                {Arg(path), LibraryValue(array.data(), TypeId::kFieldList)})
+             .low != 0;
+}
+
+}  // namespace pcshop::calls
