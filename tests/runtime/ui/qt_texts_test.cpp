@@ -23,20 +23,25 @@
 namespace pcshop::ui::testing {
 namespace {
 
-// Runs `look` on the modal dialog once it shows, then closes it.
+// Runs `look` on the modal dialog once it shows, then closes it. Each timer
+// holds its own copy of the poll, so nothing refers to itself and leaks.
 template <typename Dialog>
-void WhenShown(std::function<void(Dialog*)> look) {
-  auto check = std::make_shared<std::function<void()>>();
-  *check = [look, check] {
+struct PollForDialog {
+  std::function<void(Dialog*)> look;
+  void operator()() const {
     auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
     if (dialog == nullptr) {
-      QTimer::singleShot(20, *check);
+      QTimer::singleShot(20, *this);
       return;
     }
     look(dialog);
     dialog->reject();
-  };
-  QTimer::singleShot(20, *check);
+  }
+};
+
+template <typename Dialog>
+void WhenShown(std::function<void(Dialog*)> look) {
+  QTimer::singleShot(20, PollForDialog<Dialog>{std::move(look)});
 }
 
 QStringList ButtonTexts(QWidget* dialog) {
