@@ -18,14 +18,14 @@ constexpr qreal kBodyPoints = 10.5;
 constexpr qreal kTitlePoints = 18;
 constexpr qreal kFooterPoints = 9;
 
-// Chinese set in a CJK face (Noto's on Linux, the Windows faces elsewhere);
-// Latin letters and digits in DejaVu Sans when present, whose glyphs a PDF
-// reader maps back to their characters (the CJK face's proportional Latin
-// glyphs come back as nothing).
+// Chinese set in a CJK face, Latin letters and digits in DejaVu Sans when
+// present: a PDF reader maps both back to their characters. WenQuanYi comes
+// before Noto because Noto's CJK face shares glyphs between characters and
+// their Kangxi radicals, and text copied out of the PDF then reads 日 as ⽇.
 QFont CjkFont(qreal points) {
   QFont font;
-  font.setFamilies({"DejaVu Sans", "Noto Sans CJK SC", "Noto Sans SC", "Source Han Sans SC",
-                    "Microsoft YaHei", "SimSun"});
+  font.setFamilies({"DejaVu Sans", "WenQuanYi Micro Hei", "Noto Sans CJK SC", "Noto Sans SC",
+                    "Source Han Sans SC", "Microsoft YaHei", "SimSun"});
   font.setStyleHint(QFont::SansSerif);
   font.setPointSizeF(points);
   return font;

@@ -21,6 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using pcshop::testing::HasTool;
 using pcshop::testing::PdfPages;
+using pcshop::testing::PdfRawText;
 using pcshop::testing::PdfText;
 using pcshop::testing::Quoted;
 using pcshop::testing::ScopedDataHome;
@@ -78,6 +79,31 @@ TEST(DocumentRenderTest, PdfIsOneA4PageHoldingEveryLineRowAndTheTotal) {
   }
   EXPECT_NE(text.find("备注"), std::string::npos);
   EXPECT_NE(text.find("双通道"), std::string::npos);
+}
+
+// Text copied out of the PDF is the characters written, not look-alike
+// radicals a face may share glyphs with (日 as ⽇, 金 as ⾦, 门 as ⻔).
+TEST(DocumentRenderTest, PdfTextCopiesOutAsTheCharactersWritten) {
+  if (!HasTool("pdftotext")) GTEST_SKIP() << "poppler-utils missing";
+  if (!HasTool("fc-list") ||
+      ToolOutput("fc-list 'WenQuanYi Micro Hei' family").find("WenQuanYi") == std::string::npos) {
+    GTEST_SKIP() << "fonts-wqy-microhei missing (scripts/setup installs it)";
+  }
+  ScopedDataHome home;
+  const fs::path pdf = home.root() / "报价单.pdf";
+  ASSERT_TRUE(WritePdf(Quote(1), pdf).ok());
+  const std::string raw = PdfRawText(pdf);
+  for (const char* expected : {"日期", "金额", "金士顿", "马甲条", "电脑配置报价单"}) {
+    EXPECT_NE(raw.find(expected), std::string::npos) << expected << " in\n" << raw;
+  }
+  // No character of the radical blocks U+2E80..U+2FDF (UTF-8 E2 BA 80 .. E2 BF 9F).
+  for (size_t i = 0; i + 1 < raw.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(raw[i]);
+    const auto next = static_cast<unsigned char>(raw[i + 1]);
+    EXPECT_FALSE(lead == 0xE2 && (next == 0xBA || next == 0xBB || next == 0xBC || next == 0xBD ||
+                                  next == 0xBE || next == 0xBF))
+        << "a radical at byte " << i << " in\n" << raw;
+  }
 }
 
 TEST(DocumentRenderTest, ADocumentTallerThanThePageShrinksOntoOnePage) {

@@ -29,14 +29,16 @@ inline std::string ToolOutput(const std::string& command) {
 
 inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
-// pdftotext's text with its spaces squeezed, for searching. Qt's PDF text
-// map names each glyph by its first character, and the CJK face shares the
-// glyphs of some ideographs with radicals that come first (日 with ⽇, 门
-// with ⻔): those read back as the radicals. NFKC and two more turn them
-// back (NFKC also makes the full-width colon and comma ASCII).
+// The PDF's text as a reader copies it out, spaces squeezed.
+inline std::string PdfRawText(const std::filesystem::path& pdf) {
+  return ToolOutput("pdftotext -layout " + Quoted(pdf.string()) + " - | tr -s ' '");
+}
+
+// The same for searching: NFKC makes the full-width colon and comma ASCII
+// and would turn a radical back into its ideograph (where a face without
+// WenQuanYi shares their glyphs), two more mappings likewise.
 inline std::string PdfText(const std::filesystem::path& pdf) {
-  const std::string raw =
-      ToolOutput("pdftotext -layout " + Quoted(pdf.string()) + " - | tr -s ' '");
+  const std::string raw = PdfRawText(pdf);
   UErrorCode error = U_ZERO_ERROR;
   const icu::Normalizer2* nfkc = icu::Normalizer2::getNFKCInstance(error);
   if (U_FAILURE(error)) return raw;
