@@ -6,9 +6,12 @@
 #include <QMessageBox>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScreen>
 #include <QToolBar>
 
 #include "runtime/document/document_layout.h"
@@ -60,6 +63,15 @@ Status ShowPreview(const Document& doc, QWidget* owner, const PreviewResponder& 
                                          QRectF(0, 0, target->width(), target->height()));
                    });
   OfferPdf(dialog, doc);
+  // Qt's default size shows the page too small to read: take most of the
+  // screen, a whole page in view.
+  if (const QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    dialog.resize(area.width() * 3 / 4, area.height() * 9 / 10);
+  }
+  if (auto* view = dialog.findChild<QPrintPreviewWidget*>()) {
+    view->setZoomMode(QPrintPreviewWidget::FitInView);
+  }
   if (responder) {
     responder(dialog);
     return Status::Ok();

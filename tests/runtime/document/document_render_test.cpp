@@ -4,8 +4,10 @@
 
 #include <QColor>
 #include <QImage>
+#include <QGuiApplication>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QScreen>
 #include <QToolBar>
 #include <filesystem>
 #include <fstream>
@@ -197,8 +199,13 @@ TEST(DocumentPreviewTest, PreviewShowsOnePageAndOffersPdf) {
   int pages = -1;
   bool offers_pdf = false;
   const Status s = ShowPreview(Quote(15), nullptr, [&](QPrintPreviewDialog& dialog) {
+    // Big enough to read: most of the screen, the whole page in view.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_GE(dialog.width(), screen.width() * 2 / 3);
+    EXPECT_GE(dialog.height(), screen.height() * 4 / 5);
     auto* preview = dialog.findChild<QPrintPreviewWidget*>();
     ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->zoomMode(), QPrintPreviewWidget::FitInView);
     preview->updatePreview();
     pages = preview->pageCount();
     auto* toolbar = dialog.findChild<QToolBar*>();
