@@ -39,8 +39,11 @@ Result<fs::path> FileFor(const fs::path& folder, const std::string& prefix,
   if (name.compare(0, prefix.size(), prefix) != 0 || name.size() == prefix.size()) {
     return refused("the name does not start with " + tables::Printable(prefix));
   }
-  auto utf8 = text::GbkToUtf8(std::string_view(name).substr(prefix.size()));
-  if (!utf8.ok()) return refused("the name is not valid GBK");
+  const std::string_view gbk = std::string_view(name).substr(prefix.size());
+  auto utf8 = text::GbkToUtf8(gbk);
+  // The file's name must give back the same table name when copied again.
+  auto again = utf8.ok() ? text::Utf8ToGbk(*utf8) : Result<std::string>(utf8.status());
+  if (!utf8.ok() || !again.ok() || *again != gbk) return refused("the name is not valid GBK");
   const std::string& rest = *utf8;
   if (rest == "." || rest == ".." || rest.find_first_of(std::string("/\\\0", 3)) != std::string::npos) {
     return refused("the name is not a plain file name");
