@@ -38,6 +38,8 @@ enum class ResultKind : uint8_t {
   X(FocusControl,     13, 1, kNone)                            \
   X(ShowFileDialog,   14, 1, kLogical)                         \
   X(MessageBox,       15, 4, kInteger)                         \
+  /* a path as the platform writes it, for the user to read */ \
+  X(PlatformPath,     16, 1, kText)                            \
   /* Combo box */                                              \
   X(GetComboCount,    30, 1, kInteger)                         \
   X(GetComboItem,     31, 2, kText)                            \

@@ -69,6 +69,10 @@ void PrepareSaveDialog(calls::Calls& rt, const calls::ValueTriple& dialog, uint3
   SetDialogText(rt, dialog, prop::kDefaultExtension, rt.ConstText(extension));
 }
 
+void OfferPath(calls::Calls& rt, const calls::ValueTriple& dialog, const std::string& path) {
+  SetDialogText(rt, dialog, prop::kFileName, path.c_str());
+}
+
 calls::OwnedText ChosenFileName(calls::Calls& rt, const calls::ValueTriple& dialog) {
   const uint64_t value = rt.GetProperty(dialog.low, dialog.high, prop::kFileName);
   return rt.TakeText(calls::Text(reinterpret_cast<const char*>(static_cast<uintptr_t>(value))));
@@ -141,16 +145,18 @@ void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
   const ExportClock clock = ReadExportClock(rt);
   PrepareListDialog(rt, dialog);
   const std::string folder = ExportFolder(rt, clock);
+  const std::string path = ExportPath(rt, folder, ExportTimeSuffix(rt, clock));
   if (!IsDirectory(rt, folder.c_str())) (void)EnsureDirectory(rt, folder);
   if (IsDirectory(rt, folder.c_str())) {
-    const std::string path = ExportPath(rt, folder, ExportTimeSuffix(rt, clock));
-    rt.MessageBox(path.c_str(), 0);
+    rt.MessageBox(PathForMessage(rt, path).c_str(), 0);
     if (WriteListAsHtml(rt, rt.GetControlHandle(list), path.c_str(), 1) == 1) {
       rt.MessageBox(rt.ConstText(sym::text::kExportSucceeded), 0);
       return;
     }
     rt.MessageBox(rt.ConstText(sym::text::kExportFailed), 0);
   }
+  // The user picks up where the export meant to write.
+  OfferPath(rt, dialog, path);
   if (!rt.ShowFileDialog(dialog)) return;
   const calls::OwnedText chosen = ChosenFileName(rt, dialog);
   // A failed write to the chosen file is said as plainly as on the automatic

@@ -43,6 +43,9 @@ SheetSource WholeList(const calls::ValueTriple& list);
 // `extension` for a name typed without one.
 void PrepareSaveDialog(calls::Calls& rt, const calls::ValueTriple& dialog, uint32_t filter,
                        uint32_t extension);
+// Lets `dialog` open at `path` (GBK): in its folder with its name, or with
+// its name in the program folder when that folder is missing.
+void OfferPath(calls::Calls& rt, const calls::ValueTriple& dialog, const std::string& path);
 // The name chosen in `dialog` after ShowFileDialog returned true.
 calls::OwnedText ChosenFileName(calls::Calls& rt, const calls::ValueTriple& dialog);
 

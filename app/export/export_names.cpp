@@ -89,6 +89,11 @@ std::string ExportPath(calls::Calls& rt, std::string_view folder, std::string_vi
   return path;
 }
 
+std::string PathForMessage(calls::Calls& rt, const std::string& path) {
+  const calls::OwnedText shown = rt.PlatformPath(path.c_str());
+  return shown.view().empty() ? path : std::string(shown.view());
+}
+
 std::string FileNameSafe(std::string_view gbk) {
   std::string safe(gbk);
   for (size_t i = 0; i < safe.size(); ++i) {

@@ -39,6 +39,10 @@ std::string ExportDate(calls::Calls& rt, const ExportClock& clock);
 // and 商品信息 when "其它" holds fewer records than the product list showed.
 std::string ExportPath(calls::Calls& rt, std::string_view folder, std::string_view suffix);
 
+// `path` as the platform writes it, for a message (the user looks for the
+// file there); `path` itself when the platform takes it for no path.
+std::string PathForMessage(calls::Calls& rt, const std::string& path);
+
 // `gbk` with every character a file name cannot hold (\ / : * ? " < > |)
 // turned into "_". Walks whole characters: 0x5C and 0x7C are also trail
 // bytes of two-byte characters, which stay as they are.

@@ -76,16 +76,17 @@ void SaveQuoteDocument(const calls::RoutineCall& call, const DocumentFile& file)
   const calls::ValueTriple dialog = ObjectOf(QuoteSheetControls(rt).dialog);
   PrepareSaveDialog(rt, dialog, file.filter, file.extension);
   const std::string folder = ExportFolder(rt, clock);
+  const std::string path = DayFolderPath(rt, folder, clock, file);
   if (!IsDirectory(rt, folder.c_str())) (void)EnsureDirectory(rt, folder);
   if (IsDirectory(rt, folder.c_str())) {
-    const std::string path = DayFolderPath(rt, folder, clock, file);
-    rt.MessageBox(path.c_str(), 0);
+    rt.MessageBox(PathForMessage(rt, path).c_str(), 0);
     if (Write(rt, doc, file, path.c_str())) {
       rt.MessageBox(rt.ConstText(file.saved), 0);
       return;
     }
     rt.MessageBox(rt.ConstText(file.failed), 0);
   }
+  OfferPath(rt, dialog, path);
   if (!rt.ShowFileDialog(dialog)) return;
   const calls::OwnedText chosen = ChosenFileName(rt, dialog);
   const bool written = Write(rt, doc, file, chosen.c_str());

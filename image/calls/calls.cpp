@@ -194,6 +194,9 @@ uint64_t Calls::ArrayElement(const void* array, uint32_t index, Site site) {
 
 // --- Program and windows.
 OwnedText Calls::ProgramFolder() { return TakeText(Kernel(KernelCommand::kProgramFolder, {})); }
+OwnedText Calls::PlatformPath(const char* path) {
+  return TakeText(Kernel(KernelCommand::kPlatformPath, {Arg(path)}));
+}
 bool Calls::LoadWindow(uint32_t window, bool modal) {
   return Kernel(KernelCommand::kLoadWindow,
                 {Object(window, 0, static_cast<uint32_t>(TypeId::kWindow)), Omitted(),

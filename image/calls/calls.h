@@ -105,6 +105,9 @@ class Calls {
 
   // --- Program and windows.
   OwnedText ProgramFolder();
+  // `path` (a GBK path as the application builds it, "\" between names) as
+  // the platform writes it, for messages; the empty text when it is no path.
+  OwnedText PlatformPath(const char* path);
   bool LoadWindow(uint32_t window, bool modal = false);
   void UnloadWindow(uint32_t window);
   uintptr_t GetControlHandle(const ValueTriple& object);

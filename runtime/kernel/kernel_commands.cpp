@@ -9,6 +9,7 @@
 
 #include "image/calls/value_triple.h"
 #include "image/commands.h"
+#include "runtime/files/native_path.h"
 #include "runtime/files/program_folder.h"
 #include "runtime/kernel/command_arguments.h"
 #include "runtime/kernel/command_dispatch.h"
@@ -148,6 +149,13 @@ std::optional<ValueTriple> FileCommand(Runtime& rt, KernelCommand command, const
     case KernelCommand::kWriteTextLine: return Ok(f.WriteTextLine(a.Int(0), a.Text(1)));
     case KernelCommand::kCloseTextFile: return Ok(f.CloseTextFile(a.Int(0)));
     case KernelCommand::kFileExists: return Logical(f.FileExists(a.Text(0)));
+    case KernelCommand::kPlatformPath: {
+      // The native path back in GBK: what the user finds on disk.
+      const Result<std::filesystem::path> native = files::ToNativePath(a.Text(0));
+      if (!native.ok()) return TextResult("");
+      const Result<std::string> shown = files::ToTextPath(*native);
+      return TextResult(shown.ok() ? std::string_view(*shown) : std::string_view());
+    }
     default: return std::nullopt;
   }
 }

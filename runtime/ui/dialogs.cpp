@@ -57,18 +57,23 @@ QString ExtensionForFilter(const QString& selected_filter, const QString& defaul
   return default_extension;
 }
 
-// Where the dialog opens: at the name the program set, else in the program
-// folder; never the working directory the program happened to start in.
+// Where the dialog opens: at the name the program set when its folder
+// exists; else that name in the program folder; never the working directory
+// the program happened to start in.
 QString StartPath(const std::string& gbk_file_name) {
+  QString name;
   if (!gbk_file_name.empty()) {
     if (Result<std::filesystem::path> p = files::ToNativePath(gbk_file_name); p.ok()) {
-      return QString::fromStdString(p->string());
+      const QFileInfo given(QString::fromStdString(p->string()));
+      if (given.dir().exists()) return given.filePath();
+      name = given.fileName();
     }
   }
   const Result<std::string> folder = files::ProgramFolder();
-  if (!folder.ok()) return QDir::homePath();
-  const Result<std::filesystem::path> native = files::ToNativePath(*folder);
-  return native.ok() ? QString::fromStdString(native->string()) : QDir::homePath();
+  const Result<std::filesystem::path> native =
+      folder.ok() ? files::ToNativePath(*folder) : Result<std::filesystem::path>(folder.status());
+  const QDir start(native.ok() ? QString::fromStdString(native->string()) : QDir::homePath());
+  return name.isEmpty() ? start.path() : start.filePath(name);
 }
 
 }  // namespace
@@ -117,7 +122,9 @@ bool WindowManager::ShowFileDialog(ControlRef ref) {
   if (control == nullptr || control->form->type != image::type_id::kCommonDialog) return false;
   // Copied: the window may close while the dialog runs.
   const DialogState d = control->dialog;
-  const FileDialogRequest request{d.type == 1, d.filter, d.default_extension};
+  const QString start = StartPath(d.file_name);
+  const FileDialogRequest request{d.type == 1, d.filter, d.default_extension,
+                                  start.toStdString()};
   std::string chosen_gbk;
   // A name GBK cannot hold could not reach the program unchanged: the user
   // is told and chooses again.
@@ -132,7 +139,6 @@ bool WindowManager::ShowFileDialog(ControlRef ref) {
       EnsureApplication();
       QWidget* owner = open_.empty() ? nullptr : open_.back()->widget.get();
       const QString filter = QtFilter(FromGbk(d.filter));
-      const QString start = StartPath(d.file_name);
       QString selected_filter;
       chosen = request.save ? QFileDialog::getSaveFileName(owner, QString(), start, filter,
                                                            &selected_filter)

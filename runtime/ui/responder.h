@@ -22,6 +22,7 @@ struct FileDialogRequest {
   bool save = false;
   std::string filter;             // GBK, as the program set it ("excel文件|*.xls")
   std::string default_extension;  // GBK
+  std::string start;              // UTF-8, the native path the dialog opens at
 };
 
 class Responder {

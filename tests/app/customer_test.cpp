@@ -543,7 +543,7 @@ TEST_F(CustomerTest, ExportNamesTheFileAfterTheRegisterAndSkipsAnEmptyList) {
     const std::string path = Utf8(said[0]);
     std::smatch m;
     ASSERT_TRUE(std::regex_search(path, m,
-                                  std::regex("\\\\(\\d{4}年\\d{1,2}月\\d{1,2}日)\\\\(客户信息_\\1"
+                                  std::regex("/(\\d{4}年\\d{1,2}月\\d{1,2}日)/(客户信息_\\1"
                                              "\\d{1,2}点\\d{1,2}分\\.xls)$")))
         << path;
     written = folder_ / m[1].str() / m[2].str();

@@ -121,10 +121,11 @@ class ExportTest : public AppFixture {
     }
     return std::nullopt;
   }
-  // The path message the export shows for that file (GBK; names on disk
-  // are UTF-8).
+  // The path message the export shows for that file, as the platform writes
+  // it: "/" between names, never the program's "\\" (GBK; names on disk are
+  // UTF-8).
   std::string PathMessage(const fs::path& file) {
-    return folder_.string() + "\\" + Gbk(file.parent_path().filename().string()) + "\\" +
+    return folder_.string() + "/" + Gbk(file.parent_path().filename().string()) + "/" +
            Gbk(file.filename().string());
   }
 
@@ -234,7 +235,16 @@ TEST_F(ExportTest, NameBoxTextCannotLeaveTheDayFolder) {
       found = found || fs::exists(folder_ / s.day / (".._.._x________" + kept + "_" + s.suffix));
     }
     EXPECT_TRUE(found);
-    EXPECT_EQ(Messages().back(), Gbk("导出成功！"));
+    const Texts said = Messages();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_EQ(said[1], Gbk("导出成功！"));
+    // Turning "\\" into "/" leaves the characters whose trail byte is 0x5C.
+    const Result<std::string> shown = text::GbkToUtf8(said[0]);
+    ASSERT_TRUE(shown.ok());
+    EXPECT_EQ(shown->find('\\'), std::string::npos) << *shown;
+    EXPECT_TRUE(shown->ends_with("/.._.._x________" + kept + "_" + when[0].suffix) ||
+                shown->ends_with("/.._.._x________" + kept + "_" + when[1].suffix))
+        << *shown;
   });
   // Nothing above the program folder's own day folder was written.
   for (const fs::directory_entry& e : fs::directory_iterator(folder_.parent_path())) {
@@ -299,9 +309,14 @@ TEST_F(ExportTest, PlainFileInPlaceOfTheDayFolderOpensTheDialog) {
     for (const Stamp& s : {StampAt(std::time(nullptr)), StampAt(std::time(nullptr) + 60)}) {
       std::ofstream(folder_ / s.day) << "not a folder";
     }
-    // Cancelled: nothing said, nothing written.
+    // Cancelled: nothing said, nothing written. The day folder is missing,
+    // so the dialog opens with the export's name in the program folder.
+    const std::array<Stamp, 2> when{StampAt(std::time(nullptr)), StampAt(std::time(nullptr))};
     Click(kQuote, kExport);
     ASSERT_EQ(responder_.file_dialogs().size(), 1u);
+    EXPECT_TRUE(responder_.file_dialogs()[0].start == (folder_ / ("其它_" + when[0].suffix)).string() ||
+                responder_.file_dialogs()[0].start == (folder_ / ("其它_" + when[1].suffix)).string())
+        << responder_.file_dialogs()[0].start;
     EXPECT_TRUE(responder_.file_dialogs()[0].save);
     EXPECT_EQ(responder_.file_dialogs()[0].filter,
               Gbk("Excel 工作簿|*.xlsx|CSV UTF-8|*.csv|excel文件|*.xls"));
@@ -328,6 +343,26 @@ TEST_F(ExportTest, PlainFileInPlaceOfTheDayFolderOpensTheDialog) {
   });
   fs::remove(chosen, ec);
   fs::remove(full, ec);
+}
+
+TEST_F(ExportTest, DialogAfterAFailedWriteOpensInTheDayFolderAtTheExportsName) {
+  Run([&] {
+    // A folder in place of the file: the day folder is there, the write fails.
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t t = now; t <= now + 60; t += 60) {
+      const Stamp s = StampAt(t);
+      fs::create_directories(folder_ / s.day / ("其它_" + s.suffix));
+    }
+    Click(kQuote, kExport);
+    ASSERT_EQ(responder_.file_dialogs().size(), 1u);
+    const std::string start = responder_.file_dialogs()[0].start;
+    const Texts said = Messages();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_EQ(said[1], Gbk("导出失败！"));
+    // The dialog opens where the message said the file would go.
+    EXPECT_EQ(Gbk(start), said[0]);
+    EXPECT_EQ(fs::path(start).parent_path().parent_path(), folder_) << start;
+  });
 }
 
 TEST_F(ExportTest, EmptyProductListExportsNothing) {

@@ -17,6 +17,8 @@
 
 extern char** environ;
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -148,6 +150,98 @@ TEST(ProgramEndToEndTest, ExitButtonOfTheLastWindowEndsTheProgramWithCodeZero) {
     exit_code = run.WaitForExit(5s);
   }
   EXPECT_EQ(exit_code, std::optional<int>(0));
+}
+
+// What a shell command printed.
+std::string Output(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+    ::pclose(pipe);
+  }
+  return out;
+}
+
+// The cell editor's list, in the real program: a fresh quote window lays the
+// editor over the pressed cell and focuses it; opening its list moves the
+// focus into the popup, which the editor's focus watch must not take for the
+// user leaving (it used to commit and hide the editor, so the first try
+// showed no list). Every try is the first in its window: the customer
+// window's 配置单 opens a new quote window.
+TEST(ProgramEndToEndTest, CellEditorsListOpensOnTheFirstTryInEveryFreshQuoteWindow) {
+  if (!VirtualDisplay::Run("command -v Xvfb >/dev/null && command -v xdotool >/dev/null")) {
+    GTEST_SKIP() << "needs Xvfb and xdotool";
+  }
+  VirtualDisplay display;
+  ASSERT_TRUE(display.ready());
+  ProgramRun run(PCSHOP_PROGRAM_FILE, PCSHOP_SKIN_FILE);
+  // A first start makes the tables; the catalogue gets two CPU brands.
+  ASSERT_TRUE(run.Start({"QT_QPA_PLATFORM=offscreen"}));
+  ASSERT_TRUE(run.WaitFor([&] { return AllStartupTablesReady(run.data_folder()); }));
+  run.Terminate();
+  ASSERT_TRUE(run.WaitFor([&] { return !run.Running(); }, 5s));
+  ASSERT_TRUE(AppendProduct(run.data_folder() / "CPU.zdb", "Intel", 1199));
+  ASSERT_TRUE(AppendProduct(run.data_folder() / "CPU.zdb", "AMD", 999));
+
+  ASSERT_TRUE(run.Start({"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"}));
+  const std::string on_display = "export DISPLAY=" + display.name() + "; ";
+  const auto quote_window = [&] {
+    return Output(on_display + "xdotool search --onlyvisible --name '^配置单$' | head -n 1");
+  };
+  // The program's windows on screen: its one window, and the list when open.
+  const auto windows_shown = [&] {
+    const std::string ids =
+        Output(on_display + "xdotool search --onlyvisible --pid " + std::to_string(run.pid()));
+    return std::count(ids.begin(), ids.end(), '\n');
+  };
+  const auto act = [&](const std::string& xdotool) {
+    return VirtualDisplay::Run(on_display + "xdotool " + xdotool);
+  };
+  const auto click = [&](int x, int y) {
+    std::string id = quote_window();
+    if (!id.empty()) id.pop_back();
+    return !id.empty() && act("mousemove --window " + id + " " + std::to_string(x) + " " +
+                              std::to_string(y) + " click 1");
+  };
+  // The 品牌 cell of the CPU row, then the editor's arrow or F4 on it.
+  constexpr int kBrandCell[] = {652, 177};
+  constexpr int kEditorArrow[] = {732, 185};
+  const auto wait_fresh_window = [&] {
+    ASSERT_TRUE(run.WaitFor([&] { return !quote_window().empty(); }));
+    run.WaitFor([] { return false; }, 1000ms);  // the start-up work after the window shows
+    ASSERT_EQ(windows_shown(), 1);
+  };
+  const auto list_opens = [&](const std::string& how) {
+    ASSERT_TRUE(click(kBrandCell[0], kBrandCell[1]));
+    run.WaitFor([] { return false; }, 500ms);
+    if (how == "arrow") {
+      ASSERT_TRUE(click(kEditorArrow[0], kEditorArrow[1]));
+    } else {
+      ASSERT_TRUE(act("key F4"));
+    }
+    EXPECT_TRUE(run.WaitFor([&] { return windows_shown() == 2; }, 3s))
+        << "the list did not open on the first " << how;
+    ASSERT_TRUE(act("key Escape"));
+    EXPECT_TRUE(run.WaitFor([&] { return windows_shown() == 1; }, 3s));
+  };
+  const auto fresh_quote_window = [&] {
+    ASSERT_TRUE(click(130, 605));  // 客户管理
+    ASSERT_TRUE(run.WaitFor([&] {
+      return !Output(on_display + "xdotool search --onlyvisible --name '^客户管理$'").empty();
+    }));
+    run.WaitFor([] { return false; }, 500ms);
+    const std::string id =
+        Output(on_display + "xdotool search --onlyvisible --name '^客户管理$' | head -n 1");
+    ASSERT_TRUE(act("mousemove --window " + id.substr(0, id.size() - 1) + " 130 604 click 1"));
+  };
+
+  wait_fresh_window();
+  list_opens("arrow");
+  fresh_quote_window();
+  wait_fresh_window();
+  list_opens("F4");
+  run.Terminate();
 }
 
 }  // namespace

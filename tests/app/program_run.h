@@ -38,6 +38,7 @@ class ProgramRun {
   const std::filesystem::path& program_folder() const { return program_folder_; }
   std::filesystem::path data_folder() const { return program_folder_ / "DATA"; }
   const std::filesystem::path& root() const { return root_; }
+  pid_t pid() const { return pid_; }
 
  private:
   std::filesystem::path root_;

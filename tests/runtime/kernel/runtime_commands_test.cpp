@@ -156,6 +156,19 @@ TEST_F(RuntimeCommandsTest, TextFileLinesAreWritten) {
   EXPECT_EQ(calls_->OpenTextFile(TextPath("no/such/out.xls").c_str(), 1), 0);
 }
 
+TEST_F(RuntimeCommandsTest, PlatformPathWritesTheNativeSeparatorAndKeepsTrailBytes) {
+  // "/tmp\日\x.xls" with 日 in GBK; 0xB1 0x5C is one character whose trail
+  // byte is the code of "\".
+  EXPECT_EQ(calls_->PlatformPath("/tmp\\\xC8\xD5\\x.xls").view(), "/tmp/\xC8\xD5/x.xls");
+  EXPECT_EQ(calls_->PlatformPath("/tmp\\\xB1\x5C.xls").view(), "/tmp/\xB1\x5C.xls");
+  const std::string drive(calls_->PlatformPath("c:\\windows\\a.dll").view());
+  EXPECT_TRUE(drive.ends_with("/drive_c/windows/a.dll")) << drive;
+  EXPECT_EQ(drive.find('\\'), std::string::npos) << drive;
+  // No path: nothing to show.
+  EXPECT_EQ(calls_->PlatformPath("").view(), "");
+  EXPECT_EQ(calls_->PlatformPath("/tmp\\\x81").view(), "");
+}
+
 TEST_F(RuntimeCommandsTest, DllCommandWithTheWrongWordCountReportsFault6AndIsNotCalled) {
   const std::string existing = TextPath("");
   // Command 1 is PathFileExistsA, one word.
