@@ -427,11 +427,11 @@ TEST_F(StockTest, ExportWritesTheListUnderTheStockTablesName) {
     ASSERT_EQ(said.size(), 2u);
     EXPECT_EQ(said[1], "导出成功！");
     const std::string shown = said[0];
-    const size_t name_at = shown.rfind('\\');
+    const size_t name_at = shown.rfind('/');
     ASSERT_NE(name_at, std::string::npos);
     EXPECT_EQ(shown.substr(name_at + 1, 7), "入库_");
-    // The path as shown, beside the program: folder\day\name.
-    const size_t day_at = shown.rfind('\\', name_at - 1);
+    // The path as shown, beside the program: folder/day/name.
+    const size_t day_at = shown.rfind('/', name_at - 1);
     const fs::path file = day_root / shown.substr(day_at + 1, name_at - day_at - 1) /
                           shown.substr(name_at + 1);
     const std::string html = ReadAll(file);
