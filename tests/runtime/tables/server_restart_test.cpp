@@ -4,6 +4,7 @@
 // with pg_ctl (PCSHOP_TEST_PG_CTL, else pg_ctl from PATH).
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -30,7 +31,17 @@ bool RestartServer(const std::string& data) {
   if (::getuid() == 0 && ::stat(data.c_str(), &st) == 0 && st.st_uid != 0) {
     command = "su -s /bin/sh \"$(stat -c %U '" + data + "')\" -c \"" + command + "\"";
   }
-  return std::system(command.c_str()) == 0;
+  // The restarted server outlives the test: it must not keep any file the
+  // test has open (the build lock above all), so they are closed first.
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close_range(3, ~0U, 0);
+    ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
 }
 
 class ServerRestartTest : public ::testing::Test {};

@@ -65,7 +65,7 @@ TEST_P(TableCrashTest, KilledWriterLosesNoAcknowledgedWrite) {
   const std::string path = folder.Text("CPU.zdb");
   {
     auto s_owner = NewStore();
-      TableStore& s = *s_owner;
+    TableStore& s = *s_owner;
     ASSERT_TRUE(s.CreateTable(path, ProductLayout()).ok());
     ASSERT_TRUE(s.OpenTable(path, "CPU").ok());
     // Record 1 is a counter that every loop raises; the rest are appended.
@@ -122,7 +122,7 @@ TEST_P(TableCrashTest, KilledWriterLosesNoAcknowledgedWrite) {
 
     ASSERT_EQ(Soundness("CPU.zdb"), "ok") << "round " << round;
     auto s_owner = NewStore();
-      TableStore& s = *s_owner;
+    TableStore& s = *s_owner;
     ASSERT_TRUE(s.OpenTable(path, "CPU").ok());
     const int32_t n = *s.RecordCount();
     // Everything acknowledged is there; at most the one write in flight more.
@@ -185,15 +185,19 @@ TEST_P(TableCrashTest, TwoCopiesAppendingAtOnceLoseNothing) {
   const std::string path = folder.Text("CPU.zdb");
   {
     auto s_owner = NewStore();
-      TableStore& s = *s_owner;
+    TableStore& s = *s_owner;
     ASSERT_TRUE(s.CreateTable(path, ProductLayout()).ok());
   }
   constexpr int kEach = 150;
+  int go[2];
+  ASSERT_EQ(::pipe(go), 0);
   auto writer = [&](const std::string& tag) {
     return [&, tag, this](int) {
       auto s_owner = NewStore();
       TableStore& s = *s_owner;
       if (!s.OpenTable(path, "CPU").ok()) return 1;
+      char c = 0;
+      if (::read(go[0], &c, 1) != 1) return 4;  // both start at once
       for (int i = 0; i < kEach; ++i) {
         if (!s.AppendRecord(std::vector<FieldValue>{Gbk("CPU"), tag, std::string(), i}).ok()) {
           return 2;
@@ -206,12 +210,15 @@ TEST_P(TableCrashTest, TwoCopiesAppendingAtOnceLoseNothing) {
   };
   const pid_t a = Spawn(-1, writer("a"));
   const pid_t b = Spawn(-1, writer("b"));
+  ::close(go[0]);
+  ASSERT_EQ(::write(go[1], "ab", 2), 2);
+  ::close(go[1]);
   EXPECT_EQ(Wait(a), 0);
   EXPECT_EQ(Wait(b), 0);
 
   EXPECT_EQ(Soundness("CPU.zdb"), "ok");
   auto s_owner = NewStore();
-      TableStore& s = *s_owner;
+  TableStore& s = *s_owner;
   ASSERT_TRUE(s.OpenTable(path, "CPU").ok());
   ASSERT_EQ(*s.RecordCount(), 2 * kEach);
   int next_a = 0;
@@ -291,7 +298,7 @@ std::vector<std::string> Models(TableStore& s) {
 // A table of products m1 .. m<count>, price i for mi.
 void TableCrashTest::FillProducts(const std::string& path, int32_t count) const {
   auto s_owner = NewStore();
-      TableStore& s = *s_owner;
+  TableStore& s = *s_owner;
   ASSERT_TRUE(s.CreateTable(path, ProductLayout()).ok());
   ASSERT_TRUE(s.OpenTable(path, "CPU").ok());
   for (int32_t i = 1; i <= count; ++i) {
@@ -327,7 +334,7 @@ TEST_P(TableCrashTest, ADeleteKilledAfterItsMarkNeverTakesARecordTheUserKeptWork
   }
 
   auto s_owner = NewStore();
-      TableStore& s = *s_owner;
+  TableStore& s = *s_owner;
   ASSERT_TRUE(s.OpenTable(path, "CPU").ok());
   EXPECT_EQ(Models(s), (std::vector<std::string>{"m1", "m2", "m3", "m4"}));  // still listed
   // The user picks m2 and changes its price: a record kept in use.
@@ -390,7 +397,7 @@ TEST_P(TableCrashTest, DeletesKilledAtRandomMomentsLeaveNoMarkAndLoseNoAcknowled
 
     ASSERT_EQ(Soundness("CPU.zdb"), "ok") << "round " << round;
     auto s_owner = NewStore();
-      TableStore& s = *s_owner;
+    TableStore& s = *s_owner;
     ASSERT_TRUE(s.OpenTable(path, "CPU").ok());
     const int32_t n = *s.RecordCount();
     ASSERT_GE(kRecords - n, acked) << "round " << round;  // every acknowledged delete holds
@@ -456,7 +463,7 @@ void TableCrashTest::TwoCopiesAddTheSameKey(const std::vector<FieldSpec>& layout
     EXPECT_TRUE((ra == 0 && rb == 2) || (ra == 2 && rb == 0))
         << "round " << round << ": the copies ended with " << ra << " and " << rb;
     auto s_owner = NewStore();
-      TableStore& s = *s_owner;
+    TableStore& s = *s_owner;
     ASSERT_TRUE(s.OpenTable(path, "t").ok());
     EXPECT_EQ(*s.RecordCount(), 1) << "round " << round;
   }
