@@ -8,6 +8,10 @@
 #include "runtime/kernel/active_runtime.h"
 #include "runtime/kernel/entry_points.h"
 #include "runtime/kernel/image_binding.h"
+#include "runtime/files/native_path.h"
+#include "runtime/files/program_folder.h"
+#include "runtime/tables/server_settings.h"
+#include "runtime/text/gbk_codec.h"
 #include "runtime/ui/window_manager.h"
 
 namespace pcshop::kernel {
@@ -70,10 +74,39 @@ Status Runtime::Start() {
   if (entry == nullptr) {
     return Status::Corruption("image: the entry routine ImageEntry is not bound");
   }
+  if (!ChooseTables()) return Status::Ok();
   calls::RoutineCall call;
   call.code = code_;
   entry(call);
   return Status::Ok();
+}
+
+bool Runtime::ChooseTables() {
+  std::filesystem::path folder = options_.settings_folder;
+  if (folder.empty()) {
+    const Result<std::string> program = files::ProgramFolder();
+    const Result<std::filesystem::path> native =
+        program.ok() ? files::ToNativePath(*program) : Result<std::filesystem::path>(program.status());
+    // A program folder the runtime cannot name holds no settings it could use.
+    if (!native.ok()) return true;
+    folder = *native;
+  }
+  auto backend = tables::ChooseTableBackend(folder);
+  Status used = backend.ok() ? tables_.UseBackend(std::move(backend).value()) : backend.status();
+  if (used.ok()) return true;
+  std::fprintf(options_.errors, "runtime: %s\n", used.message().c_str());
+  // The server's own message may hold characters GBK lacks; they become '?'.
+  std::string shown;
+  const std::string& message = used.message();
+  for (size_t i = 0; i < message.size();) {
+    size_t n = 1;
+    while (i + n < message.size() && (static_cast<unsigned char>(message[i + n]) & 0xC0) == 0x80) ++n;
+    const Result<std::string> gbk = text::Utf8ToGbk(std::string_view(message).substr(i, n));
+    shown += gbk.ok() ? *gbk : std::string("?");
+    i += n;
+  }
+  windows_->MessageBox(shown, 0, "");
+  return false;
 }
 
 void Runtime::ReportRuntimeError(int32_t kind, int32_t routine_id, int32_t position) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -39,6 +40,8 @@ struct RuntimeOptions {
   std::function<void(int32_t code)> end_process;
   // Where fault reports and "not available" notes go (standard error).
   std::FILE* errors = stderr;
+  // Where the table settings file is looked for; empty: the program folder.
+  std::filesystem::path settings_folder;
 };
 
 class Runtime {
@@ -52,7 +55,10 @@ class Runtime {
   // Reads and checks the image, then applies the fixups and maps the ids in
   // place. A refused image is left exactly as it was.
   [[nodiscard]] Status Load(std::span<uint8_t> image);
-  // Calls ImageEntry through its routine slot; returns when it returns.
+  // Chooses where the tables lie (pcshop-server.conf), then calls
+  // ImageEntry through its routine slot; returns when it returns. When the
+  // settings cannot be used or their server cannot be reached, the user is
+  // told in a message box and the image is not run: nothing is touched.
   [[nodiscard]] Status Start();
 
   // --- What the entry points do.
@@ -93,6 +99,8 @@ class Runtime {
 
  private:
   void RunExitRoutine();
+  // False, after the box, when the tables cannot be put where the settings say.
+  bool ChooseTables();
   void CloseServices();
 
   RuntimeOptions options_;

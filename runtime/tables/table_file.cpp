@@ -422,23 +422,7 @@ Result<bool> TableFile::FindRecord(const std::function<bool()>& condition) {
 
 Status TableFile::CheckValueKinds(std::span<const OptionalValue> values,
                                   std::string_view op) const {
-  if (values.size() > fields_.size()) {
-    return Status::InvalidArgument(path_.string() + ": " + std::string(op) + ": " +
-                                   std::to_string(values.size()) + " values for " +
-                                   std::to_string(fields_.size()) + " fields");
-  }
-  for (size_t i = 0; i < values.size(); ++i) {
-    if (!values[i]) continue;
-    const bool want_text = fields_[i].type_code == kTextField;
-    if (IsText(*values[i]) != want_text) {
-      return Status::TypeMismatch(path_.string() + ": " + std::string(op) + ": field " +
-                                  Printable(fields_[i].name) + " takes " +
-                                  (want_text ? "a text" : "an integer") + ", value " +
-                                  std::to_string(i + 1) + " is " +
-                                  (want_text ? "an integer" : "a text"));
-    }
-  }
-  return Status::Ok();
+  return CheckValues(fields_, values, path_.string(), op);
 }
 
 Status TableFile::NoCurrentRecord(std::string_view op) const {
@@ -476,18 +460,7 @@ Status TableFile::RunWrite(std::string_view what, const std::function<Status()>&
 }
 
 std::vector<FieldValue> TableFile::FullRow(std::span<const FieldValue> values) const {
-  std::vector<FieldValue> row;
-  row.reserve(fields_.size());
-  for (size_t i = 0; i < fields_.size(); ++i) {
-    if (i < values.size()) {
-      row.push_back(values[i]);
-    } else if (fields_[i].type_code == kTextField) {
-      row.emplace_back(std::string());
-    } else {
-      row.emplace_back(int64_t{0});
-    }
-  }
-  return row;
+  return PaddedRow(fields_, values);
 }
 
 Status TableFile::InsertRow(const std::vector<FieldValue>& row, int64_t* id) {

@@ -1,7 +1,6 @@
 #pragma once
 // One open table file: its SQLite connection, field list, cached statements,
-// the record-number mapping and the record pointer. TableStore owns these and
-// adds aliases and the notion of a current table.
+// the record-number mapping and the record pointer.
 
 #include <sqlite3.h>
 
@@ -18,11 +17,12 @@
 #include "runtime/status.h"
 #include "runtime/tables/aggregate.h"
 #include "runtime/tables/sqlite_handle.h"
+#include "runtime/tables/table.h"
 #include "runtime/tables/table_types.h"
 
 namespace pcshop::tables {
 
-class TableFile {
+class TableFile final : public Table {
  public:
   // How long a write waits for another running copy to release the file.
   static constexpr int kBusyTimeoutMs = 5000;
@@ -37,52 +37,54 @@ class TableFile {
 
   TableFile(const TableFile&) = delete;
   TableFile& operator=(const TableFile&) = delete;
-  ~TableFile() = default;
+  ~TableFile() override = default;
 
   const std::filesystem::path& path() const { return path_; }
-  const std::vector<FieldSpec>& fields() const { return fields_; }
+  std::string Label() const override { return path_.string(); }
+  const std::vector<FieldSpec>& fields() const override { return fields_; }
   // Open for reading only: every write fails and says so.
-  bool read_only() const { return read_only_; }
+  bool read_only() const override { return read_only_; }
 
-  Result<int32_t> RecordCount();
+  Result<int32_t> RecordCount() override;
   // 1-based number of the record under the pointer, 0 when on no record.
-  Result<int32_t> CurrentRecordNumber();
+  Result<int32_t> CurrentRecordNumber() override;
 
-  Status GoFirst();
-  Status GoToRecord(int64_t n);
-  Status SkipRecords(int64_t n);
+  Status GoFirst() override;
+  Status GoToRecord(int64_t n) override;
+  Status SkipRecords(int64_t n) override;
 
   // Values of the current record as read when the pointer moved onto it (or
   // when this copy last wrote it): one consistent version of the record.
-  Result<FieldValue> ReadField(std::string_view name) const;
+  Result<FieldValue> ReadField(std::string_view name) const override;
   // As ReadField, without copying; valid until the next operation.
-  Result<FieldView> ReadFieldView(std::string_view name) const;
-  Result<bool> IsDeleted() const;
+  Result<FieldView> ReadFieldView(std::string_view name) const override;
+  Result<bool> IsDeleted() const override;
 
-  Result<bool> FindRecord(const std::function<bool()>& condition);
+  Result<bool> FindRecord(const std::function<bool()>& condition) override;
 
-  Status AppendRecord(std::span<const FieldValue> values);
+  Status AppendRecord(std::span<const FieldValue> values) override;
   // As AppendRecord, unless a record (marked or not) has the same values in
   // the fields `key` (0-based); then nothing is written and the result is
   // false. The test and the append are one transaction.
-  Result<bool> AppendUniqueRecord(std::span<const FieldValue> values, std::span<const size_t> key);
+  Result<bool> AppendUniqueRecord(std::span<const FieldValue> values,
+                                  std::span<const size_t> key) override;
   // Writes the given fields and clears the record's delete mark.
-  Status ModifyRecord(std::span<const OptionalValue> values);
-  Status DeleteRecord();
-  Status PurgeDeleted();
+  Status ModifyRecord(std::span<const OptionalValue> values) override;
+  Status DeleteRecord() override;
+  Status PurgeDeleted() override;
   // Takes the current record out of the table in one transaction; marks on
   // other records stay. The pointer ends on no record.
-  Status RemoveRecord();
+  Status RemoveRecord() override;
 
   // Sums integer field `sum_field` over every record, delete-marked ones too
   // (every read sees them until a purge), grouped by the text fields `keys`;
   // groups in the order of their first record (aggregate.cpp).
   Result<std::vector<GroupSum>> SumGrouped(std::string_view sum_field,
-                                           std::span<const std::string> keys);
+                                           std::span<const std::string> keys) override;
   // Appends every record of `records` (each as AppendRecord takes its values)
   // in one transaction: all of them or, after any failure or a crash, none.
   // The pointer moves onto the last one (table_batch.cpp).
-  Status AppendRecords(std::span<const std::vector<FieldValue>> records);
+  Status AppendRecords(std::span<const std::vector<FieldValue>> records) override;
 
  private:
   struct TransparentHash {

@@ -4,8 +4,6 @@
 #include <system_error>
 
 #include "runtime/files/native_path.h"
-#include "runtime/tables/table_file.h"
-#include "runtime/tables/table_upgrade.h"
 
 namespace pcshop::tables {
 namespace {
@@ -23,11 +21,20 @@ std::filesystem::path Normalised(const std::filesystem::path& native) {
 struct TableStore::OpenEntry {
   std::string alias;
   std::filesystem::path normalised;
-  std::unique_ptr<TableFile> file;
+  std::unique_ptr<Table> file;
 };
 
-TableStore::TableStore() = default;
+TableStore::TableStore() : backend_(std::make_unique<FileBackend>()) {}
+TableStore::TableStore(std::unique_ptr<TableBackend> backend) : backend_(std::move(backend)) {}
 TableStore::~TableStore() = default;
+
+Status TableStore::UseBackend(std::unique_ptr<TableBackend> backend) {
+  if (!tables_.empty()) {
+    return Status::InvalidArgument("the table store changes its backend only before a table is open");
+  }
+  backend_ = std::move(backend);
+  return Status::Ok();
+}
 
 Status TableStore::CheckNotInCondition(std::string_view op) const {
   if (!in_condition_) return Status::Ok();
@@ -35,12 +42,12 @@ Status TableStore::CheckNotInCondition(std::string_view op) const {
                                  " cannot be called from inside a FindRecord condition");
 }
 
-Result<TableFile*> TableStore::Current(std::string_view op) const {
+Result<Table*> TableStore::Current(std::string_view op) const {
   if (current_ == nullptr) return Status::NotFound(std::string(op) + ": no current table");
   return current_->file.get();
 }
 
-Result<TableFile*> TableStore::CurrentForChange(std::string_view op) const {
+Result<Table*> TableStore::CurrentForChange(std::string_view op) const {
   if (Status s = CheckNotInCondition(op); !s.ok()) return s;
   return Current(op);
 }
@@ -49,7 +56,7 @@ Status TableStore::CreateTable(std::string_view path, std::span<const FieldSpec>
   if (Status s = CheckNotInCondition("CreateTable"); !s.ok()) return s;
   auto native = files::ToNativePath(path);
   if (!native.ok()) return Status::InvalidArgument("CreateTable: " + native.status().message());
-  return TableFile::Create(*native, fields);
+  return backend_->Create(*native, fields);
 }
 
 Status TableStore::OpenTable(std::string_view path, std::string_view alias,
@@ -74,7 +81,7 @@ Status TableStore::OpenTable(std::string_view path, std::string_view alias,
     current_ = entry.get();  // already open: keep it as it is
     return Status::Ok();
   }
-  auto file = TableFile::Open(*native);
+  auto file = backend_->Open(*native);
   if (!file.ok()) return file.status();
   tables_.push_back(std::make_unique<OpenEntry>(
       OpenEntry{std::string(alias), normalised, std::move(file).value()}));
@@ -186,7 +193,7 @@ Result<bool> TableStore::AppendUniqueRecord(std::span<const FieldValue> values,
     const auto it = std::find_if(fields.begin(), fields.end(),
                                  [&](const FieldSpec& f) { return f.name == name; });
     if (it == fields.end()) {
-      return Status::NotFound((*t)->path().string() + ": AppendRecord: no key field named " +
+      return Status::NotFound((*t)->Label() + ": AppendRecord: no key field named " +
                               Printable(name));
     }
     key.push_back(static_cast<size_t>(it - fields.begin()));
@@ -235,13 +242,13 @@ Status TableStore::UpgradeTable(std::string_view path, std::span<const FieldSpec
   if (Status s = CheckNotInCondition("UpgradeTable"); !s.ok()) return s;
   auto native = files::ToNativePath(path);
   if (!native.ok()) return Status::InvalidArgument("UpgradeTable: " + native.status().message());
-  const Result<bool> upgraded = UpgradeTableFile(*native, fields);
+  const Result<bool> upgraded = backend_->Upgrade(*native, fields);
   if (!upgraded.ok()) return upgraded.status();
   if (!*upgraded) return Status::Ok();
   const std::filesystem::path normalised = Normalised(*native);
   for (const auto& entry : tables_) {
     if (entry->normalised != normalised) continue;
-    auto file = TableFile::Open(*native);
+    auto file = backend_->Open(*native);
     if (!file.ok()) return file.status();
     entry->file = std::move(file).value();
   }

@@ -69,11 +69,10 @@
 
 #include "runtime/status.h"
 #include "runtime/tables/aggregate.h"
+#include "runtime/tables/table.h"
 #include "runtime/tables/table_types.h"
 
 namespace pcshop::tables {
-
-class TableFile;
 
 // OpenTable's optional arguments after path and alias. The application
 // always leaves all five out; one given is refused rather than ignored.
@@ -82,10 +81,17 @@ using OpenTableOptions = std::array<OptionalValue, kOpenTableOptionalArguments>;
 
 class TableStore {
  public:
+  // Tables in files (FileBackend) unless another backend is given.
   TableStore();
+  explicit TableStore(std::unique_ptr<TableBackend> backend);
   TableStore(const TableStore&) = delete;
   TableStore& operator=(const TableStore&) = delete;
   ~TableStore();
+
+  // Puts every table that is opened from now on into `backend`; refused
+  // while a table is open, so that no table is half in one and half in
+  // another.
+  Status UseBackend(std::unique_ptr<TableBackend> backend);
 
   // A new empty table; never over an existing file (left as it was). Does
   // not open it.
@@ -131,11 +137,12 @@ class TableStore {
  private:
   struct OpenEntry;
 
-  Result<TableFile*> Current(std::string_view op) const;
+  Result<Table*> Current(std::string_view op) const;
   // Record moves and writes are refused while a FindRecord condition runs.
   Status CheckNotInCondition(std::string_view op) const;
-  Result<TableFile*> CurrentForChange(std::string_view op) const;
+  Result<Table*> CurrentForChange(std::string_view op) const;
 
+  std::unique_ptr<TableBackend> backend_;  // before the tables it opened
   std::vector<std::unique_ptr<OpenEntry>> tables_;
   OpenEntry* current_ = nullptr;
   bool in_condition_ = false;

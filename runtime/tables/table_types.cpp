@@ -32,6 +32,42 @@ Status CheckFieldList(std::span<const FieldSpec> fields) {
   return Status::Ok();
 }
 
+Status CheckValues(std::span<const FieldSpec> fields, std::span<const OptionalValue> values,
+                   std::string_view label, std::string_view op) {
+  const std::string where = std::string(label) + ": " + std::string(op) + ": ";
+  if (values.size() > fields.size()) {
+    return Status::InvalidArgument(where + std::to_string(values.size()) + " values for " +
+                                   std::to_string(fields.size()) + " fields");
+  }
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (!values[i]) continue;
+    const bool want_text = fields[i].type_code == kTextField;
+    if (IsText(*values[i]) != want_text) {
+      return Status::TypeMismatch(where + "field " + Printable(fields[i].name) + " takes " +
+                                  (want_text ? "a text" : "an integer") + ", value " +
+                                  std::to_string(i + 1) + " is " +
+                                  (want_text ? "an integer" : "a text"));
+    }
+  }
+  return Status::Ok();
+}
+
+std::vector<FieldValue> PaddedRow(std::span<const FieldSpec> fields,
+                                  std::span<const FieldValue> values) {
+  std::vector<FieldValue> row;
+  row.reserve(fields.size());
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (i < values.size()) {
+      row.push_back(values[i]);
+    } else if (fields[i].type_code == kTextField) {
+      row.emplace_back(std::string());
+    } else {
+      row.emplace_back(int64_t{0});
+    }
+  }
+  return row;
+}
+
 std::string Printable(std::string_view gbk) {
   if (auto utf8 = text::GbkToUtf8(gbk); utf8.ok()) return std::move(utf8).value();
   static constexpr char kHex[] = "0123456789ABCDEF";

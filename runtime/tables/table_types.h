@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "runtime/status.h"
 
@@ -51,6 +52,16 @@ inline bool IsText(const FieldValue& v) { return std::holds_alternative<std::str
 inline constexpr size_t kMaxFields = 1000;
 inline constexpr int32_t kMaxWidth = 65535;
 Status CheckFieldList(std::span<const FieldSpec> fields);
+
+// The values given for a write of a table with `fields`: no more than there
+// are fields, each of its field's kind (TypeMismatch otherwise). Messages
+// begin with `label` and `op`.
+Status CheckValues(std::span<const FieldSpec> fields, std::span<const OptionalValue> values,
+                   std::string_view label, std::string_view op);
+
+// `values` padded with the empty value ("" or 0) of each field left out.
+std::vector<FieldValue> PaddedRow(std::span<const FieldSpec> fields,
+                                  std::span<const FieldValue> values);
 
 // A GBK name for a message: UTF-8 when it decodes, hex bytes otherwise.
 std::string Printable(std::string_view gbk);

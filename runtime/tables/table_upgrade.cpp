@@ -9,27 +9,23 @@
 #include "runtime/tables/table_format.h"
 
 namespace pcshop::tables {
-namespace {
-
-// Whether `have` is `want` or its beginning; the reason when it is neither.
-Status CheckPrefix(const std::filesystem::path& file, const std::vector<FieldSpec>& have,
-                   std::span<const FieldSpec> want) {
+Status CheckFieldPrefix(std::string_view label, const std::vector<FieldSpec>& have,
+                        std::span<const FieldSpec> want) {
+  const std::string where(label);
   if (have.size() > want.size()) {
-    return Status::InvalidArgument(file.string() + ": the table has " +
-                                   std::to_string(have.size()) + " fields, this layout " +
-                                   std::to_string(want.size()) + "; it is left as it is");
+    return Status::InvalidArgument(where + ": the table has " + std::to_string(have.size()) +
+                                   " fields, this layout " + std::to_string(want.size()) +
+                                   "; it is left as it is");
   }
   for (size_t i = 0; i < have.size(); ++i) {
     if (have[i].name != want[i].name || have[i].type_code != want[i].type_code) {
-      return Status::InvalidArgument(file.string() + ": field " + std::to_string(i + 1) + " is " +
+      return Status::InvalidArgument(where + ": field " + std::to_string(i + 1) + " is " +
                                      Printable(have[i].name) + ", this layout has " +
                                      Printable(want[i].name) + " there; it is left as it is");
     }
   }
   return Status::Ok();
 }
-
-}  // namespace
 
 Result<bool> UpgradeTableFile(const std::filesystem::path& file, std::span<const FieldSpec> fields) {
   if (Status s = CheckFieldList(fields); !s.ok()) {
@@ -48,7 +44,7 @@ Result<bool> UpgradeTableFile(const std::filesystem::path& file, std::span<const
   // Only reads until the layout is known to be a beginning of this one.
   auto have = ReadTableSchema(db->get(), file);
   if (!have.ok()) return have.status();
-  if (Status s = CheckPrefix(file, *have, fields); !s.ok()) return s;
+  if (Status s = CheckFieldPrefix(file.string(), *have, fields); !s.ok()) return s;
   if (have->size() == fields.size()) return false;
 
   sqlite3* c = db->get();
@@ -61,7 +57,7 @@ Result<bool> UpgradeTableFile(const std::filesystem::path& file, std::span<const
   // Another copy may have upgraded it while this one waited for the lock.
   have = ReadTableSchema(c, file);
   if (!have.ok()) return fail(have.status());
-  if (Status s = CheckPrefix(file, *have, fields); !s.ok()) return fail(s);
+  if (Status s = CheckFieldPrefix(file.string(), *have, fields); !s.ok()) return fail(s);
   if (have->size() == fields.size()) {
     if (Status s = Exec(c, "COMMIT", file, "upgrading"); !s.ok()) return fail(s);
     return false;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/runtime/tables/table_backends.h"
 #include "tests/runtime/tables/table_layouts.h"
 #include "tests/runtime/tables/table_test_folder.h"
 
@@ -15,6 +16,7 @@ namespace {
 using testing::Gbk;
 using testing::ProductLayout;
 using testing::TestFolder;
+using testing::BackendTest;
 
 std::vector<FieldValue> Product(const std::string& brand, const std::string& model, int32_t price,
                                 const std::string& remark = "") {
@@ -44,27 +46,36 @@ std::vector<std::string> Models(TableStore& store) {
 }
 
 // A CPU table with models m1..m<count> opened under the alias "CPU".
-class ProductTableTest : public ::testing::Test {
+class ProductTableTest : public BackendTest {
  protected:
   void SetUp() override {
+    BackendTest::SetUp();
+    if (IsSkipped()) return;
+    store_ = NewStore();
     path_ = folder_.Text("CPU.zdb");
-    ASSERT_TRUE(store_.CreateTable(path_, ProductLayout()).ok());
-    ASSERT_TRUE(store_.OpenTable(path_, "CPU").ok());
+    ASSERT_TRUE(store_->CreateTable(path_, ProductLayout()).ok());
+    ASSERT_TRUE(store_->OpenTable(path_, "CPU").ok());
   }
   void Fill(int count) {
     for (int i = 1; i <= count; ++i) {
-      ASSERT_TRUE(store_.AppendRecord(Product("b" + std::to_string(i % 2), "m" + std::to_string(i),
+      ASSERT_TRUE(store_->AppendRecord(Product("b" + std::to_string(i % 2), "m" + std::to_string(i),
                                               i * 100)).ok());
     }
   }
-  TestFolder folder_;
   std::string path_;
-  TableStore store_;
+  std::unique_ptr<TableStore> store_;
 };
 
-TEST(TableStoreTest, CreatesTheSeventeenTablesAndTheCustomerTableWithTheirFieldLists) {
-  TestFolder folder;
-  TableStore store;
+PCSHOP_ON_BOTH_BACKENDS(ProductTableTest);
+
+class TableStoreTest : public BackendTest {};
+
+PCSHOP_ON_BOTH_BACKENDS(TableStoreTest);
+
+TEST_P(TableStoreTest, CreatesTheSeventeenTablesAndTheCustomerTableWithTheirFieldLists) {
+  TestFolder& folder = folder_;
+  auto store_owner = NewStore();
+  TableStore& store = *store_owner;
   std::vector<std::pair<std::string, std::vector<FieldSpec>>> tables;
   for (const std::string& name : testing::ProductTableNames()) tables.push_back({name, ProductLayout()});
   tables.push_back({"配置", testing::ConfigLayout()});
@@ -88,10 +99,11 @@ TEST(TableStoreTest, CreatesTheSeventeenTablesAndTheCustomerTableWithTheirFieldL
   EXPECT_EQ(config.back().name, Gbk("配置备注"));
 }
 
-TEST_F(ProductTableTest, RecordsKeepInsertionOrderAndSurviveReopening) {
+TEST_P(ProductTableTest, RecordsKeepInsertionOrderAndSurviveReopening) {
   Fill(3);
-  EXPECT_EQ(*store_.CurrentRecordNumber(), 3);  // an append moves onto the new record
-  TableStore again;
+  EXPECT_EQ(*store_->CurrentRecordNumber(), 3);  // an append moves onto the new record
+  auto again_owner = NewStore();
+  TableStore& again = *again_owner;
   ASSERT_TRUE(again.OpenTable(path_, "CPU").ok());
   EXPECT_EQ(Models(again), (std::vector<std::string>{"m1", "m2", "m3"}));
   ASSERT_TRUE(again.GoToRecord(2).ok());
@@ -99,15 +111,16 @@ TEST_F(ProductTableTest, RecordsKeepInsertionOrderAndSurviveReopening) {
   EXPECT_EQ(Integer(again, "价格"), 200);
 }
 
-TEST_F(ProductTableTest, IntegersKeepAllSixtyFourBitsThroughAppendModifyAndReopening) {
-  ASSERT_TRUE(store_.AppendRecord(Product("b", "m", 0)).ok());
+TEST_P(ProductTableTest, IntegersKeepAllSixtyFourBitsThroughAppendModifyAndReopening) {
+  ASSERT_TRUE(store_->AppendRecord(Product("b", "m", 0)).ok());
   const std::vector<OptionalValue> price = {std::nullopt, std::nullopt, std::nullopt,
                                              FieldValue(int64_t{9999900000})};
-  ASSERT_TRUE(store_.ModifyRecord(price).ok());
+  ASSERT_TRUE(store_->ModifyRecord(price).ok());
   std::vector<FieldValue> big = Product("b", "n", 0);
   big[3] = std::numeric_limits<int64_t>::min();
-  ASSERT_TRUE(store_.AppendRecord(big).ok());
-  TableStore again;
+  ASSERT_TRUE(store_->AppendRecord(big).ok());
+  auto again_owner = NewStore();
+  TableStore& again = *again_owner;
   ASSERT_TRUE(again.OpenTable(path_, "CPU").ok());
   ASSERT_TRUE(again.GoToRecord(1).ok());
   EXPECT_EQ(Integer(again, "价格"), 9999900000);
@@ -115,88 +128,89 @@ TEST_F(ProductTableTest, IntegersKeepAllSixtyFourBitsThroughAppendModifyAndReope
   EXPECT_EQ(Integer(again, "价格"), std::numeric_limits<int64_t>::min());
 }
 
-TEST_F(ProductTableTest, MovesOutsideTheRecordsFailAndLeaveNoCurrentRecord) {
+TEST_P(ProductTableTest, MovesOutsideTheRecordsFailAndLeaveNoCurrentRecord) {
   Fill(3);
-  ASSERT_TRUE(store_.GoFirst().ok());
-  EXPECT_TRUE(store_.SkipRecords().ok());
-  EXPECT_EQ(*store_.CurrentRecordNumber(), 2);
-  EXPECT_TRUE(store_.SkipRecords(-1).ok());
-  EXPECT_EQ(*store_.CurrentRecordNumber(), 1);
+  ASSERT_TRUE(store_->GoFirst().ok());
+  EXPECT_TRUE(store_->SkipRecords().ok());
+  EXPECT_EQ(*store_->CurrentRecordNumber(), 2);
+  EXPECT_TRUE(store_->SkipRecords(-1).ok());
+  EXPECT_EQ(*store_->CurrentRecordNumber(), 1);
 
-  const Status beyond = store_.GoToRecord(4);
+  const Status beyond = store_->GoToRecord(4);
   EXPECT_EQ(beyond.code(), Status::Code::kNotFound);
-  EXPECT_EQ(beyond.message(), folder_.Native("CPU.zdb").string() +
+  EXPECT_EQ(beyond.message(), Where("CPU.zdb") +
                                   ": no record 4; the table holds 3");
-  EXPECT_EQ(*store_.CurrentRecordNumber(), 0);
-  EXPECT_EQ(store_.ReadField(Gbk("型号")).status().message(),
-            folder_.Native("CPU.zdb").string() + ": ReadField: no current record");
-  EXPECT_FALSE(store_.ModifyRecord(std::vector<OptionalValue>{Gbk("x")}).ok());
-  EXPECT_FALSE(store_.DeleteRecord().ok());
-  EXPECT_FALSE(store_.GoToRecord(0).ok());
-  ASSERT_TRUE(store_.GoToRecord(3).ok());
-  EXPECT_FALSE(store_.SkipRecords(1).ok());
-  EXPECT_EQ(Models(store_), (std::vector<std::string>{"m1", "m2", "m3"}));  // nothing changed
+  EXPECT_EQ(*store_->CurrentRecordNumber(), 0);
+  EXPECT_EQ(store_->ReadField(Gbk("型号")).status().message(),
+            Where("CPU.zdb") + ": ReadField: no current record");
+  EXPECT_FALSE(store_->ModifyRecord(std::vector<OptionalValue>{Gbk("x")}).ok());
+  EXPECT_FALSE(store_->DeleteRecord().ok());
+  EXPECT_FALSE(store_->GoToRecord(0).ok());
+  ASSERT_TRUE(store_->GoToRecord(3).ok());
+  EXPECT_FALSE(store_->SkipRecords(1).ok());
+  EXPECT_EQ(Models(*store_), (std::vector<std::string>{"m1", "m2", "m3"}));  // nothing changed
 }
 
-TEST_F(ProductTableTest, FindScansForwardFromThePointerInclusive) {
+TEST_P(ProductTableTest, FindScansForwardFromThePointerInclusive) {
   Fill(5);
   std::vector<int32_t> visited;
   auto model_is = [&](const std::string& m) {
     return [&, m] {
-      visited.push_back(*store_.CurrentRecordNumber());
-      return Text(store_, "型号") == m;
+      visited.push_back(*store_->CurrentRecordNumber());
+      return Text(*store_, "型号") == m;
     };
   };
-  ASSERT_TRUE(store_.GoToRecord(2).ok());
-  EXPECT_TRUE(*store_.FindRecord(model_is("m4")));
+  ASSERT_TRUE(store_->GoToRecord(2).ok());
+  EXPECT_TRUE(*store_->FindRecord(model_is("m4")));
   EXPECT_EQ(visited, (std::vector<int32_t>{2, 3, 4}));  // the pointer sits on each candidate
-  EXPECT_EQ(*store_.CurrentRecordNumber(), 4);
-  EXPECT_EQ(Integer(store_, "价格"), 400);
+  EXPECT_EQ(*store_->CurrentRecordNumber(), 4);
+  EXPECT_EQ(Integer(*store_, "价格"), 400);
 
   visited.clear();
-  EXPECT_TRUE(*store_.FindRecord(model_is("m4")));  // inclusive: stays on the match
+  EXPECT_TRUE(*store_->FindRecord(model_is("m4")));  // inclusive: stays on the match
   EXPECT_EQ(visited, (std::vector<int32_t>{4}));
 
-  EXPECT_FALSE(*store_.FindRecord(model_is("m1")));  // behind the pointer
-  EXPECT_EQ(*store_.CurrentRecordNumber(), 0);
-  EXPECT_FALSE(*store_.FindRecord(model_is("m5")));  // from no record nothing is scanned
-  ASSERT_TRUE(store_.GoFirst().ok());
-  EXPECT_TRUE(*store_.FindRecord(model_is("m1")));
+  EXPECT_FALSE(*store_->FindRecord(model_is("m1")));  // behind the pointer
+  EXPECT_EQ(*store_->CurrentRecordNumber(), 0);
+  EXPECT_FALSE(*store_->FindRecord(model_is("m5")));  // from no record nothing is scanned
+  ASSERT_TRUE(store_->GoFirst().ok());
+  EXPECT_TRUE(*store_->FindRecord(model_is("m1")));
 }
 
-TEST_F(ProductTableTest, ConditionMayOnlyReadTheStore) {
+TEST_P(ProductTableTest, ConditionMayOnlyReadTheStore) {
   Fill(2);
-  ASSERT_TRUE(store_.GoFirst().ok());
+  ASSERT_TRUE(store_->GoFirst().ok());
   Status inner;
-  EXPECT_FALSE(*store_.FindRecord([&] {
-    inner = store_.DeleteRecord();
+  EXPECT_FALSE(*store_->FindRecord([&] {
+    inner = store_->DeleteRecord();
     return false;
   }));
   EXPECT_EQ(inner.message(), "DeleteRecord cannot be called from inside a FindRecord condition");
-  EXPECT_FALSE(store_.IsDeleted().ok());
-  ASSERT_TRUE(store_.GoFirst().ok());
-  EXPECT_FALSE(*store_.IsDeleted());
+  EXPECT_FALSE(store_->IsDeleted().ok());
+  ASSERT_TRUE(store_->GoFirst().ok());
+  EXPECT_FALSE(*store_->IsDeleted());
 }
 
-TEST_F(ProductTableTest, ModifyKeepsOmittedFieldsAndChecksKinds) {
+TEST_P(ProductTableTest, ModifyKeepsOmittedFieldsAndChecksKinds) {
   Fill(2);
-  ASSERT_TRUE(store_.GoToRecord(1).ok());
+  ASSERT_TRUE(store_->GoToRecord(1).ok());
   // 品名 omitted, as the product panel does; 备注 past the list is kept too.
   const std::vector<OptionalValue> change = {std::nullopt, Gbk("英特尔"), std::nullopt, 999};
-  ASSERT_TRUE(store_.ModifyRecord(change).ok());
-  EXPECT_EQ(Text(store_, "品名"), Gbk("CPU"));
-  EXPECT_EQ(Text(store_, "品牌"), Gbk("英特尔"));
-  EXPECT_EQ(Text(store_, "型号"), "m1");
-  EXPECT_EQ(Integer(store_, "价格"), 999);
+  ASSERT_TRUE(store_->ModifyRecord(change).ok());
+  EXPECT_EQ(Text(*store_, "品名"), Gbk("CPU"));
+  EXPECT_EQ(Text(*store_, "品牌"), Gbk("英特尔"));
+  EXPECT_EQ(Text(*store_, "型号"), "m1");
+  EXPECT_EQ(Integer(*store_, "价格"), 999);
 
-  const Status wrong = store_.ModifyRecord(std::vector<OptionalValue>{std::nullopt, 5});
+  const Status wrong = store_->ModifyRecord(std::vector<OptionalValue>{std::nullopt, 5});
   EXPECT_EQ(wrong.code(), Status::Code::kTypeMismatch);
-  EXPECT_EQ(wrong.message(), folder_.Native("CPU.zdb").string() +
+  EXPECT_EQ(wrong.message(), Where("CPU.zdb") +
                                  ": ModifyRecord: field 品牌 takes a text, value 2 is an integer");
   const std::vector<OptionalValue> six(6);
-  EXPECT_EQ(store_.ModifyRecord(six).code(), Status::Code::kInvalidArgument);
+  EXPECT_EQ(store_->ModifyRecord(six).code(), Status::Code::kInvalidArgument);
 
-  TableStore again;  // and it is on disk
+  auto again_owner = NewStore();
+  TableStore& again = *again_owner;  // and it is on disk
   ASSERT_TRUE(again.OpenTable(path_, "CPU").ok());
   EXPECT_EQ(Text(again, "品牌"), Gbk("英特尔"));
   EXPECT_EQ(Integer(again, "价格"), 999);
@@ -204,132 +218,135 @@ TEST_F(ProductTableTest, ModifyKeepsOmittedFieldsAndChecksKinds) {
   EXPECT_EQ(Text(again, "型号"), "m2");
 }
 
-TEST_F(ProductTableTest, AppendFillsMissingValuesAndRefusesBadOnes) {
-  ASSERT_TRUE(store_.AppendRecord(std::vector<FieldValue>{Gbk("CPU"), Gbk("品牌")}).ok());
-  EXPECT_EQ(Text(store_, "型号"), "");
-  EXPECT_EQ(Integer(store_, "价格"), 0);
-  EXPECT_EQ(Text(store_, "备注"), "");
+TEST_P(ProductTableTest, AppendFillsMissingValuesAndRefusesBadOnes) {
+  ASSERT_TRUE(store_->AppendRecord(std::vector<FieldValue>{Gbk("CPU"), Gbk("品牌")}).ok());
+  EXPECT_EQ(Text(*store_, "型号"), "");
+  EXPECT_EQ(Integer(*store_, "价格"), 0);
+  EXPECT_EQ(Text(*store_, "备注"), "");
 
   const std::vector<FieldValue> text_price = {Gbk("CPU"), std::string("b"), std::string("m"),
                                               std::string("100")};
-  const Status wrong = store_.AppendRecord(text_price);
-  EXPECT_EQ(wrong.message(), folder_.Native("CPU.zdb").string() +
+  const Status wrong = store_->AppendRecord(text_price);
+  EXPECT_EQ(wrong.message(), Where("CPU.zdb") +
                                  ": AppendRecord: field 价格 takes an integer, value 4 is a text");
   const std::vector<FieldValue> six = {Gbk("CPU"), std::string("b"), std::string("m"),
                                        int32_t{0}, std::string(), std::string("extra")};
-  EXPECT_EQ(store_.AppendRecord(six).message(),
-            folder_.Native("CPU.zdb").string() + ": AppendRecord: 6 values for 5 fields");
-  EXPECT_EQ(*store_.RecordCount(), 1);
+  EXPECT_EQ(store_->AppendRecord(six).message(),
+            Where("CPU.zdb") + ": AppendRecord: 6 values for 5 fields");
+  EXPECT_EQ(*store_->RecordCount(), 1);
 }
 
-TEST_F(ProductTableTest, MarkedRecordsStayVisibleUntilThePurgeRenumbers) {
+TEST_P(ProductTableTest, MarkedRecordsStayVisibleUntilThePurgeRenumbers) {
   Fill(5);
-  ASSERT_TRUE(store_.GoToRecord(2).ok());
-  ASSERT_TRUE(store_.DeleteRecord().ok());
-  ASSERT_TRUE(store_.GoToRecord(4).ok());
-  ASSERT_TRUE(store_.DeleteRecord().ok());
-  ASSERT_TRUE(store_.GoToRecord(5).ok());
+  ASSERT_TRUE(store_->GoToRecord(2).ok());
+  ASSERT_TRUE(store_->DeleteRecord().ok());
+  ASSERT_TRUE(store_->GoToRecord(4).ok());
+  ASSERT_TRUE(store_->DeleteRecord().ok());
+  ASSERT_TRUE(store_->GoToRecord(5).ok());
 
   // Before the purge the marked records keep their numbers and stay readable.
-  EXPECT_EQ(*store_.RecordCount(), 5);
-  EXPECT_EQ(Models(store_), (std::vector<std::string>{"m1", "m2", "m3", "m4", "m5"}));
-  ASSERT_TRUE(store_.GoToRecord(4).ok());
-  EXPECT_TRUE(*store_.IsDeleted());
-  ASSERT_TRUE(store_.GoFirst().ok());
-  EXPECT_TRUE(*store_.FindRecord([&] { return Text(store_, "型号") == "m2"; }));
-  EXPECT_EQ(*store_.CurrentRecordNumber(), 2);
+  EXPECT_EQ(*store_->RecordCount(), 5);
+  EXPECT_EQ(Models(*store_), (std::vector<std::string>{"m1", "m2", "m3", "m4", "m5"}));
+  ASSERT_TRUE(store_->GoToRecord(4).ok());
+  EXPECT_TRUE(*store_->IsDeleted());
+  ASSERT_TRUE(store_->GoFirst().ok());
+  EXPECT_TRUE(*store_->FindRecord([&] { return Text(*store_, "型号") == "m2"; }));
+  EXPECT_EQ(*store_->CurrentRecordNumber(), 2);
 
-  ASSERT_TRUE(store_.GoToRecord(5).ok());
-  ASSERT_TRUE(store_.PurgeDeleted().ok());
-  EXPECT_EQ(*store_.CurrentRecordNumber(), 3);  // same record, new number
-  EXPECT_EQ(Text(store_, "型号"), "m5");
-  EXPECT_EQ(Models(store_), (std::vector<std::string>{"m1", "m3", "m5"}));
+  ASSERT_TRUE(store_->GoToRecord(5).ok());
+  ASSERT_TRUE(store_->PurgeDeleted().ok());
+  EXPECT_EQ(*store_->CurrentRecordNumber(), 3);  // same record, new number
+  EXPECT_EQ(Text(*store_, "型号"), "m5");
+  EXPECT_EQ(Models(*store_), (std::vector<std::string>{"m1", "m3", "m5"}));
 
-  TableStore again;
+  auto again_owner = NewStore();
+  TableStore& again = *again_owner;
   ASSERT_TRUE(again.OpenTable(path_, "CPU").ok());
   EXPECT_EQ(Models(again), (std::vector<std::string>{"m1", "m3", "m5"}));
 
-  ASSERT_TRUE(store_.GoToRecord(3).ok());  // purging the record under the pointer
-  ASSERT_TRUE(store_.DeleteRecord().ok());
-  ASSERT_TRUE(store_.PurgeDeleted().ok());
-  EXPECT_EQ(*store_.CurrentRecordNumber(), 0);
-  EXPECT_EQ(*store_.RecordCount(), 2);
+  ASSERT_TRUE(store_->GoToRecord(3).ok());  // purging the record under the pointer
+  ASSERT_TRUE(store_->DeleteRecord().ok());
+  ASSERT_TRUE(store_->PurgeDeleted().ok());
+  EXPECT_EQ(*store_->CurrentRecordNumber(), 0);
+  EXPECT_EQ(*store_->RecordCount(), 2);
 }
 
-TEST_F(ProductTableTest, RemoveRecordTakesExactlyTheCurrentRecordAndNoOtherMark) {
+TEST_P(ProductTableTest, RemoveRecordTakesExactlyTheCurrentRecordAndNoOtherMark) {
   Fill(4);
-  ASSERT_TRUE(store_.GoToRecord(2).ok());
-  ASSERT_TRUE(store_.DeleteRecord().ok());  // a mark some caller left
-  ASSERT_TRUE(store_.GoToRecord(3).ok());
-  ASSERT_TRUE(store_.RemoveRecord().ok());
-  EXPECT_EQ(*store_.CurrentRecordNumber(), 0);
-  EXPECT_EQ(Models(store_), (std::vector<std::string>{"m1", "m2", "m4"}));
-  ASSERT_TRUE(store_.GoToRecord(2).ok());
-  EXPECT_TRUE(*store_.IsDeleted());
+  ASSERT_TRUE(store_->GoToRecord(2).ok());
+  ASSERT_TRUE(store_->DeleteRecord().ok());  // a mark some caller left
+  ASSERT_TRUE(store_->GoToRecord(3).ok());
+  ASSERT_TRUE(store_->RemoveRecord().ok());
+  EXPECT_EQ(*store_->CurrentRecordNumber(), 0);
+  EXPECT_EQ(Models(*store_), (std::vector<std::string>{"m1", "m2", "m4"}));
+  ASSERT_TRUE(store_->GoToRecord(2).ok());
+  EXPECT_TRUE(*store_->IsDeleted());
 
-  TableStore other;  // another copy sees the same, and cannot remove it twice
+  auto other_owner = NewStore();
+  TableStore& other = *other_owner;  // another copy sees the same, and cannot remove it twice
   ASSERT_TRUE(other.OpenTable(path_, "CPU").ok());
   EXPECT_EQ(Models(other), (std::vector<std::string>{"m1", "m2", "m4"}));
   ASSERT_TRUE(other.GoToRecord(3).ok());
-  ASSERT_TRUE(store_.GoToRecord(3).ok());
-  ASSERT_TRUE(store_.RemoveRecord().ok());
+  ASSERT_TRUE(store_->GoToRecord(3).ok());
+  ASSERT_TRUE(store_->RemoveRecord().ok());
   EXPECT_EQ(other.RemoveRecord().message(),
-            folder_.Native("CPU.zdb").string() +
+            Where("CPU.zdb") +
                 ": RemoveRecord: the current record was removed by another copy");
   EXPECT_EQ(Models(other), (std::vector<std::string>{"m1", "m2"}));
-  EXPECT_EQ(store_.RemoveRecord().message(),
-            folder_.Native("CPU.zdb").string() + ": RemoveRecord: no current record");
+  EXPECT_EQ(store_->RemoveRecord().message(),
+            Where("CPU.zdb") + ": RemoveRecord: no current record");
 }
 
-TEST_F(ProductTableTest, ModifyingAMarkedRecordKeepsItFromThePurge) {
+TEST_P(ProductTableTest, ModifyingAMarkedRecordKeepsItFromThePurge) {
   Fill(3);
-  ASSERT_TRUE(store_.GoToRecord(2).ok());
-  ASSERT_TRUE(store_.DeleteRecord().ok());
-  ASSERT_TRUE(store_.ModifyRecord(std::vector<OptionalValue>{}).ok());  // nothing given still counts
-  EXPECT_FALSE(*store_.IsDeleted());
-  ASSERT_TRUE(store_.GoToRecord(3).ok());
-  ASSERT_TRUE(store_.DeleteRecord().ok());
-  ASSERT_TRUE(store_.PurgeDeleted().ok());
-  EXPECT_EQ(Models(store_), (std::vector<std::string>{"m1", "m2"}));
+  ASSERT_TRUE(store_->GoToRecord(2).ok());
+  ASSERT_TRUE(store_->DeleteRecord().ok());
+  ASSERT_TRUE(store_->ModifyRecord(std::vector<OptionalValue>{}).ok());  // nothing given still counts
+  EXPECT_FALSE(*store_->IsDeleted());
+  ASSERT_TRUE(store_->GoToRecord(3).ok());
+  ASSERT_TRUE(store_->DeleteRecord().ok());
+  ASSERT_TRUE(store_->PurgeDeleted().ok());
+  EXPECT_EQ(Models(*store_), (std::vector<std::string>{"m1", "m2"}));
 }
 
-TEST_F(ProductTableTest, AppendUniqueRecordRefusesARecordWithTheSameKey) {
+TEST_P(ProductTableTest, AppendUniqueRecordRefusesARecordWithTheSameKey) {
   const std::vector<std::string> key = {Gbk("品牌"), Gbk("型号")};
-  ASSERT_TRUE(*store_.AppendUniqueRecord(Product("A", "X1", 5), key));
-  ASSERT_TRUE(*store_.AppendUniqueRecord(Product("", "X1", 6), key));
-  ASSERT_TRUE(store_.GoToRecord(1).ok());
+  ASSERT_TRUE(*store_->AppendUniqueRecord(Product("A", "X1", 5), key));
+  ASSERT_TRUE(*store_->AppendUniqueRecord(Product("", "X1", 6), key));
+  ASSERT_TRUE(store_->GoToRecord(1).ok());
   // Same brand and model: refused whatever the other fields, nothing written,
   // the pointer where it was.
-  EXPECT_FALSE(*store_.AppendUniqueRecord(Product("A", "X1", 7, "r"), key));
-  EXPECT_FALSE(*store_.AppendUniqueRecord(Product("", "X1", 8), key));
-  EXPECT_EQ(*store_.CurrentRecordNumber(), 1);
+  EXPECT_FALSE(*store_->AppendUniqueRecord(Product("A", "X1", 7, "r"), key));
+  EXPECT_FALSE(*store_->AppendUniqueRecord(Product("", "X1", 8), key));
+  EXPECT_EQ(*store_->CurrentRecordNumber(), 1);
   // Exact bytes: case, a trailing space and another brand are other keys.
-  EXPECT_TRUE(*store_.AppendUniqueRecord(Product("a", "X1", 9), key));
-  EXPECT_TRUE(*store_.AppendUniqueRecord(Product("A", "X1 ", 10), key));
-  EXPECT_TRUE(*store_.AppendUniqueRecord(Product("B", "X1", 11), key));
-  EXPECT_EQ(*store_.CurrentRecordNumber(), 5);  // on the new record, as AppendRecord
+  EXPECT_TRUE(*store_->AppendUniqueRecord(Product("a", "X1", 9), key));
+  EXPECT_TRUE(*store_->AppendUniqueRecord(Product("A", "X1 ", 10), key));
+  EXPECT_TRUE(*store_->AppendUniqueRecord(Product("B", "X1", 11), key));
+  EXPECT_EQ(*store_->CurrentRecordNumber(), 5);  // on the new record, as AppendRecord
   // A marked record is still a record: it is listed and its key is taken.
-  ASSERT_TRUE(store_.DeleteRecord().ok());
-  EXPECT_FALSE(*store_.AppendUniqueRecord(Product("B", "X1", 12), key));
-  EXPECT_EQ(*store_.RecordCount(), 5);
+  ASSERT_TRUE(store_->DeleteRecord().ok());
+  EXPECT_FALSE(*store_->AppendUniqueRecord(Product("B", "X1", 12), key));
+  EXPECT_EQ(*store_->RecordCount(), 5);
   // A key on an integer field compares numbers.
-  EXPECT_FALSE(*store_.AppendUniqueRecord(Product("Z", "Z", 5), std::vector<std::string>{Gbk("价格")}));
-  EXPECT_TRUE(*store_.AppendUniqueRecord(Product("Z", "Z", 13), std::vector<std::string>{Gbk("价格")}));
+  EXPECT_FALSE(*store_->AppendUniqueRecord(Product("Z", "Z", 5), std::vector<std::string>{Gbk("价格")}));
+  EXPECT_TRUE(*store_->AppendUniqueRecord(Product("Z", "Z", 13), std::vector<std::string>{Gbk("价格")}));
 
-  EXPECT_EQ(store_.AppendUniqueRecord(Product("C", "X1", 1), std::vector<std::string>{Gbk("颜色")})
+  EXPECT_EQ(store_->AppendUniqueRecord(Product("C", "X1", 1), std::vector<std::string>{Gbk("颜色")})
                 .status()
                 .message(),
-            folder_.Native("CPU.zdb").string() + ": AppendRecord: no key field named 颜色");
-  EXPECT_EQ(store_.AppendUniqueRecord(Product("C", "X1", 1), std::vector<std::string>{})
+            Where("CPU.zdb") + ": AppendRecord: no key field named 颜色");
+  EXPECT_EQ(store_->AppendUniqueRecord(Product("C", "X1", 1), std::vector<std::string>{})
                 .status()
                 .message(),
-            folder_.Native("CPU.zdb").string() + ": AppendRecord: no key field given");
-  EXPECT_EQ(*store_.RecordCount(), 6);
+            Where("CPU.zdb") + ": AppendRecord: no key field given");
+  EXPECT_EQ(*store_->RecordCount(), 6);
 }
 
-TEST(TableStoreTest, TextsAreKeptWholeAndByteExact) {
-  TestFolder folder;
-  TableStore store;
+TEST_P(TableStoreTest, TextsAreKeptWholeAndByteExact) {
+  TestFolder& folder = folder_;
+  auto store_owner = NewStore();
+  TableStore& store = *store_owner;
   const std::string path = folder.Text("配置.zdb");
   ASSERT_TRUE(store.CreateTable(path, testing::ConfigLayout()).ok());
   ASSERT_TRUE(store.OpenTable(path, Gbk("配置")).ok());
@@ -339,16 +356,18 @@ TEST(TableStoreTest, TextsAreKeptWholeAndByteExact) {
   for (int b = 1; b <= 0xFF; ++b) every_byte += static_cast<char>(b);
   ASSERT_TRUE(store.AppendRecord(std::vector<FieldValue>{Gbk("标准配置1"), stamp, every_byte}).ok());
 
-  TableStore again;
+  auto again_owner = NewStore();
+  TableStore& again = *again_owner;
   ASSERT_TRUE(again.OpenTable(path, Gbk("配置")).ok());
   EXPECT_EQ(Text(again, "生成日期"), stamp);
   EXPECT_EQ(Text(again, "CPU品名"), every_byte);
   EXPECT_EQ(Integer(again, "其它二金额"), 0);
 }
 
-TEST(TableStoreTest, AliasAndPathNameTheSameTableAndTheNameIsTheAlias) {
-  TestFolder folder;
-  TableStore store;
+TEST_P(TableStoreTest, AliasAndPathNameTheSameTableAndTheNameIsTheAlias) {
+  TestFolder& folder = folder_;
+  auto store_owner = NewStore();
+  TableStore& store = *store_owner;
   for (const char* name : {"CPU", "内存"}) {
     ASSERT_TRUE(store.CreateTable(folder.Text(std::string(name) + ".zdb"), ProductLayout()).ok());
     ASSERT_TRUE(store.OpenTable(folder.Text(std::string(name) + ".zdb"), Gbk(name)).ok());
@@ -373,9 +392,10 @@ TEST(TableStoreTest, AliasAndPathNameTheSameTableAndTheNameIsTheAlias) {
   EXPECT_EQ(store.DeleteRecord().message(), "DeleteRecord: no current table");
 }
 
-TEST(TableStoreTest, ReopeningAnAliasKeepsTheOpenTable) {
-  TestFolder folder;
-  TableStore store;
+TEST_P(TableStoreTest, ReopeningAnAliasKeepsTheOpenTable) {
+  TestFolder& folder = folder_;
+  auto store_owner = NewStore();
+  TableStore& store = *store_owner;
   ASSERT_TRUE(store.CreateTable(folder.Text("CPU.zdb"), ProductLayout()).ok());
   ASSERT_TRUE(store.CreateTable(folder.Text("其它.zdb"), ProductLayout()).ok());
   ASSERT_TRUE(store.OpenTable(folder.Text("CPU.zdb"), "CPU").ok());
@@ -401,25 +421,28 @@ TEST(TableStoreTest, ReopeningAnAliasKeepsTheOpenTable) {
             "OpenTable: optional argument 4 is not supported");
 }
 
-TEST(TableStoreTest, MissingFieldIsAnErrorTheCallerSees) {
-  TestFolder folder;
-  TableStore store;
+TEST_P(TableStoreTest, MissingFieldIsAnErrorTheCallerSees) {
+  TestFolder& folder = folder_;
+  auto store_owner = NewStore();
+  TableStore& store = *store_owner;
   EXPECT_EQ(store.RecordCount().status().message(), "RecordCount: no current table");
   ASSERT_TRUE(store.CreateTable(folder.Text("CPU.zdb"), ProductLayout()).ok());
   ASSERT_TRUE(store.OpenTable(folder.Text("CPU.zdb"), "CPU").ok());
   // Even on an empty table a wrong name is reported as such.
   const auto r = store.ReadField(Gbk("颜色"));
   EXPECT_EQ(r.status().code(), Status::Code::kNotFound);
-  EXPECT_EQ(r.status().message(), folder.Native("CPU.zdb").string() + ": no field named 颜色");
+  EXPECT_EQ(r.status().message(), Where("CPU.zdb") + ": no field named 颜色");
   ASSERT_TRUE(store.AppendRecord(Product("a", "b", 1)).ok());
   EXPECT_FALSE(store.ReadField("CPU").ok());
   EXPECT_FALSE(store.ReadField(Gbk("品名") + " ").ok());  // exact names
 }
 
-TEST(TableStoreTest, TwoStoresOnOneFileSeeEachOthersWrites) {
-  TestFolder folder;
-  TableStore a;
-  TableStore b;
+TEST_P(TableStoreTest, TwoStoresOnOneFileSeeEachOthersWrites) {
+  TestFolder& folder = folder_;
+  auto a_owner = NewStore();
+  TableStore& a = *a_owner;
+  auto b_owner = NewStore();
+  TableStore& b = *b_owner;
   ASSERT_TRUE(a.CreateTable(folder.Text("CPU.zdb"), ProductLayout()).ok());
   ASSERT_TRUE(a.OpenTable(folder.Text("CPU.zdb"), "CPU").ok());
   ASSERT_TRUE(b.OpenTable(folder.Text("CPU.zdb"), "CPU").ok());
@@ -444,9 +467,132 @@ TEST(TableStoreTest, TwoStoresOnOneFileSeeEachOthersWrites) {
   ASSERT_TRUE(a.DeleteRecord().ok());
   ASSERT_TRUE(a.PurgeDeleted().ok());
   EXPECT_EQ(b.ModifyRecord(std::vector<OptionalValue>{Gbk("x")}).message(),
-            folder.Native("CPU.zdb").string() +
+            Where("CPU.zdb") +
                 ": ModifyRecord: the current record was removed by another copy");
   EXPECT_EQ(Models(a), (std::vector<std::string>{"m2", "m3"}));
+}
+
+TEST_P(ProductTableTest, GroupedSumsCountEveryRecordInTheOrderOfTheirFirst) {
+  const std::vector<std::string> brand = {Gbk("品牌")};
+  EXPECT_TRUE(store_->SumGrouped(Gbk("价格"), brand)->empty());  // an empty table: no group
+  EXPECT_TRUE(store_->SumGrouped(Gbk("价格"), {})->empty());
+  ASSERT_TRUE(store_->AppendRecord(Product(Gbk("英特尔"), "a", 5)).ok());
+  ASSERT_TRUE(store_->AppendRecord(Product("amd", "b", -2)).ok());
+  ASSERT_TRUE(store_->AppendRecord(Product(Gbk("英特尔"), "c", 10)).ok());
+  ASSERT_TRUE(store_->DeleteRecord().ok());  // marked records still count until the purge
+  EXPECT_EQ(*store_->SumGrouped(Gbk("价格"), brand),
+            (std::vector<GroupSum>{{{Gbk("英特尔")}, 15}, {{"amd"}, -2}}));
+  const std::vector<std::string> two = {Gbk("品牌"), Gbk("型号")};
+  EXPECT_EQ(store_->SumGrouped(Gbk("价格"), two)->size(), 3u);
+  EXPECT_EQ(*store_->SumGrouped(Gbk("价格"), {}), (std::vector<GroupSum>{{{}, 13}}));
+
+  EXPECT_EQ(store_->SumGrouped(Gbk("型号"), brand).status().code(), Status::Code::kTypeMismatch);
+  EXPECT_EQ(store_->SumGrouped(Gbk("价格"), std::vector<std::string>{Gbk("价格")}).status().code(),
+            Status::Code::kTypeMismatch);
+  EXPECT_EQ(store_->SumGrouped(Gbk("颜色"), brand).status().message(),
+            Where("CPU.zdb") + ": SumGrouped: no field named 颜色");
+  // A total past 64 bits is an error, never a wrapped number.
+  ASSERT_TRUE(store_->AppendRecord(Product("x", "y", 0)).ok());
+  ASSERT_TRUE(store_->ModifyRecord(std::vector<OptionalValue>{
+                  std::nullopt, std::nullopt, std::nullopt,
+                  FieldValue(std::numeric_limits<int64_t>::max())}).ok());
+  EXPECT_FALSE(store_->SumGrouped(Gbk("价格"), {}).ok());
+}
+
+TEST_P(ProductTableTest, AppendRecordsWritesAllOrNothing) {
+  Fill(2);
+  std::vector<std::vector<FieldValue>> batch;
+  for (int i = 0; i < 1500; ++i) batch.push_back(Product("b", "n" + std::to_string(i), i));
+  ASSERT_TRUE(store_->AppendRecords(batch).ok());
+  EXPECT_EQ(*store_->RecordCount(), 1502);
+  EXPECT_EQ(*store_->CurrentRecordNumber(), 1502);  // on the last one
+  EXPECT_EQ(Text(*store_, "型号"), "n1499");
+  ASSERT_TRUE(store_->GoToRecord(3).ok());
+  EXPECT_EQ(Text(*store_, "型号"), "n0");
+
+  batch.push_back({Gbk("CPU"), std::string("b"), std::string("bad"), std::string("not a price")});
+  const Status bad = store_->AppendRecords(batch);
+  EXPECT_EQ(bad.message(), Where("CPU.zdb") +
+                               ": AppendRecords, record 1501: field 价格 takes an integer, value 4 "
+                               "is a text");
+  EXPECT_FALSE(store_->AppendRecords({}).ok());
+  auto other_owner = NewStore();
+  TableStore& other = *other_owner;
+  ASSERT_TRUE(other.OpenTable(path_, "CPU").ok());
+  EXPECT_EQ(*other.RecordCount(), 1502);
+}
+
+TEST_P(ProductTableTest, UpgradingAddsTheMissingFieldsAndKeepsTheRecords) {
+  Fill(2);
+  ASSERT_TRUE(store_->GoToRecord(2).ok());
+  std::vector<FieldSpec> wider = ProductLayout();
+  wider.push_back({Gbk("库存"), kIntegerField, 10});
+  wider.push_back({Gbk("产地"), kTextField, 20});
+  ASSERT_TRUE(store_->UpgradeTable(path_, wider).ok());
+  EXPECT_EQ(*store_->Fields(), wider);  // the open table is on its new layout
+  EXPECT_EQ(*store_->CurrentRecordNumber(), 1);
+  EXPECT_EQ(Integer(*store_, "库存"), 0);
+  EXPECT_EQ(Text(*store_, "产地"), "");
+  ASSERT_TRUE(store_->GoToRecord(2).ok());
+  EXPECT_EQ(Text(*store_, "型号"), "m2");
+  ASSERT_TRUE(store_->ModifyRecord(std::vector<OptionalValue>{std::nullopt, std::nullopt, std::nullopt,
+                                                              std::nullopt, std::nullopt, 7}).ok());
+  EXPECT_TRUE(store_->UpgradeTable(path_, wider).ok());  // already there: nothing to do
+
+  std::vector<FieldSpec> renamed = wider;
+  renamed[1].name = Gbk("牌子");
+  EXPECT_EQ(store_->UpgradeTable(path_, renamed).code(), Status::Code::kInvalidArgument);
+  EXPECT_EQ(store_->UpgradeTable(path_, ProductLayout()).code(), Status::Code::kInvalidArgument);
+  auto again_owner = NewStore();
+  TableStore& again = *again_owner;
+  ASSERT_TRUE(again.OpenTable(path_, "CPU").ok());
+  EXPECT_EQ(*again.Fields(), wider);
+  ASSERT_TRUE(again.GoToRecord(2).ok());
+  EXPECT_EQ(Integer(again, "库存"), 7);
+}
+
+TEST_P(TableStoreTest, CreatingOverAnExistingTableIsRefusedAndOpeningNeverCreates) {
+  auto store_owner = NewStore();
+  TableStore& store = *store_owner;
+  const std::string path = folder_.Text("CPU.zdb");
+  EXPECT_EQ(store.OpenTable(path, "CPU").code(), Status::Code::kNotFound);
+  ASSERT_TRUE(store.CreateTable(path, ProductLayout()).ok());
+  ASSERT_TRUE(store.OpenTable(path, "CPU").ok());
+  ASSERT_TRUE(store.AppendRecord(Product("a", "m1", 1)).ok());
+  const Status again = store.CreateTable(path, testing::CustomerLayout());
+  EXPECT_EQ(again.message(), Where("CPU.zdb") + (server() ? ": a table" : ": a file") +
+                                 " already exists there; it is left as it is");
+  EXPECT_EQ(*store.Fields(), ProductLayout());
+  EXPECT_EQ(*store.RecordCount(), 1);
+  EXPECT_EQ(store.CreateTable(folder_.Text("x.zdb"), {}).code(), Status::Code::kInvalidArgument);
+}
+
+// Another counter's writes show from the next walk on, also where this one
+// already read the records ahead.
+TEST_P(TableStoreTest, ChangesByAnotherCopyShowAtTheNextWalk) {
+  auto a_owner = NewStore();
+  auto b_owner = NewStore();
+  TableStore& a = *a_owner;
+  TableStore& b = *b_owner;
+  const std::string path = folder_.Text("CPU.zdb");
+  ASSERT_TRUE(a.CreateTable(path, ProductLayout()).ok());
+  ASSERT_TRUE(a.OpenTable(path, "CPU").ok());
+  for (int i = 1; i <= 5; ++i) ASSERT_TRUE(a.AppendRecord(Product("a", "m" + std::to_string(i), i)).ok());
+  ASSERT_TRUE(b.OpenTable(path, "CPU").ok());
+  EXPECT_EQ(Models(b), (std::vector<std::string>{"m1", "m2", "m3", "m4", "m5"}));
+
+  ASSERT_TRUE(a.GoToRecord(4).ok());
+  ASSERT_TRUE(a.ModifyRecord(std::vector<OptionalValue>{std::nullopt, std::nullopt, Gbk("改")}).ok());
+  ASSERT_TRUE(a.GoToRecord(2).ok());
+  ASSERT_TRUE(a.RemoveRecord().ok());
+  ASSERT_TRUE(a.AppendRecord(Product("a", "m6", 6)).ok());
+  EXPECT_EQ(*b.RecordCount(), 5);
+  EXPECT_EQ(Models(b), (std::vector<std::string>{"m1", "m3", Gbk("改"), "m5", "m6"}));
+  ASSERT_TRUE(b.GoFirst().ok());
+  EXPECT_TRUE(*b.FindRecord([&] { return Text(b, "型号") == "m6"; }));
+  EXPECT_EQ(*b.CurrentRecordNumber(), 5);
+  const std::vector<std::string> brand = {Gbk("品牌")};
+  EXPECT_EQ(*b.SumGrouped(Gbk("价格"), brand), (std::vector<GroupSum>{{{"a"}, 19}}));
 }
 
 }  // namespace

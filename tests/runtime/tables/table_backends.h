@@ -1,0 +1,69 @@
+#pragma once
+// The table store's suites run once on table files and once on the test
+// server (PCSHOP_TEST_SERVER, a libpq connection string). Each server test
+// works in a schema of its own, dropped afterwards, so tests can run in
+// parallel; without the variable the server cases are skipped.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "runtime/tables/table_store.h"
+#include "tests/runtime/tables/table_test_folder.h"
+
+namespace pcshop::tables::testing {
+
+enum class Backend { kFile, kServer };
+
+inline constexpr char kNoTestServer[] =
+    "no test server: set PCSHOP_TEST_SERVER (scripts/test starts one)";
+
+// The test server's connection string, or null.
+const char* TestServer();
+
+// A fresh schema on the test server, dropped with all it holds at the end.
+class ServerSchema {
+ public:
+  ServerSchema();
+  ServerSchema(const ServerSchema&) = delete;
+  ServerSchema& operator=(const ServerSchema&) = delete;
+  ~ServerSchema();
+  // The test server's connection string working in this schema.
+  const std::string& conninfo() const { return conninfo_; }
+  const std::string& name() const { return name_; }
+
+ private:
+  std::string name_;
+  std::string conninfo_;
+};
+
+// Runs one statement on the test server in `schema` (for setting up what
+// the store must cope with); false, with the failure added, when it fails.
+bool RunOnServer(const ServerSchema& schema, const std::string& sql);
+
+class BackendTest : public ::testing::TestWithParam<Backend> {
+ protected:
+  void SetUp() override;
+  bool server() const { return GetParam() == Backend::kServer; }
+  // A store of its own: on the server, a connection of its own, as another
+  // counter would have.
+  std::unique_ptr<TableStore> NewStore() const;
+  // How the store's messages name the table `utf8_name` of the folder.
+  std::string Where(std::string_view utf8_name) const;
+
+  TestFolder folder_;
+  std::optional<ServerSchema> schema_;
+};
+
+std::string BackendName(const ::testing::TestParamInfo<Backend>& info);
+
+}  // namespace pcshop::tables::testing
+
+#define PCSHOP_ON_BOTH_BACKENDS(Suite)                                                           \
+  INSTANTIATE_TEST_SUITE_P(Backends, Suite,                                                      \
+                           ::testing::Values(::pcshop::tables::testing::Backend::kFile,          \
+                                             ::pcshop::tables::testing::Backend::kServer),       \
+                           ::pcshop::tables::testing::BackendName)
