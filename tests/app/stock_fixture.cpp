@@ -120,4 +120,15 @@ void StockFixture::SeedConfig(const std::string& name, const std::vector<ConfigR
   Ok(store.AppendRecord(v));
 }
 
+void StockFixture::SeedSixPartSale() {
+  Seed("CPU", {{"CPU", "I", "C1", 1000, ""}});
+  Seed("主板", {{"主板", "M", "B1", 700, ""}});
+  Seed("内存", {{"内存", "K", "R1", 300, ""}});
+  Seed("显卡", {{"显卡", "N", "G1", 2000, ""}});
+  Seed("电源", {{"电源", "P", "P1", 400, ""}});
+  Seed("其它", {{"其它", "W", "O1", 50, ""}});
+  SeedConfig("王先生", {{0, "I", "C1", 1, 1000}, {2, "M", "B1", 1, 700}, {3, "K", "R1", 2, 300},
+                        {6, "N", "G1", 1, 2000}, {9, "P", "P1", 1, 400}, {14, "W", "O1", 1, 50}});
+}
+
 }  // namespace pcshop::app::testing

@@ -61,6 +61,10 @@ class StockFixture : public AppFixture {
     int quantity, price;
   };
   void SeedConfig(const std::string& name, const std::vector<ConfigRow>& rows);
+  // Six products (CPU I C1 1000, 主板 M B1 700, 内存 K R1 300, 显卡 N G1
+  // 2000, 电源 P P1 400, 其它 W O1 50) and the configuration 王先生 of one
+  // each, two of R1.
+  void SeedSixPartSale();
 };
 
 }  // namespace pcshop::app::testing

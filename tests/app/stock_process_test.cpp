@@ -82,15 +82,8 @@ const std::vector<Move> kSold = {{"CPU", "I", "C1", 1000, "王先生", 1, 1000, 
 TEST_F(StockProcessTest, ASaleOfAConfigurationKilledAtRandomMomentsWritesAllItsRowsOrNone) {
   ASSERT_EQ(Threads(), 1u) << "the test binary runs other threads: forking it is not safe";
   Prepare([&] {
-    Seed("CPU", {{"CPU", "I", "C1", 1000, ""}});
-    Seed("主板", {{"主板", "M", "B1", 700, ""}});
-    Seed("内存", {{"内存", "K", "R1", 300, ""}});
-    Seed("显卡", {{"显卡", "N", "G1", 2000, ""}});
-    Seed("电源", {{"电源", "P", "P1", 400, ""}});
-    Seed("其它", {{"其它", "W", "O1", 50, ""}});
+    SeedSixPartSale();
     SeedMoves("入库", {{"内存", "K", "R1", 200, "", 1, 200, "2026年1月1日"}});
-    SeedConfig("王先生", {{0, "I", "C1", 1, 1000}, {2, "M", "B1", 1, 700}, {3, "K", "R1", 2, 300},
-                          {6, "N", "G1", 1, 2000}, {9, "P", "P1", 1, 400}, {14, "W", "O1", 1, 50}});
   });
   const size_t rows = kSold.size();
   std::mt19937 gen(20261209);

@@ -240,20 +240,13 @@ TEST_F(StockTest, AForeignStockTableIsRefusedUntouchedAndTheWindowSaysSo) {
 
 TEST_F(StockTest, SellingASixRowConfigurationNamesTheShortPartAndWritesAllRowsOrNone) {
   Run([&] {
-    Seed("CPU", {{"CPU", "I", "C1", 1000, ""}});
-    Seed("主板", {{"主板", "M", "B1", 700, ""}});
-    Seed("内存", {{"内存", "K", "R1", 300, ""}});
-    Seed("显卡", {{"显卡", "N", "G1", 2000, ""}});
-    Seed("电源", {{"电源", "P", "P1", 400, ""}});
-    Seed("其它", {{"其它", "W", "O1", 50, ""}});
+    SeedSixPartSale();
     SeedMoves("入库", {{"CPU", "I", "C1", 900, "", 3, 2700, "2026年1月1日"},
                        {"主板", "M", "B1", 600, "", 3, 1800, "2026年1月1日"},
                        {"内存", "K", "R1", 200, "", 1, 200, "2026年1月1日"},
                        {"显卡", "N", "G1", 1800, "", 3, 5400, "2026年1月1日"},
                        {"电源", "P", "P1", 300, "", 3, 900, "2026年1月1日"},
                        {"其它", "W", "O1", 40, "", 3, 120, "2026年1月1日"}});
-    SeedConfig("王先生", {{0, "I", "C1", 1, 1000}, {2, "M", "B1", 1, 700}, {3, "K", "R1", 2, 300},
-                          {6, "N", "G1", 1, 2000}, {9, "P", "P1", 1, 400}, {14, "W", "O1", 1, 50}});
     Click(kQuote, "按钮出库管理");
     Click(kOut, "按钮整单出库");
     EXPECT_EQ(Messages(), Texts{"请选择配置名"});
