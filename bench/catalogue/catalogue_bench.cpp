@@ -40,8 +40,7 @@ constexpr char kProduct[] = "窗口商品管理";
 constexpr int kPerCategory = 1000;
 constexpr int kLargeCategory = 10000;
 constexpr int kGraphicsIndex = 6;
-const char* const kCategories[] = {"CPU",  "散热器", "主板", "内存", "机械盘", "固态盘", "显卡",
-                                   "显示器", "机箱",  "电源", "键盘", "鼠标",   "音箱",   "其它"};
+using bench::kCategories;
 
 using bench::Gbk;
 

@@ -16,6 +16,11 @@ struct sqlite3_stmt;
 
 namespace pcshop::bench {
 
+// The fourteen product categories in table order (UTF-8).
+inline constexpr const char* kCategories[] = {"CPU",  "散热器", "主板", "内存", "机械盘",
+                                              "固态盘", "显卡", "显示器", "机箱", "电源",
+                                              "键盘", "鼠标", "音箱", "其它"};
+
 // The UTF-8 text in GBK; "" when GBK cannot hold it.
 std::string Gbk(const std::string& utf8);
 

@@ -15,141 +15,14 @@
 
 #include "runtime/tables/table_store.h"
 #include "runtime/ui/test_seam.h"
-#include "tests/app/app_fixture.h"
+#include "tests/app/stock_fixture.h"
 #include "tests/app/table_expectations.h"
 
 namespace pcshop::app::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using Texts = std::vector<std::string>;
-
-constexpr char kQuote[] = "窗口配置单";
-constexpr char kProduct[] = "窗口商品管理";
-constexpr char kIn[] = "窗口入库";
-constexpr char kOut[] = "窗口出库";
-constexpr char kList[] = "超级列表框商品信息";
-constexpr int kCpu = 0;
-
-// One movement as a stock table holds it; texts UTF-8.
-struct Move {
-  std::string kind, brand, model;
-  int64_t price = 0;
-  std::string remark;
-  int64_t quantity = 0, amount = 0;
-  std::string date;
-  bool operator==(const Move&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Move& m) {
-  return os << m.kind << "|" << m.brand << "|" << m.model << "|" << m.price << "|" << m.remark
-            << "|" << m.quantity << "|" << m.amount << "|" << m.date;
-}
-
-std::string ReadAll(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
-std::string Today() {
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  ::localtime_r(&now, &tm);
-  return std::to_string(tm.tm_year + 1900) + "年" + std::to_string(tm.tm_mon + 1) + "月" +
-         std::to_string(tm.tm_mday) + "日";
-}
-
-class StockTest : public AppFixture {
- protected:
-  void Run(const std::function<void()>& scenario) {
-    AppFixture::Run(scenario);
-    EXPECT_EQ(Errors(), "") << "the runtime reported a fault";
-  }
-  void Click(const char* window, const char* control) {
-    Ok(user_->Click(window, control));
-    user_->ProcessEvents();
-  }
-  Texts Messages() {
-    Texts texts = responder_.MessageTexts();
-    responder_.Clear();
-    return texts;
-  }
-  fs::path StockFile(const char* side) const { return data() / (Gbk(side) + ".zdb"); }
-
-  // Chooses a catalogue product in a stock window's panel as a user does:
-  // category and model from their lists, the brand typed.
-  void ChooseProduct(const char* window, int category, const std::string& brand, int model) {
-    Ok(user_->ChooseComboItem(window, "组合框品名", category));
-    Ok(user_->SetText(window, "组合框品牌", brand));
-    Ok(user_->ChooseComboItem(window, "组合框型号", model));
-  }
-  void Enter(const char* window, const std::string& quantity, const std::string& price) {
-    Ok(user_->SetText(window, "编辑框数量", quantity));
-    Ok(user_->SetText(window, "编辑框价格", price));
-  }
-
-  std::vector<Move> Moves(const char* side) {
-    std::vector<Move> out;
-    tables::TableStore store;
-    if (!store.OpenTable(StockFile(side).string(), "read").ok()) return out;
-    auto counted = store.RecordCount();
-    const int32_t count = counted.ok() ? *counted : 0;
-    auto text = [&](const char* f) {
-      auto v = store.ReadField(Gbk(f));
-      return v.ok() && tables::IsText(*v) ? Utf8(std::get<std::string>(*v)) : std::string("?");
-    };
-    auto number = [&](const char* f) {
-      auto v = store.ReadField(Gbk(f));
-      return v.ok() && !tables::IsText(*v) ? std::get<int64_t>(*v) : int64_t{-1};
-    };
-    for (int32_t n = 1; n <= count; ++n) {
-      (void)store.GoToRecord(n);
-      out.push_back({text("品名"), text("品牌"), text("型号"), number("价格"), text("备注"),
-                     number("数量"), number("金额"), text("日期")});
-    }
-    return out;
-  }
-  void SeedMoves(const char* side, const std::vector<Move>& moves) {
-    tables::TableStore store;
-    Ok(store.OpenTable(StockFile(side).string(), "seed"));
-    for (const Move& m : moves) {
-      const tables::FieldValue values[] = {Gbk(m.kind),  Gbk(m.brand), Gbk(m.model),
-                                           m.price,      Gbk(m.remark), m.quantity,
-                                           m.amount,     Gbk(m.date)};
-      Ok(store.AppendRecord(values));
-    }
-  }
-  // A saved configuration: rows by quote-row index, each brand, model,
-  // quantity and unit price.
-  struct ConfigRow {
-    int row;
-    std::string brand, model;
-    int quantity, price;
-  };
-  void SeedConfig(const std::string& name, const std::vector<ConfigRow>& rows) {
-    static const char* kLabels[] = {"CPU",  "散热器", "主板", "内存", "机械盘", "固态盘", "显卡", "显示器",
-                                    "机箱", "电源",   "键盘", "鼠标", "音箱",   "其它一", "其它二"};
-    std::vector<tables::FieldValue> v = {Gbk(name), Gbk("2026年1月1日1点1分")};
-    for (int r = 0; r < 15; ++r) {
-      ConfigRow c{r, "", "", 0, 0};
-      for (const ConfigRow& given : rows) {
-        if (given.row == r) c = given;
-      }
-      v.emplace_back(Gbk(kLabels[r]));
-      v.emplace_back(Gbk(c.brand));
-      v.emplace_back(Gbk(c.model));
-      v.emplace_back(c.quantity);
-      v.emplace_back(c.price);
-      v.emplace_back(c.quantity * c.price);
-      v.emplace_back(std::in_place_index<1>);
-    }
-    v.emplace_back(std::in_place_index<1>);  // 配置备注
-    tables::TableStore store;
-    Ok(store.OpenTable((data() / (Gbk("配置") + ".zdb")).string(), "seed"));
-    Ok(store.AppendRecord(v));
-  }
-};
+using StockTest = StockFixture;
 
 TEST_F(StockTest, APurchaseAndASaleGiveTheOnHandInTheProductListAndInEveryPanel) {
   Run([&] {
@@ -367,20 +240,13 @@ TEST_F(StockTest, AForeignStockTableIsRefusedUntouchedAndTheWindowSaysSo) {
 
 TEST_F(StockTest, SellingASixRowConfigurationNamesTheShortPartAndWritesAllRowsOrNone) {
   Run([&] {
-    Seed("CPU", {{"CPU", "I", "C1", 1000, ""}});
-    Seed("主板", {{"主板", "M", "B1", 700, ""}});
-    Seed("内存", {{"内存", "K", "R1", 300, ""}});
-    Seed("显卡", {{"显卡", "N", "G1", 2000, ""}});
-    Seed("电源", {{"电源", "P", "P1", 400, ""}});
-    Seed("其它", {{"其它", "W", "O1", 50, ""}});
+    SeedSixPartSale();
     SeedMoves("入库", {{"CPU", "I", "C1", 900, "", 3, 2700, "2026年1月1日"},
                        {"主板", "M", "B1", 600, "", 3, 1800, "2026年1月1日"},
                        {"内存", "K", "R1", 200, "", 1, 200, "2026年1月1日"},
                        {"显卡", "N", "G1", 1800, "", 3, 5400, "2026年1月1日"},
                        {"电源", "P", "P1", 300, "", 3, 900, "2026年1月1日"},
                        {"其它", "W", "O1", 40, "", 3, 120, "2026年1月1日"}});
-    SeedConfig("王先生", {{0, "I", "C1", 1, 1000}, {2, "M", "B1", 1, 700}, {3, "K", "R1", 2, 300},
-                          {6, "N", "G1", 1, 2000}, {9, "P", "P1", 1, 400}, {14, "W", "O1", 1, 50}});
     Click(kQuote, "按钮出库管理");
     Click(kOut, "按钮整单出库");
     EXPECT_EQ(Messages(), Texts{"请选择配置名"});
