@@ -128,29 +128,32 @@ Result<const ServerTable::Row*> ServerTable::RowAt(size_t pos) {
       first = pos + 1 >= static_cast<size_t>(kPageRows) ? pos + 1 - kPageRows : 0;
     }
     const PgParam p[] = {Int8Param(ids_[first])};
-    const std::string sql = "SELECT (SELECT version FROM pcshop_tables WHERE id = " +
-                            std::to_string(id_) + "), " + SelectColumns() + " FROM " + records_ +
+    const std::string sql = "SELECT " + SelectColumns() + " FROM " + records_ +
                             " WHERE id >= $1 ORDER BY id LIMIT " + std::to_string(kPageRows);
     auto r = conn_->Run(sql, p, Context("reading records"), Retry::kOnce);
     if (!r.ok()) return r.status();
     const PGresult* res = r->get();
     const int n = PQntuples(res);
-    bool matches = n > 0 && !PQgetisnull(res, 0, 0) && CellInt8(res, 0, 0) == version_;
-    for (int row = 0; matches && row < n; ++row) {
-      matches = first + static_cast<size_t>(row) < ids_.size() &&
-                CellInt8(res, row, 1) == ids_[first + static_cast<size_t>(row)];
+    // Rows newer than the list are welcome as long as they line up with it:
+    // another counter's appends only add rows past its end, and its changes
+    // to a record are what the next read should show. A row gone from the
+    // middle breaks the line, and the list is read again.
+    int matched = 0;
+    while (matched < n && first + static_cast<size_t>(matched) < ids_.size() &&
+           CellInt8(res, matched, 0) == ids_[first + static_cast<size_t>(matched)]) {
+      ++matched;
     }
-    if (!matches) {
-      Forget();  // another counter wrote since the list was read
+    if (static_cast<size_t>(matched) <= pos - first) {
+      Forget();
       continue;
     }
     page_.clear();
-    page_.resize(static_cast<size_t>(n));
-    for (int row = 0; row < n; ++row) {
+    page_.resize(static_cast<size_t>(matched));
+    for (int row = 0; row < matched; ++row) {
       Row& out = page_[static_cast<size_t>(row)];
-      out.id = CellInt8(res, row, 1);
-      out.deleted = CellBool(res, row, 2);
-      if (Status s = DecodeRow(res, row, 3, &out); !s.ok()) {
+      out.id = CellInt8(res, row, 0);
+      out.deleted = CellBool(res, row, 1);
+      if (Status s = DecodeRow(res, row, 2, &out); !s.ok()) {
         page_.clear();
         return s;
       }
