@@ -74,7 +74,10 @@ Status Runtime::Start() {
   if (entry == nullptr) {
     return Status::Corruption("image: the entry routine ImageEntry is not bound");
   }
-  if (!ChooseTables()) return Status::Ok();
+  if (!ChooseTables()) {
+    tables_refused_ = true;
+    return Status::Ok();
+  }
   calls::RoutineCall call;
   call.code = code_;
   entry(call);

@@ -96,6 +96,8 @@ class Runtime {
   std::span<uint64_t> var_area() { return var_area_; }
   const calls::EntryTable& entry_table() const { return entries_; }
   std::FILE* errors() const { return options_.errors; }
+  // Start showed why the tables cannot be reached and ran nothing.
+  bool tables_refused() const { return tables_refused_; }
 
  private:
   void RunExitRoutine();
@@ -111,6 +113,7 @@ class Runtime {
   std::span<uint8_t> code_;
   const void* exit_routine_slot_ = nullptr;
   bool exit_routine_ran_ = false;
+  bool tables_refused_ = false;
 
   tables::TableStore tables_;
   files::TextFiles text_files_;

@@ -26,6 +26,7 @@ namespace format = pcshop::image::format;
 
 constexpr char kDamagedMessage[] = "The program file is damaged!";
 constexpr int kDamagedExitCode = 1;
+constexpr int kTablesRefusedExitCode = 1;
 
 bool HasDisplay() {
   const auto set = [](const char* name) {
@@ -75,12 +76,17 @@ int32_t RunImage(const void* image) {
   const std::span<uint8_t> bytes(const_cast<uint8_t*>(start), size);
 
   pcshop::Status status = pcshop::Status::Ok();
+  bool tables_refused = false;
   {
     pcshop::kernel::Runtime runtime;
     status = runtime.Load(bytes);
     if (status.ok()) status = runtime.Start();
+    tables_refused = runtime.tables_refused();
   }
   if (!status.ok()) RefuseDamagedImage("cannot run the module image: " + status.ToString());
+  // The box has said why; the launcher does not look at our result, so a
+  // shop script sees the failure only in the exit code.
+  if (tables_refused) std::exit(kTablesRefusedExitCode);
   return 0;
 }
 
