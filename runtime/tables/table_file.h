@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -125,6 +126,7 @@ class TableFile final : public Table {
   // Brings mapping and pointer onto a row this copy just appended.
   void Appended(int64_t id, std::vector<FieldValue> row);
   Status NoCurrentRecord(std::string_view op) const;
+  void EnsureSumIndex(const std::string& columns);
   Status RunWrite(std::string_view what, const std::function<Status()>& body);
   Status Error(int rc, std::string_view what) const { return SqliteError(db_.get(), rc, path_, what); }
 
@@ -132,6 +134,8 @@ class TableFile final : public Table {
   std::filesystem::path path_;
   std::vector<FieldSpec> fields_;
   bool read_only_ = false;
+  // Column lists a sum index was made (or tried) for (aggregate.cpp).
+  std::set<std::string> sum_indexes_;
   std::unordered_map<std::string, size_t, TransparentHash, std::equal_to<>> field_index_;
   // Statements of the hot paths, prepared once; the rest are cached by text.
   Statement probe_;     // any read, to notice other copies' commits
