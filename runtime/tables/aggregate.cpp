@@ -1,41 +1,53 @@
 #include "runtime/tables/aggregate.h"
 
+#include <algorithm>
+
 #include "runtime/tables/table_file.h"
 #include "runtime/tables/table_format.h"
 
 namespace pcshop::tables {
 
-Result<std::vector<GroupSum>> TableFile::SumGrouped(std::string_view sum_field,
-                                                    std::span<const std::string> keys) {
+Result<GroupedSumQuery> BuildGroupedSum(std::string_view label, std::span<const FieldSpec> fields,
+                                        std::string_view sum_field,
+                                        std::span<const std::string> keys, std::string_view table,
+                                        std::string_view sum_suffix) {
   auto column_of = [&](std::string_view name, int32_t type) -> Result<std::string> {
-    const auto it = field_index_.find(name);
-    if (it == field_index_.end()) {
-      return Status::NotFound(path_.string() + ": SumGrouped: no field named " + Printable(name));
+    const auto it = std::find_if(fields.begin(), fields.end(),
+                                 [&](const FieldSpec& f) { return f.name == name; });
+    if (it == fields.end()) {
+      return Status::NotFound(std::string(label) + ": SumGrouped: no field named " +
+                              Printable(name));
     }
-    if (fields_[it->second].type_code != type) {
-      return Status::TypeMismatch(path_.string() + ": SumGrouped: field " + Printable(name) +
+    if (it->type_code != type) {
+      return Status::TypeMismatch(std::string(label) + ": SumGrouped: field " + Printable(name) +
                                   (type == kIntegerField ? " is not an integer field"
                                                          : " is not a text field"));
     }
-    return FieldColumn(it->second);
+    return FieldColumn(static_cast<size_t>(it - fields.begin()));
   };
-  const Result<std::string> summed = column_of(sum_field, kIntegerField);
+  GroupedSumQuery q;
+  Result<std::string> summed = column_of(sum_field, kIntegerField);
   if (!summed.ok()) return summed.status();
-  std::string key_list;
+  q.summed_column = std::move(summed).value();
   for (const std::string& key : keys) {
     const Result<std::string> column = column_of(key, kTextField);
     if (!column.ok()) return column.status();
-    key_list += *column + ", ";
+    q.key_columns += (q.key_columns.empty() ? "" : ", ") + *column;
   }
-  if (!keys.empty()) EnsureSumIndex(key_list + *summed);
+  q.sql = "SELECT " + q.key_columns + (keys.empty() ? "" : ", ") + "SUM(" + q.summed_column + ")" +
+          std::string(sum_suffix) + " FROM " + std::string(table);
   // Without keys the whole table is one group (an empty table none).
-  std::string sql = "SELECT " + key_list + "SUM(" + *summed + ") FROM records";
-  if (!keys.empty()) {
-    key_list.resize(key_list.size() - 2);
-    sql += " GROUP BY " + key_list + " ORDER BY MIN(id)";
-  } else {
-    sql += " HAVING COUNT(*) > 0";
-  }
+  q.sql += keys.empty() ? " HAVING COUNT(*) > 0" : " GROUP BY " + q.key_columns + " ORDER BY MIN(id)";
+  return q;
+}
+
+Result<std::vector<GroupSum>> TableFile::SumGrouped(std::string_view sum_field,
+                                                    std::span<const std::string> keys) {
+  const Result<GroupedSumQuery> query =
+      BuildGroupedSum(path_.string(), fields_, sum_field, keys, "records");
+  if (!query.ok()) return query.status();
+  if (!keys.empty()) EnsureSumIndex(query->key_columns + ", " + query->summed_column);
+  const std::string& sql = query->sql;
   auto stmt = Cached(sql);
   if (!stmt.ok()) return stmt.status();
   StatementReset reset(*stmt);

@@ -4,8 +4,13 @@
 // hand is such a sum; it is never stored a second time.
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "runtime/status.h"
+#include "runtime/tables/table_types.h"
 
 namespace pcshop::tables {
 
@@ -17,5 +22,19 @@ struct GroupSum {
 
   friend bool operator==(const GroupSum&, const GroupSum&) = default;
 };
+
+// The query of a grouped sum, as both backends run it: the key columns, the
+// summed column checked to be an integer field and the keys text fields
+// (errors named by `label`), and the SQL over `table`, the sum written as
+// `SUM(c)` followed by `sum_suffix` (the server casts it).
+struct GroupedSumQuery {
+  std::string key_columns;  // "c1, c2, c3"; empty without keys
+  std::string summed_column;
+  std::string sql;
+};
+Result<GroupedSumQuery> BuildGroupedSum(std::string_view label, std::span<const FieldSpec> fields,
+                                        std::string_view sum_field,
+                                        std::span<const std::string> keys, std::string_view table,
+                                        std::string_view sum_suffix = {});
 
 }  // namespace pcshop::tables

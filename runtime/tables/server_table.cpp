@@ -297,35 +297,12 @@ Result<bool> ServerTable::FindRecord(const std::function<bool()>& condition) {
 
 Result<std::vector<GroupSum>> ServerTable::SumGrouped(std::string_view sum_field,
                                                       std::span<const std::string> keys) {
-  auto column_of = [&](std::string_view name, int32_t type) -> Result<std::string> {
-    const auto it = field_index_.find(name);
-    if (it == field_index_.end()) {
-      return Status::NotFound(label_ + ": SumGrouped: no field named " + Printable(name));
-    }
-    if (fields_[it->second].type_code != type) {
-      return Status::TypeMismatch(label_ + ": SumGrouped: field " + Printable(name) +
-                                  (type == kIntegerField ? " is not an integer field"
-                                                         : " is not a text field"));
-    }
-    return FieldColumn(it->second);
-  };
-  const Result<std::string> summed = column_of(sum_field, kIntegerField);
-  if (!summed.ok()) return summed.status();
-  std::string key_list;
-  for (const std::string& key : keys) {
-    const Result<std::string> column = column_of(key, kTextField);
-    if (!column.ok()) return column.status();
-    key_list += *column + ", ";
-  }
-  TakeNotices();
   // The sum is numeric on the server; a total past 64 bits fails the cast.
-  std::string sql = "SELECT " + key_list + "SUM(" + *summed + ")::bigint FROM " + records_;
-  if (!keys.empty()) {
-    key_list.resize(key_list.size() - 2);
-    sql += " GROUP BY " + key_list + " ORDER BY MIN(id)";
-  } else {
-    sql += " HAVING COUNT(*) > 0";
-  }
+  const Result<GroupedSumQuery> query =
+      BuildGroupedSum(label_, fields_, sum_field, keys, records_, "::bigint");
+  if (!query.ok()) return query.status();
+  TakeNotices();
+  const std::string& sql = query->sql;
   auto r = conn_->Run(sql, {}, Context("SumGrouped"), Retry::kOnce);
   if (!r.ok()) return r.status();
   const PGresult* res = r->get();
