@@ -53,6 +53,7 @@ TEST_F(ServerRestartTest, TheNextOperationReconnectsAndNothingAcknowledgedIsLost
     GTEST_SKIP() << "no server data folder: set PCSHOP_TEST_SERVER_DATA to restart the test server";
   }
   testing::ServerSchema schema;
+  ASSERT_TRUE(schema.ready()) << schema.error();
   testing::TestFolder folder;
   auto backend = ServerBackend::Connect(schema.conninfo(), folder.dir());
   ASSERT_TRUE(backend.ok()) << backend.status().ToString();

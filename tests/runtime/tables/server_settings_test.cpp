@@ -65,6 +65,7 @@ TEST(ServerSettingsTest, NoFileMeansFilesAndABadOneOrAnUnreachableServerIsAnErro
 TEST(ServerSettingsTest, TheNamedServerHoldsEveryTable) {
   if (testing::TestServer() == nullptr) GTEST_SKIP() << testing::kNoTestServer;
   testing::ServerSchema schema;
+  ASSERT_TRUE(schema.ready()) << schema.error();
   TestFolder folder;
   WriteBytes(folder.Native(kServerSettingsFile), "server = " + schema.conninfo() + "\n");
   auto backend = ChooseTableBackend(folder.dir());

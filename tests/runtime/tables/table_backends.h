@@ -1,8 +1,7 @@
 #pragma once
 // The table store's suites run once on table files and once on the test
-// server (PCSHOP_TEST_SERVER, a libpq connection string). Each server test
-// works in a schema of its own, dropped afterwards, so tests can run in
-// parallel; without the variable the server cases are skipped.
+// server (PCSHOP_TEST_SERVER, tests/support/test_server.h), each server test
+// in a schema of its own; without the variable the server cases are skipped.
 
 #include <gtest/gtest.h>
 
@@ -13,32 +12,15 @@
 
 #include "runtime/tables/table_store.h"
 #include "tests/runtime/tables/table_test_folder.h"
+#include "tests/support/test_server.h"
 
 namespace pcshop::tables::testing {
 
 enum class Backend { kFile, kServer };
 
-inline constexpr char kNoTestServer[] =
-    "no test server: set PCSHOP_TEST_SERVER (scripts/test starts one)";
-
-// The test server's connection string, or null.
-const char* TestServer();
-
-// A fresh schema on the test server, dropped with all it holds at the end.
-class ServerSchema {
- public:
-  ServerSchema();
-  ServerSchema(const ServerSchema&) = delete;
-  ServerSchema& operator=(const ServerSchema&) = delete;
-  ~ServerSchema();
-  // The test server's connection string working in this schema.
-  const std::string& conninfo() const { return conninfo_; }
-  const std::string& name() const { return name_; }
-
- private:
-  std::string name_;
-  std::string conninfo_;
-};
+using test_server::kNoTestServer;
+using test_server::TestServer;
+using ServerSchema = test_server::TestSchema;
 
 // Runs one statement on the test server in `schema` (for setting up what
 // the store must cope with); false, with the failure added, when it fails.

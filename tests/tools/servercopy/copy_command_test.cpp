@@ -69,7 +69,7 @@ TEST_F(CopyCommandTest, PasswordOnTheCommandLineIsRefused) {
 }
 
 TEST_F(CopyCommandTest, CopiesBothWaysAndRefusesToOverwriteWithExitOne) {
-  if (TestServer().empty()) GTEST_SKIP() << kNoServer;
+  if (TestServer().empty()) GTEST_SKIP() << kNoTestServer;
   TestSchema schema;
   ASSERT_TRUE(schema.ready()) << schema.error();
   const std::string conn = Quoted(schema.conninfo());

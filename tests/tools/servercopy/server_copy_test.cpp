@@ -50,7 +50,7 @@ std::string TableId(PGconn* conn, const std::string& file) {
 class ServerCopyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (TestServer().empty()) GTEST_SKIP() << kNoServer;
+    if (TestServer().empty()) GTEST_SKIP() << kNoTestServer;
     ASSERT_TRUE(schema_.ready()) << schema_.error();
     conn_ = schema_.Open();
     ASSERT_TRUE(conn_);
