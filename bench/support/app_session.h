@@ -30,6 +30,13 @@ struct AppSession {
 int RunAppSession(int argc, char** argv, const char* name,
                   const std::function<bool(AppSession&)>& body);
 
+// One start of the image as RunAppSession does it, Google Benchmark already
+// initialized; with `server` (a libpq connection string) not empty the
+// program keeps its tables there (pcshop-server.conf in the program folder,
+// removed after). False when the program could not run or `body` failed.
+bool RunProgram(const char* name, const std::string& server,
+                const std::function<bool(AppSession&)>& body);
+
 // Registers BM_<walk>_Program and BM_<walk>_Direct, the names RatioReporter
 // pairs, timed in real milliseconds.
 template <typename Context>
@@ -51,10 +58,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
       : walks_(std::move(walks)), floor_label_(std::move(floor_label)) {}
   void ReportRuns(const std::vector<Run>& runs) override;
   void PrintRatios() const;
-
- private:
+  // The real time of the run `name` (its "/real_time" suffix left out), or
+  // -1 when it did not run.
   double Find(const std::string& name) const;
 
+ private:
   std::vector<std::string> walks_;
   std::string floor_label_;
   std::map<std::string, double> times_;

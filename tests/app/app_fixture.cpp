@@ -3,12 +3,13 @@
 #include <stdlib.h>
 
 #include <cstring>
+#include <fstream>
 #include <ostream>
 
 #include "app/routine_table.h"
 #include "image/app_image.h"
 #include "runtime/files/program_folder.h"
-#include "runtime/tables/table_store.h"
+#include "runtime/tables/server_settings.h"
 #include "runtime/ui/window_manager.h"
 #include "tests/app/table_expectations.h"
 
@@ -21,7 +22,7 @@ std::ostream& operator<<(std::ostream& os, const Product& p) {
 }
 
 void AppFixture::Seed(const std::string& category, const std::vector<Product>& products) {
-  tables::TableStore store;
+  TestStore store;
   Ok(store.OpenTable((data() / (Gbk(category) + ".zdb")).string(), "seed"));
   for (const Product& p : products) {
     const tables::FieldValue values[] = {Gbk(p.kind), Gbk(p.brand), Gbk(p.model), p.price,
@@ -30,11 +31,23 @@ void AppFixture::Seed(const std::string& category, const std::vector<Product>& p
   }
 }
 
+bool AppFixture::OnServer() {
+  const char* tables = std::getenv("PCSHOP_APP_TABLES");
+  return tables != nullptr && std::strcmp(tables, "server") == 0;
+}
+
 void AppFixture::SetUp() {
   auto exe = files::ExecutablePath();
   ASSERT_TRUE(exe.ok());
   folder_ = exe->parent_path();
   ClearProgramFolder();
+  if (OnServer()) {
+    if (test_server::TestServer() == nullptr) GTEST_SKIP() << test_server::kNoTestServer;
+    schema_.emplace();
+    ASSERT_TRUE(schema_->ready()) << schema_->error();
+    std::ofstream(folder_ / tables::kServerSettingsFile) << "server = " << schema_->conninfo() << "\n";
+    ::setenv(kTablesServerVariable, schema_->conninfo().c_str(), 1);
+  }
   std::string pattern = (fs::temp_directory_path() / "pcshop-app-XXXXXX").string();
   ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
   data_home_ = pattern;
@@ -64,8 +77,10 @@ void AppFixture::TearDown() {
   if (errors_ != nullptr) std::fclose(errors_);
   errors_ = nullptr;
   ClearProgramFolder();
+  ::unsetenv(kTablesServerVariable);
+  schema_.reset();
   std::error_code ec;
-  fs::remove_all(data_home_, ec);
+  if (!data_home_.empty()) fs::remove_all(data_home_, ec);
   ::unsetenv("XDG_DATA_HOME");
 }
 
@@ -73,6 +88,7 @@ void AppFixture::ClearProgramFolder() {
   std::error_code ec;
   fs::remove_all(folder_ / "DATA", ec);
   fs::remove(folder_ / "SkinMV.dll", ec);
+  fs::remove(folder_ / tables::kServerSettingsFile, ec);
 }
 
 void AppFixture::Run(const std::function<void()>& scenario) {

@@ -4,6 +4,11 @@
 // (the tests hold a CTest lock on it and clear it around each test), the
 // drive folders lie in a fresh XDG_DATA_HOME, and everything the runtime
 // reports goes to a temporary file the test can read.
+//
+// With PCSHOP_APP_TABLES=server in the environment (CTest runs every suite so
+// once more) the program keeps its tables on the test server instead, in a
+// schema of the test's own named by pcshop-server.conf in the program folder;
+// tests about table files as such skip there.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +18,7 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,6 +26,7 @@
 #include "runtime/kernel/runtime.h"
 #include "runtime/ui/responder.h"
 #include "runtime/ui/test_seam.h"
+#include "tests/support/test_server.h"
 
 namespace pcshop::app::testing {
 
@@ -45,12 +52,15 @@ class AppFixture : public ::testing::Test {
   std::string Errors();
   void ClearProgramFolder();
   void Ok(const Status& s) { ASSERT_TRUE(s.ok()) << s.message(); }
+  // Whether the program's tables are on the test server, not in files.
+  static bool OnServer();
   std::filesystem::path data() const { return folder_ / "DATA"; }
-  // Appends products to the table of `category` (UTF-8) beside the program.
+  // Appends products to the table of `category` (UTF-8) of the program.
   void Seed(const std::string& category, const std::vector<Product>& products);
 
   std::filesystem::path folder_;
   std::filesystem::path data_home_;
+  std::optional<test_server::TestSchema> schema_;  // on the server: the test's tables
   std::FILE* errors_ = nullptr;
   std::vector<int32_t> exit_codes_;  // what ExitProgram was called with
   std::unique_ptr<kernel::Runtime> runtime_;
@@ -65,3 +75,10 @@ class AppFixture : public ::testing::Test {
 };
 
 }  // namespace pcshop::app::testing
+
+// For a test about table files themselves (their bytes, their folder, SQLite).
+#define PCSHOP_SKIP_ON_SERVER(why)                                               \
+  if (!OnServer()) {                                                             \
+  } else                                                                         \
+    GTEST_SKIP() << "the tables are on the server here: " << why
+

@@ -118,7 +118,7 @@ class CustomerTest : public AppFixture {
   // Writes customers into the table the window created, then lists them.
   void Seed(const std::vector<Customer>& customers) {
     {
-      tables::TableStore store;
+      TestStore store;
       Ok(store.OpenTable(TableFile().string(), "seed"));
       for (const Customer& c : customers) {
         const tables::FieldValue values[] = {Gbk(c.name), Gbk(c.pinyin), Gbk(c.category),
@@ -131,7 +131,7 @@ class CustomerTest : public AppFixture {
   }
   std::vector<Customer> Records() {
     std::vector<Customer> out;
-    tables::TableStore store;
+    TestStore store;
     if (!store.OpenTable(TableFile().string(), "read").ok()) return out;
     auto counted = store.RecordCount();
     const int32_t count = counted.ok() ? *counted : 0;
@@ -396,7 +396,7 @@ TEST_F(CustomerTest, CustomersLeftMarkedByAnInterruptedDeleteSurviveTheNextDelet
     {
       // An earlier run was killed between a delete's mark and its purge,
       // once on 赵四 and once on 王五.
-      tables::TableStore store;
+      TestStore store;
       Ok(store.OpenTable(TableFile().string(), "mark"));
       Ok(store.DeleteRecord());
       Ok(store.GoToRecord(2));

@@ -128,16 +128,16 @@ class SavedConfigTest : public AppFixture {
 
   fs::path ConfigFile() const { return data() / Gbk("配置.zdb"); }
 
-  // Appends configurations to the table file, creating it first with the
+  // Appends configurations to the table, creating it first with the
   // start-up's layout when the program has not run yet.
   void Seed(const std::vector<Config>& configs) {
     fs::create_directories(data());
-    tables::TableStore store;
-    if (!fs::exists(ConfigFile())) {
+    TestStore store;
+    if (!store.OpenTable(ConfigFile().string(), "seed").ok()) {
       const std::vector<tables::FieldSpec> fields = StartupTables().back().fields;
       Ok(store.CreateTable(ConfigFile().string(), fields));
+      Ok(store.OpenTable(ConfigFile().string(), "seed"));
     }
-    Ok(store.OpenTable(ConfigFile().string(), "seed"));
     for (const Config& c : configs) {
       std::vector<tables::FieldValue> values = {Gbk(c.name), Gbk(c.stamp)};
       for (const Row& r : c.rows) {
@@ -149,10 +149,10 @@ class SavedConfigTest : public AppFixture {
     }
   }
 
-  // The records of the table file; a field of the wrong kind reads "?" or -1.
+  // The records of the table; a field of the wrong kind reads "?" or -1.
   std::vector<Config> Records() {
     std::vector<Config> out;
-    tables::TableStore store;
+    TestStore store;
     if (!store.OpenTable(ConfigFile().string(), "read").ok()) return out;
     auto counted = store.RecordCount();
     auto fields = store.Fields();
@@ -320,7 +320,7 @@ TEST_F(SavedConfigTest, ADeleteTakesItsConfigurationAndNoneAnInterruptedDeleteMa
   Seed({Sample("一"), Sample("二")});
   {
     // An earlier run was stopped between a delete's mark and its purge.
-    tables::TableStore store;
+    TestStore store;
     Ok(store.OpenTable(ConfigFile().string(), "mark"));
     Ok(store.DeleteRecord());
   }
@@ -442,6 +442,7 @@ TEST_F(SavedConfigTest, LoadedTotalsThatDoNotFitInSixtyFourBitsStayEmpty) {
 }
 
 TEST_F(SavedConfigTest, SavedConfigurationsSurviveARestart) {
+  PCSHOP_SKIP_ON_SERVER("the restart carries the data folder over");
   Run([&] {
     Ok(user_->SetText(kQuote, kNameBox, "留下"));
     Ok(user_->SetText(kQuote, kRemarkBox, "下次再看"));

@@ -66,7 +66,7 @@ void StockFixture::Enter(const char* window, const std::string& quantity,
 
 std::vector<Move> StockFixture::Moves(const char* side) {
   std::vector<Move> out;
-  tables::TableStore store;
+  TestStore store;
   if (!store.OpenTable(StockFile(side).string(), "read").ok()) return out;
   auto counted = store.RecordCount();
   const int32_t count = counted.ok() ? *counted : 0;
@@ -87,7 +87,7 @@ std::vector<Move> StockFixture::Moves(const char* side) {
 }
 
 void StockFixture::SeedMoves(const char* side, const std::vector<Move>& moves) {
-  tables::TableStore store;
+  TestStore store;
   Ok(store.OpenTable(StockFile(side).string(), "seed"));
   for (const Move& m : moves) {
     const tables::FieldValue values[] = {Gbk(m.kind),  Gbk(m.brand), Gbk(m.model),
@@ -115,7 +115,7 @@ void StockFixture::SeedConfig(const std::string& name, const std::vector<ConfigR
     v.emplace_back(std::in_place_index<1>);
   }
   v.emplace_back(std::in_place_index<1>);  // 配置备注
-  tables::TableStore store;
+  TestStore store;
   Ok(store.OpenTable((data() / (Gbk("配置") + ".zdb")).string(), "seed"));
   Ok(store.AppendRecord(v));
 }

@@ -178,7 +178,7 @@ TEST_F(StockTest, ARowThatChangedUnderAnotherCopyIsNotTouched) {
     Click(kOut, "按钮全部商品");
     Ok(user_->PressListCell(kOut, kList, 0, 1));
     {  // another copy changes the movement meanwhile
-      tables::TableStore store;
+      TestStore store;
       Ok(store.OpenTable(StockFile("出库").string(), "other"));
       const tables::OptionalValue values[] = {std::nullopt, std::nullopt, std::nullopt,
                                               std::nullopt, Gbk("别处")};
@@ -193,7 +193,7 @@ TEST_F(StockTest, ARowThatChangedUnderAnotherCopyIsNotTouched) {
 TEST_F(StockTest, AnOldFiveFieldStockTableIsUpgradedAndKeepsItsRecords) {
   fs::create_directories(data());
   {
-    tables::TableStore store;
+    TestStore store;
     std::vector<tables::FieldSpec> five = MovementFields();
     five.resize(5);
     Ok(store.CreateTable(StockFile("入库").string(), five));
@@ -218,7 +218,7 @@ TEST_F(StockTest, AnOldFiveFieldStockTableIsUpgradedAndKeepsItsRecords) {
 TEST_F(StockTest, AForeignStockTableIsRefusedUntouchedAndTheWindowSaysSo) {
   fs::create_directories(data());
   {
-    tables::TableStore store;
+    TestStore store;
     const std::vector<tables::FieldSpec> foreign = {{Gbk("品名"), 10, 20}, {Gbk("数量"), 10, 20}};
     Ok(store.CreateTable(StockFile("出库").string(), foreign));
   }

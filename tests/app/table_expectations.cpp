@@ -3,8 +3,13 @@
 #include <algorithm>
 #include <sstream>
 
+#include <stdlib.h>
+
+#include <gtest/gtest.h>
+
 #include "runtime/files/native_path.h"
-#include "runtime/tables/table_store.h"
+#include "runtime/files/program_folder.h"
+#include "runtime/tables/server_backend.h"
 #include "runtime/text/gbk_codec.h"
 
 namespace pcshop::app::testing {
@@ -19,6 +24,45 @@ std::string Gbk(const std::string& utf8) {
 std::string Utf8(const std::string& gbk) {
   auto utf8 = text::GbkToUtf8(gbk);
   return utf8.ok() ? *utf8 : std::string("<not GBK>");
+}
+
+namespace {
+
+// Where the server cannot be reached: every table refused.
+class NoTables final : public tables::TableBackend {
+ public:
+  Status Create(const fs::path&, std::span<const tables::FieldSpec>) override { return Refused(); }
+  Result<std::unique_ptr<tables::Table>> Open(const fs::path&) override { return Refused(); }
+  Result<bool> Upgrade(const fs::path&, std::span<const tables::FieldSpec>) override {
+    return Refused();
+  }
+
+ private:
+  static Status Refused() { return Status::IOError("the test server cannot be reached"); }
+};
+
+}  // namespace
+
+Result<std::unique_ptr<tables::TableBackend>> TestTablesBackend() {
+  const char* server = std::getenv(kTablesServerVariable);
+  if (server == nullptr) {
+    return std::unique_ptr<tables::TableBackend>(std::make_unique<tables::FileBackend>());
+  }
+  auto exe = files::ExecutablePath();
+  if (!exe.ok()) return exe.status();
+  auto backend = tables::ServerBackend::Connect(server, exe->parent_path());
+  if (!backend.ok()) return backend.status();
+  return std::unique_ptr<tables::TableBackend>(std::move(backend).value());
+}
+
+TestStore::TestStore() {
+  auto backend = TestTablesBackend();
+  if (!backend.ok()) {
+    ADD_FAILURE() << "the test's tables: " << backend.status().ToString();
+    (void)UseBackend(std::make_unique<NoTables>());
+  } else {
+    (void)UseBackend(std::move(backend).value());
+  }
 }
 
 std::vector<std::string> Gbks(const std::vector<std::string>& utf8) {
@@ -68,7 +112,7 @@ std::vector<tables::FieldSpec> ConfigFields() {
 
 // A private store on one file; closed when it goes.
 struct OneTable {
-  tables::TableStore store;
+  TestStore store;
   bool ok = false;
   explicit OneTable(const fs::path& file) {
     auto path = files::ToTextPath(file);
@@ -129,6 +173,29 @@ std::string Fingerprint(const fs::path& folder) {
   std::sort(lines.begin(), lines.end());
   std::string all;
   for (const auto& l : lines) all += l + "\n";
+  if (std::getenv(kTablesServerVariable) == nullptr) return all;
+  std::vector<std::string> names;
+  for (const ExpectedTable& t : StartupTables()) names.push_back(t.name);
+  names.push_back("客户信息");
+  for (const std::string& name : names) {
+    OneTable t(folder / (name + ".zdb"));
+    auto count = t.ok ? t.store.RecordCount() : Result<int32_t>(0);
+    auto fields = t.store.Fields();
+    all += name + " " + std::to_string(count.ok() ? *count : -1) + "\n";
+    for (int32_t n = 1; count.ok() && fields.ok() && n <= *count; ++n) {
+      (void)t.store.GoToRecord(n);
+      auto deleted = t.store.IsDeleted();
+      all += deleted.ok() && *deleted ? "*" : " ";
+      for (const tables::FieldSpec& f : *fields) {
+        auto v = t.store.ReadField(f.name);
+        if (!v.ok()) all += "?";
+        else if (tables::IsText(*v)) all += std::get<std::string>(*v);
+        else all += std::to_string(std::get<int64_t>(*v));
+        all += '|';
+      }
+      all += '\n';
+    }
+  }
   return all;
 }
 

@@ -1,17 +1,34 @@
 #pragma once
 // What the start-up must leave in the data folder: the seventeen table files
-// and their field lists, and a way to read a table file's fields and records
-// without the program.
+// and their field lists, and a way to read a table's fields and records
+// without the program, wherever the program under test keeps its tables.
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "runtime/tables/table_store.h"
 #include "runtime/tables/table_types.h"
 
 namespace pcshop::app::testing {
 
-// A table file by its UTF-8 base name ("CPU", "配置") and its expected fields.
+// Names the server the application's tests put the program's tables on
+// (a libpq connection string); unset, they are files.
+inline constexpr char kTablesServerVariable[] = "PCSHOP_APP_TABLES_SERVER";
+
+// The tables the program under test uses: table files, or the server named
+// by kTablesServerVariable, with the program folder the test binary's own.
+Result<std::unique_ptr<tables::TableBackend>> TestTablesBackend();
+
+// A table store on them; with the server out of reach every table is refused
+// (never files in its place: the test would read tables the program does not
+// use).
+class TestStore : public tables::TableStore {
+ public:
+  TestStore();
+};
+
+// A table by its file's UTF-8 base name ("CPU", "配置") and its expected fields.
 struct ExpectedTable {
   std::string name;
   std::vector<tables::FieldSpec> fields;  // names in GBK
@@ -36,8 +53,9 @@ int RecordCountOf(const std::filesystem::path& file);
 // Appends one product record (texts UTF-8) to the table file at `file`.
 bool AppendProduct(const std::filesystem::path& file, const std::string& brand, int price);
 
-// Every .zdb file under `folder` with its size and modification time, to tell
-// whether anything was written.
+// Every file under `folder` with its size and modification time, to tell
+// whether anything was written; on the server also every record of the
+// start-up's tables and the customer register there.
 std::string Fingerprint(const std::filesystem::path& folder);
 
 std::string Gbk(const std::string& utf8);
