@@ -22,6 +22,7 @@
 #include "runtime/tables/sqlite_handle.h"
 #include "runtime/tables/table_format.h"
 #include "tests/runtime/tables/table_layouts.h"
+#include "tests/support/test_server.h"
 #include "tools/servercopy/pg_handle.h"
 #include "tools/servercopy/server_copy.h"
 #include "tools/servercopy/server_schema.h"
@@ -35,7 +36,7 @@ using tables::FieldValue;
 using tables::testing::Gbk;
 
 std::string Server() {
-  const char* s = std::getenv("PCSHOP_TEST_SERVER");
+  const char* s = test_server::TestServer();
   return s != nullptr ? s : "";
 }
 
@@ -57,29 +58,6 @@ class TempDir {
   fs::path dir_;
 };
 
-// A schema of the benchmark's own, dropped at the end.
-class Schema {
- public:
-  Schema() {
-    auto conn = Connect(Server());
-    if (!conn.ok()) return;
-    admin_ = std::move(conn).value();
-    std::random_device rd;
-    name_ = "bench_" + std::to_string(rd());
-    if (!Exec(admin_.get(), "CREATE SCHEMA " + name_, "bench").ok()) admin_.reset();
-  }
-  Schema(const Schema&) = delete;
-  Schema& operator=(const Schema&) = delete;
-  ~Schema() {
-    if (admin_) (void)Exec(admin_.get(), "DROP SCHEMA " + name_ + " CASCADE", "bench");
-  }
-  bool ok() const { return static_cast<bool>(admin_); }
-  std::string conninfo() const { return Server() + " options='-c search_path=" + name_ + "'"; }
-
- private:
-  PgConnection admin_;
-  std::string name_;
-};
 
 // A table file with `count` records, record i from `make(i)`, in one transaction.
 bool WriteTable(const fs::path& file, const std::vector<FieldSpec>& fields, int count,
@@ -153,8 +131,8 @@ void BM_CopyShopRoundTrip(benchmark::State& state) {
   if (!WriteShop(data)) return state.SkipWithError("could not write the shop");
   int64_t records = 0;
   for (auto _ : state) {
-    Schema schema;
-    if (!schema.ok()) return state.SkipWithError("no schema on the server");
+    test_server::TestSchema schema;
+    if (!schema.ready()) return state.SkipWithError("no schema on the server");
     auto up = CopyToServer(data, schema.conninfo(), {});
     if (!up.ok()) return state.SkipWithError(up.status().message().c_str());
     auto down = CopyFromServer(schema.conninfo(), tmp.dir() / "back" / "DATA", {true, {}});
@@ -208,8 +186,8 @@ void BM_ServerPagedReadProducts(benchmark::State& state) {
                   [&](int i) { return ProductRow(category, i); })) {
     return state.SkipWithError("could not write the table");
   }
-  Schema schema;
-  if (!schema.ok()) return state.SkipWithError("no schema on the server");
+  test_server::TestSchema schema;
+  if (!schema.ready()) return state.SkipWithError("no schema on the server");
   if (!CopyToServer(data, schema.conninfo(), {}).ok()) return state.SkipWithError("copy failed");
   auto conn = Connect(schema.conninfo());
   if (!conn.ok()) return state.SkipWithError("cannot connect");

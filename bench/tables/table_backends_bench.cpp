@@ -8,13 +8,13 @@
 // Run: table_backends_bench [--benchmark_filter=Walk]
 
 #include <benchmark/benchmark.h>
-#include <libpq-fe.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,54 +22,41 @@
 #include "runtime/tables/server_backend.h"
 #include "runtime/tables/table_store.h"
 #include "tests/runtime/tables/table_layouts.h"
+#include "tests/support/test_server.h"
 
 namespace pcshop::tables {
 namespace {
 
 using testing::Gbk;
 
-const char* TestServer() {
-  const char* s = std::getenv("PCSHOP_TEST_SERVER");
-  return s != nullptr && s[0] != '\0' ? s : nullptr;
-}
-
-void RunSql(const std::string& conninfo, const std::string& sql) {
-  PGconn* c = PQconnectdb(conninfo.c_str());
-  PQclear(PQexec(c, sql.c_str()));
-  PQfinish(c);
-}
+using test_server::TestServer;
 
 // A folder and, for the server, a schema of their own for one run.
 class Workspace {
  public:
-  explicit Workspace(bool server) : server_(server) {
+  explicit Workspace(bool server) {
     std::string pattern = (std::filesystem::temp_directory_path() / "backend_bench.XXXXXX").string();
     if (::mkdtemp(pattern.data()) != nullptr) dir_ = pattern;
-    if (server_) {
-      schema_ = "bench_" + std::to_string(::getpid());
-      RunSql(TestServer(), "DROP SCHEMA IF EXISTS " + schema_ + " CASCADE; CREATE SCHEMA " + schema_);
-    }
+    if (server) schema_.emplace();
   }
   Workspace(const Workspace&) = delete;
   Workspace& operator=(const Workspace&) = delete;
   ~Workspace() {
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
-    if (server_) RunSql(TestServer(), "DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
   }
   std::unique_ptr<TableStore> Store() const {
-    if (!server_) return std::make_unique<TableStore>();
-    auto backend = ServerBackend::Connect(
-        std::string(TestServer()) + " options='-c search_path=" + schema_ + "'", dir_);
+    if (!schema_) return std::make_unique<TableStore>();
+    if (!schema_->ready()) return nullptr;
+    auto backend = ServerBackend::Connect(schema_->conninfo(), dir_);
     if (!backend.ok()) return nullptr;
     return std::make_unique<TableStore>(std::move(backend).value());
   }
   std::string Path(const std::string& name) const { return *files::ToTextPath(dir_ / name); }
 
  private:
-  bool server_;
   std::filesystem::path dir_;
-  std::string schema_;
+  std::optional<test_server::TestSchema> schema_;
 };
 
 // A table of `count` products, open under "t" in `store`.
