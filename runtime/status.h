@@ -10,7 +10,8 @@ namespace pcshop {
 
 class [[nodiscard]] Status {
  public:
-  enum class Code { kOk, kNotFound, kCorruption, kIOError, kInvalidArgument, kBusy, kTypeMismatch };
+  enum class Code { kOk, kNotFound, kCorruption, kIOError, kInvalidArgument, kBusy, kTypeMismatch,
+                    kUnavailable };
 
   Status() = default;
   static Status Ok() { return Status(); }
@@ -23,6 +24,10 @@ class [[nodiscard]] Status {
   static Status Busy(std::string msg) { return Status(Code::kBusy, std::move(msg)); }
   static Status TypeMismatch(std::string msg) {
     return Status(Code::kTypeMismatch, std::move(msg));
+  }
+  // A service out of reach (the database server): nothing was done.
+  static Status Unavailable(std::string msg) {
+    return Status(Code::kUnavailable, std::move(msg));
   }
 
   bool ok() const { return code_ == Code::kOk; }
@@ -65,6 +70,7 @@ inline std::string Status::ToString() const {
     case Code::kInvalidArgument: return "Invalid argument: " + message_;
     case Code::kBusy: return "Busy: " + message_;
     case Code::kTypeMismatch: return "Type mismatch: " + message_;
+    case Code::kUnavailable: return "Unavailable: " + message_;
   }
   return message_;
 }

@@ -34,12 +34,20 @@ using calls::ValueTriple;
 using image::KernelCommand;
 
 ValueTriple Ok(const Status& s) { return Logical(s.ok()); }
+// A table command's outcome, seen by the runtime first (a server out of reach).
+ValueTriple Noted(Runtime& rt, const Status& s) {
+  rt.NoteTables(s);
+  return Logical(s.ok());
+}
 
 // The hot path of every record walk, kept apart from the other table commands.
 ValueTriple ReadField(Runtime& rt, const CommandArguments& a) {
   // The view is copied straight into the caller's block.
   const Result<tables::FieldView> v = rt.tables().ReadFieldView(a.Text(0));
-  if (!v.ok()) return {};  // untyped: a reader that needs a type reports fault 5
+  if (!v.ok()) {
+    rt.NoteTables(v.status());
+    return {};  // untyped: a reader that needs a type reports fault 5
+  }
   if (const auto* text = std::get_if<std::string_view>(&*v)) return TextResult(*text);
   // What fits in 32 bits stays an integer, so that readers of prices and
   // counts see the type they always saw.
@@ -73,33 +81,36 @@ std::optional<ValueTriple> TableCommand(Runtime& rt, KernelCommand command, cons
   switch (command) {
     case KernelCommand::kCreateTable: {
       const std::vector<tables::FieldSpec> fields = FieldList(a.size() > 1 ? a[1] : ValueTriple{});
-      return Ok(t.CreateTable(a.Text(0), fields));
+      return Noted(rt, t.CreateTable(a.Text(0), fields));
     }
     case KernelCommand::kOpenTable: {
       tables::OpenTableOptions options;
       for (size_t i = 0; i < options.size(); ++i) options[i] = a.FieldValue(2 + i);
-      return Ok(t.OpenTable(a.Text(0), a.Text(1), options));
+      return Noted(rt, t.OpenTable(a.Text(0), a.Text(1), options));
     }
-    case KernelCommand::kSelectTable: return Ok(t.SelectTable(a.Text(0)));
+    case KernelCommand::kSelectTable: return Noted(rt, t.SelectTable(a.Text(0)));
     case KernelCommand::kCurrentTableName: return TextResult(t.CurrentTableName());
     case KernelCommand::kRecordCount: {
       const Result<int32_t> n = t.RecordCount();
+      rt.NoteTables(n.status());
       return Int(n.ok() ? *n : 0);
     }
-    case KernelCommand::kGoFirst: return Ok(t.GoFirst());
-    case KernelCommand::kGoToRecord: return Ok(t.GoToRecord(a.Int(0)));
-    case KernelCommand::kSkipRecords: return Ok(t.SkipRecords(a.Int(0, 1)));
+    case KernelCommand::kGoFirst: return Noted(rt, t.GoFirst());
+    case KernelCommand::kGoToRecord: return Noted(rt, t.GoToRecord(a.Int(0)));
+    case KernelCommand::kSkipRecords: return Noted(rt, t.SkipRecords(a.Int(0, 1)));
     case KernelCommand::kFindRecord: {
       if (a.size() < 1 || !a[0].is(TypeCode::kRoutineRef)) return Logical(false);
       const auto* reference = a[0].AsPointer<const calls::RoutineReference>();
       if (reference == nullptr || reference->routine == nullptr) return Logical(false);
       const Result<bool> found =
           t.FindRecord([&] { return rt.CallReference(*reference).low != 0; });
+      rt.NoteTables(found.status());
       return Logical(found.ok() && *found);
     }
     case KernelCommand::kAppendRecord: {
       const std::optional<std::vector<tables::FieldValue>> values = RecordValues(t, a, 0);
-      return Logical(values && t.AppendRecord(*values).ok());
+      if (!values) return Logical(false);
+      return Noted(rt, t.AppendRecord(*values));
     }
     case KernelCommand::kAppendUniqueRecord: {
       const int32_t keys = a.Int(0, -1);
@@ -113,17 +124,18 @@ std::optional<ValueTriple> TableCommand(Runtime& rt, KernelCommand command, cons
           RecordValues(t, a, static_cast<size_t>(keys) + 1);
       if (!values) return Int(image::kAppendFailed);
       const Result<bool> appended = t.AppendUniqueRecord(*values, key_fields);
+      rt.NoteTables(appended.status());
       if (!appended.ok()) return Int(image::kAppendFailed);
       return Int(*appended ? image::kAppended : image::kSameKeyExists);
     }
     case KernelCommand::kModifyRecord: {
       std::vector<tables::OptionalValue> values;
       for (size_t i = 0; i < a.size(); ++i) values.push_back(a.FieldValue(i));
-      return Ok(t.ModifyRecord(values));
+      return Noted(rt, t.ModifyRecord(values));
     }
-    case KernelCommand::kDeleteRecord: return Ok(t.DeleteRecord());
-    case KernelCommand::kPurgeDeleted: return Ok(t.PurgeDeleted());
-    case KernelCommand::kRemoveRecord: return Ok(t.RemoveRecord());
+    case KernelCommand::kDeleteRecord: return Noted(rt, t.DeleteRecord());
+    case KernelCommand::kPurgeDeleted: return Noted(rt, t.PurgeDeleted());
+    case KernelCommand::kRemoveRecord: return Noted(rt, t.RemoveRecord());
     default: return std::nullopt;
   }
 }

@@ -98,18 +98,30 @@ bool Runtime::ChooseTables() {
   Status used = backend.ok() ? tables_.UseBackend(std::move(backend).value()) : backend.status();
   if (used.ok()) return true;
   std::fprintf(options_.errors, "runtime: %s\n", used.message().c_str());
+  ServerBox(used.message());
+  return false;
+}
+
+void Runtime::NoteTables(const Status& s) {
+  if (s.code() != Status::Code::kUnavailable || server_loss_said_) return;
+  server_loss_said_ = true;
+  std::fprintf(options_.errors, "runtime: %s\n", s.message().c_str());
+  std::fflush(options_.errors);
+  ServerBox("数据库服务器无法连接，本次操作未完成，已保存的数据不受影响。请检查网络和服务器后重试。\n" +
+            s.message());
+}
+
+void Runtime::ServerBox(const std::string& utf8) {
   // The server's own message may hold characters GBK lacks; they become '?'.
   std::string shown;
-  const std::string& message = used.message();
-  for (size_t i = 0; i < message.size();) {
+  for (size_t i = 0; i < utf8.size();) {
     size_t n = 1;
-    while (i + n < message.size() && (static_cast<unsigned char>(message[i + n]) & 0xC0) == 0x80) ++n;
-    const Result<std::string> gbk = text::Utf8ToGbk(std::string_view(message).substr(i, n));
+    while (i + n < utf8.size() && (static_cast<unsigned char>(utf8[i + n]) & 0xC0) == 0x80) ++n;
+    const Result<std::string> gbk = text::Utf8ToGbk(std::string_view(utf8).substr(i, n));
     shown += gbk.ok() ? *gbk : std::string("?");
     i += n;
   }
   windows_->MessageBox(shown, 0, "");
-  return false;
 }
 
 void Runtime::ReportRuntimeError(int32_t kind, int32_t routine_id, int32_t position) {
@@ -165,6 +177,12 @@ void Runtime::CallEventHandler(uint32_t code_offset, std::span<const int32_t> ev
   if (code_offset > code_.size() || code_.size() - code_offset < sizeof(uint64_t)) return;
   const calls::Routine routine = RoutineInSlot(code_.data() + code_offset);
   if (routine == nullptr) return;
+  if (handler_depth_ == 0) server_loss_said_ = false;  // a new user action
+  struct Depth {
+    int& depth;
+    explicit Depth(int& d) : depth(++d) {}
+    ~Depth() { --depth; }
+  } depth(handler_depth_);
   calls::RoutineCall call;
   call.code = code_;
   call.event_data = event_data;

@@ -98,11 +98,17 @@ class Runtime {
   std::FILE* errors() const { return options_.errors; }
   // Start showed why the tables cannot be reached and ran nothing.
   bool tables_refused() const { return tables_refused_; }
+  // Every table command's outcome passes here: a database server out of
+  // reach is said in a box, once per user action (a list would otherwise
+  // look empty and a failed write like any other refusal).
+  void NoteTables(const Status& s);
 
  private:
   void RunExitRoutine();
   // False, after the box, when the tables cannot be put where the settings say.
   bool ChooseTables();
+  // A box about the database server; `utf8` may hold characters GBK lacks.
+  void ServerBox(const std::string& utf8);
   void CloseServices();
 
   RuntimeOptions options_;
@@ -114,6 +120,8 @@ class Runtime {
   const void* exit_routine_slot_ = nullptr;
   bool exit_routine_ran_ = false;
   bool tables_refused_ = false;
+  bool server_loss_said_ = false;  // in the current user action
+  int handler_depth_ = 0;          // event handlers running, one inside another
 
   tables::TableStore tables_;
   files::TextFiles text_files_;

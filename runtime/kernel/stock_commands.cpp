@@ -17,10 +17,11 @@ namespace {
 
 // SumGrouped(sum field, key field ...): the groups as a binary value
 // (image/calls/group_sums.h); an omitted value when the sum fails.
-ValueTriple SumGrouped(tables::TableStore& t, const CommandArguments& a) {
+ValueTriple SumGrouped(Runtime& rt, const CommandArguments& a) {
   std::vector<std::string> keys;
   for (size_t i = 1; i < a.size(); ++i) keys.emplace_back(a.Text(i));
-  const Result<std::vector<tables::GroupSum>> groups = t.SumGrouped(a.Text(0), keys);
+  const Result<std::vector<tables::GroupSum>> groups = rt.tables().SumGrouped(a.Text(0), keys);
+  rt.NoteTables(groups.status());
   if (!groups.ok()) return {};
   std::vector<calls::KeyedSum> out;
   out.reserve(groups->size());
@@ -30,7 +31,8 @@ ValueTriple SumGrouped(tables::TableStore& t, const CommandArguments& a) {
 
 // AppendRecords(values per record, values ...): the values split into
 // records of that many; a rest that is not a whole record is refused.
-ValueTriple AppendRecords(tables::TableStore& t, const CommandArguments& a) {
+ValueTriple AppendRecords(Runtime& rt, const CommandArguments& a) {
+  tables::TableStore& t = rt.tables();
   const int32_t width = a.Int(0);
   const Result<std::vector<tables::FieldSpec>> fields = t.Fields();
   if (!fields.ok() || width < 1 || static_cast<size_t>(width) > fields->size()) {
@@ -48,7 +50,9 @@ ValueTriple AppendRecords(tables::TableStore& t, const CommandArguments& a) {
     }
     records[i / static_cast<size_t>(width)].push_back(std::move(*v));
   }
-  return calls::Logical(t.AppendRecords(records).ok());
+  const Status appended = t.AppendRecords(records);
+  rt.NoteTables(appended);
+  return calls::Logical(appended.ok());
 }
 
 }  // namespace
@@ -57,11 +61,13 @@ std::optional<ValueTriple> StockTableCommand(Runtime& rt, KernelCommand command,
                                              const CommandArguments& a) {
   tables::TableStore& t = rt.tables();
   switch (command) {
-    case KernelCommand::kSumGrouped: return SumGrouped(t, a);
-    case KernelCommand::kAppendRecords: return AppendRecords(t, a);
+    case KernelCommand::kSumGrouped: return SumGrouped(rt, a);
+    case KernelCommand::kAppendRecords: return AppendRecords(rt, a);
     case KernelCommand::kUpgradeTable: {
       const std::vector<tables::FieldSpec> fields = FieldList(a.size() > 1 ? a[1] : ValueTriple{});
-      return calls::Logical(t.UpgradeTable(a.Text(0), fields).ok());
+      const Status upgraded = t.UpgradeTable(a.Text(0), fields);
+      rt.NoteTables(upgraded);
+      return calls::Logical(upgraded.ok());
     }
     default: return std::nullopt;
   }

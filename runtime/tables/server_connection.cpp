@@ -54,6 +54,9 @@ Result<std::unique_ptr<ServerConnection>> ServerConnection::Connect(const std::s
   PgConn conn(PQconnectdb(conninfo.c_str()));
   if (conn == nullptr) return Status::IOError("the server cannot be reached: out of memory");
   if (PQstatus(conn.get()) != CONNECTION_OK) return Status::IOError(ServerMessage(conn.get()));
+  // The server's notices (a table that is there already) are nobody's
+  // business on a counter's terminal; errors come back with their results.
+  PQsetNoticeProcessor(conn.get(), [](void*, const char*) {}, nullptr);
   std::unique_ptr<ServerConnection> c(new ServerConnection(std::move(conn)));
   if (Status s = c->Listen(); !s.ok()) return s;
   return c;
@@ -72,8 +75,8 @@ Status ServerConnection::EnsureConnected(std::string_view context) {
   PQreset(conn_.get());
   ++generation_;
   if (PQstatus(conn_.get()) != CONNECTION_OK) {
-    return Status::IOError(std::string(context) + ": the server cannot be reached: " +
-                           ServerMessage(conn_.get()));
+    return Status::Unavailable(std::string(context) + ": the server cannot be reached: " +
+                               ServerMessage(conn_.get()));
   }
   return Listen();
 }
@@ -82,7 +85,8 @@ Status ServerConnection::Failure(std::string_view context, const PGresult* r) co
   const char* primary = r == nullptr ? nullptr : PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY);
   std::string message = primary != nullptr ? Trimmed(primary) : ServerMessage(conn_.get());
   if (PQstatus(conn_.get()) != CONNECTION_OK) {
-    message = "the connection to the server was lost: " + message;
+    return Status::Unavailable(std::string(context) + ": the connection to the server was lost: " +
+                               message);
   }
   return Status::IOError(std::string(context) + ": " + message);
 }

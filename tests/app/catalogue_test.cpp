@@ -8,15 +8,18 @@
 #include <sqlite3.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "runtime/kernel/runtime.h"
+#include "runtime/tables/server_settings.h"
 #include "runtime/tables/table_store.h"
 #include "runtime/text/gbk_codec.h"
 #include "runtime/ui/responder.h"
@@ -432,6 +435,58 @@ TEST_F(CatalogueTest, AllProductsNumbersRowsOnAcrossCategoriesInCategoryOrder) {
     }
     EXPECT_EQ(Messages(), Texts{});
   });
+}
+
+// A counter whose server goes away while it runs: the user hears of it once
+// per action instead of seeing an empty list or a bare 增加失败, and the
+// counter works again once the server is back. The program logs in as a
+// role of the test's own, which the test then bars from logging in and
+// throws out: the program's one try to reconnect fails.
+TEST_F(CatalogueTest, AServerOutOfReachIsSaidOncePerActionAndTheCounterRecovers) {
+  if (!OnServer()) GTEST_SKIP() << "needs the tables on the test server";
+  const std::string role = schema_->name() + "_counter";
+  const std::string server = test_server::TestServer();
+  std::string error;
+  ASSERT_TRUE(test_server::RunSql(server, "CREATE ROLE " + role + " LOGIN; GRANT ALL ON SCHEMA " +
+                                              schema_->name() + " TO " + role, &error))
+      << error;
+  struct DropRole {
+    std::string server, schema, role;
+    ~DropRole() {
+      test_server::RunSql(server, "DROP SCHEMA IF EXISTS " + schema + " CASCADE; DROP ROLE " + role);
+    }
+  } drop{server, schema_->name(), role};
+  std::ofstream(folder_ / tables::kServerSettingsFile)
+      << "server = " << schema_->conninfo() << " user=" << role << "\n";
+  const std::string away = "ALTER ROLE " + role + " NOLOGIN; SELECT pg_terminate_backend(pid) "
+                           "FROM pg_stat_activity WHERE usename = '" + role + "'";
+  const std::string said = Gbk("数据库服务器无法连接，本次操作未完成，已保存的数据不受影响。");
+  const auto server_boxes = [&](const Texts& texts) {
+    return std::count_if(texts.begin(), texts.end(),
+                         [&](const std::string& t) { return t.rfind(said, 0) == 0; });
+  };
+  AppFixture::Run([&] {
+    ToProductWindow();
+    Click(kProduct, "按钮全部商品");
+    EXPECT_EQ(server_boxes(Messages()), 0);
+    ASSERT_TRUE(test_server::RunSql(server, away, &error)) << error;
+
+    Click(kProduct, "按钮全部商品");  // fourteen tables, each refused
+    EXPECT_EQ(server_boxes(Messages()), 1);
+    ToQuoteWindow();
+    Fill(kQuote, kCpu, "A", "X1", "5", "");
+    Messages();  // what returning and filling in said
+    Click(kQuote, "按钮新增");
+    const Texts add = Messages();
+    EXPECT_EQ(server_boxes(add), 1);
+    EXPECT_EQ(add.back(), Gbk("增加失败"));
+
+    ASSERT_TRUE(test_server::RunSql(server, "ALTER ROLE " + role + " LOGIN", &error)) << error;
+    Click(kQuote, "按钮新增");
+    EXPECT_EQ(server_boxes(Messages()), 0);
+  });
+  EXPECT_NE(Errors().find("the server cannot be reached"), std::string::npos) << Errors();
+  EXPECT_EQ(Records("CPU"), (std::vector<Product>{{"CPU", "A", "X1", 5, ""}}));
 }
 
 }  // namespace
