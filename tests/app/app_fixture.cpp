@@ -1,6 +1,7 @@
 #include "tests/app/app_fixture.h"
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
@@ -45,7 +46,10 @@ void AppFixture::SetUp() {
     if (test_server::TestServer() == nullptr) GTEST_SKIP() << test_server::kNoTestServer;
     schema_.emplace();
     ASSERT_TRUE(schema_->ready()) << schema_->error();
-    std::ofstream(folder_ / tables::kServerSettingsFile) << "server = " << schema_->conninfo() << "\n";
+    // The program's sessions carry the schema's name, so that a test can
+    // tell when the server is done with a program it killed.
+    std::ofstream(folder_ / tables::kServerSettingsFile)
+        << "server = " << schema_->conninfo() << " application_name=" << schema_->name() << "\n";
     ::setenv(kTablesServerVariable, schema_->conninfo().c_str(), 1);
   }
   std::string pattern = (fs::temp_directory_path() / "pcshop-app-XXXXXX").string();
@@ -69,6 +73,17 @@ void AppFixture::SetUp() {
   // Offscreen, a message box nobody answers would wait for ever.
   responder_.Clear();
   runtime_->windows()->SetResponder(&responder_);
+}
+
+void AppFixture::WaitUntilTheServerForgetsThePrograms() {
+  if (!schema_) return;
+  const std::string sessions = "SELECT 1 WHERE NOT EXISTS (SELECT 1 FROM pg_stat_activity "
+                               "WHERE application_name = '" + schema_->name() + "')";
+  for (int i = 0; i < 500; ++i) {
+    if (test_server::Rows(schema_->conninfo(), sessions) == 1) return;
+    ::usleep(10'000);
+  }
+  ADD_FAILURE() << "the server still runs a session of a program that ended";
 }
 
 void AppFixture::TearDown() {

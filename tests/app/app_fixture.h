@@ -54,6 +54,9 @@ class AppFixture : public ::testing::Test {
   void Ok(const Status& s) { ASSERT_TRUE(s.ok()) << s.message(); }
   // Whether the program's tables are on the test server, not in files.
   static bool OnServer();
+  // On the server: waits until no session of a program of this test is left
+  // there (a program killed with a write in flight may still see it land).
+  void WaitUntilTheServerForgetsThePrograms();
   std::filesystem::path data() const { return folder_ / "DATA"; }
   // Appends products to the table of `category` (UTF-8) of the program.
   void Seed(const std::string& category, const std::vector<Product>& products);

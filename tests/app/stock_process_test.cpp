@@ -126,6 +126,7 @@ TEST_F(StockProcessTest, ASaleOfAConfigurationKilledAtRandomMomentsWritesAllItsR
     ::usleep(std::uniform_int_distribution<useconds_t>(0, span)(gen));
     ::kill(pid, SIGKILL);
     ASSERT_EQ(Wait(pid), -SIGKILL) << "the child stopped on its own in round " << round;
+    WaitUntilTheServerForgetsThePrograms();
     log += Drain(fds[0]);
     size_t acked = 0;
     std::istringstream lines(log);

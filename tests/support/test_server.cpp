@@ -38,6 +38,13 @@ bool RunSql(const std::string& conninfo, const std::string& sql, std::string* er
   return ok;
 }
 
+int Rows(const std::string& conninfo, const std::string& sql) {
+  std::unique_ptr<PGconn, ConnFinish> conn(PQconnectdb(conninfo.c_str()));
+  if (PQstatus(conn.get()) != CONNECTION_OK) return -1;
+  std::unique_ptr<PGresult, ResultClear> r(PQexec(conn.get(), sql.c_str()));
+  return PQresultStatus(r.get()) == PGRES_TUPLES_OK ? PQntuples(r.get()) : -1;
+}
+
 TestSchema::TestSchema() {
   const char* server = TestServer();
   if (server == nullptr) {

@@ -17,6 +17,9 @@ const char* TestServer();
 // the server's message in `error` when given, when it fails.
 bool RunSql(const std::string& conninfo, const std::string& sql, std::string* error = nullptr);
 
+// How many rows `sql` gave, or -1 when it failed.
+int Rows(const std::string& conninfo, const std::string& sql);
+
 class TestSchema {
  public:
   // Creates t_<pid>_<random> on the test server; error() says why when it
