@@ -98,7 +98,7 @@ bool Runtime::ChooseTables() {
   Status used = backend.ok() ? tables_.UseBackend(std::move(backend).value()) : backend.status();
   if (used.ok()) return true;
   std::fprintf(options_.errors, "runtime: %s\n", used.message().c_str());
-  ServerBox(used.message());
+  ServerBox("", used.message());
   return false;
 }
 
@@ -107,11 +107,24 @@ void Runtime::NoteTables(const Status& s) {
   server_loss_said_ = true;
   std::fprintf(options_.errors, "runtime: %s\n", s.message().c_str());
   std::fflush(options_.errors);
-  ServerBox("数据库服务器无法连接，本次操作未完成，已保存的数据不受影响。请检查网络和服务器后重试。\n" +
+  ServerBox("数据库服务器无法连接，本次操作未完成，已保存的数据不受影响。请检查网络和服务器后重试。",
             s.message());
 }
 
-void Runtime::ServerBox(const std::string& utf8) {
+void Runtime::ServerBox(std::string_view heading, std::string_view detail) {
+  // libpq breaks its messages over indented lines; the box wraps by itself.
+  std::string utf8(heading);
+  if (!utf8.empty()) utf8 += '\n';
+  bool gap = false;
+  for (const char c : detail) {
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+      gap = true;
+      continue;
+    }
+    if (gap && !utf8.empty() && utf8.back() != '\n') utf8 += ' ';
+    gap = false;
+    utf8 += c;
+  }
   // The server's own message may hold characters GBK lacks; they become '?'.
   std::string shown;
   for (size_t i = 0; i < utf8.size();) {

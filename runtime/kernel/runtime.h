@@ -107,8 +107,9 @@ class Runtime {
   void RunExitRoutine();
   // False, after the box, when the tables cannot be put where the settings say.
   bool ChooseTables();
-  // A box about the database server; `utf8` may hold characters GBK lacks.
-  void ServerBox(const std::string& utf8);
+  // A box about the database server: `heading` on a line of its own, then
+  // `detail` (the server's reason, UTF-8, perhaps with characters GBK lacks).
+  void ServerBox(std::string_view heading, std::string_view detail);
   void CloseServices();
 
   RuntimeOptions options_;
