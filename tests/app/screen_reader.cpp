@@ -93,6 +93,8 @@ ScreenReader::ScreenReader() {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
+  // Run as root it complains of the descriptor limit it may not raise.
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   std::string address = "--address=unix:dir=" + folder_.string();
   char daemon[] = "dbus-daemon";
   char session[] = "--session";

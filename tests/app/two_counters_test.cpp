@@ -287,15 +287,24 @@ class TwoCountersTest : public ::testing::Test {
     ASSERT_TRUE(schema_.ready()) << schema_.error();
   }
 
-  // Both screens side by side, when pictures are asked for.
-  void Snapshot(const Counter& a, const Counter& b, const std::string& name) {
+  // Both screens side by side under a caption each, when pictures are asked
+  // for.
+  void Snapshot(const Counter& a, const Counter& b, const std::string& name,
+                const std::string& a_did, const std::string& b_shows) {
     const char* folder = std::getenv("PCSHOP_TWO_COUNTERS_SHOTS");
     if (folder == nullptr || folder[0] == '\0') return;
     const fs::path dir = folder;
     ASSERT_TRUE(a.Snapshot(dir / "a.png") && b.Snapshot(dir / "b.png"));
+    std::string font = Output("fc-match -f '%{file}' 'WenQuanYi Micro Hei'");
+    if (!font.empty()) font = "-font '" + font + "' ";
+    const auto captioned = [&](const std::string& file, const std::string& caption) {
+      return "\\( " + file + " -gravity north -background gray25 -splice 0x40 " + font +
+             "-fill white -pointsize 24 -annotate +0+7 '" + caption + "' \\) ";
+    };
     // A on the left, B on the right, a grey bar between.
-    ASSERT_TRUE(Shell("cd '" + dir.string() + "' && convert a.png -gravity east -background " +
-                      "gray50 -splice 16x0 b.png +append " + name + ".png && rm a.png b.png"));
+    ASSERT_TRUE(Shell("cd '" + dir.string() + "' && convert " + captioned("a.png", a_did) +
+                      "-gravity east -background gray50 -splice 16x0 " +
+                      captioned("b.png", b_shows) + "+append " + name + ".png && rm a.png b.png"));
   }
 
   test_server::TestSchema schema_;
@@ -350,7 +359,8 @@ TEST_F(TwoCountersTest, WhatOneCounterWritesTheOtherShowsOnItsNextList) {
   EXPECT_EQ(row[kProductPrice], "1299");
   EXPECT_EQ(row[kProductOnHand], "0");
   EXPECT_EQ(shown.Window(kProduct).rows.size(), 1u);
-  Snapshot(a, b, "two_counters_product");
+  Snapshot(a, b, "two_counters_product", "柜台 A：商品管理，新增 CPU 英特尔 Core i5-14400F",
+           "柜台 B：全部商品，列出 A 新增的商品");
 
   // 2. A fills the CPU row of a quote with that product, cell by cell, and
   // saves it under a name.
@@ -394,7 +404,8 @@ TEST_F(TwoCountersTest, WhatOneCounterWritesTheOtherShowsOnItsNextList) {
   EXPECT_EQ(sheet_row[kSheetAmount], "1299");
   const auto& texts = shown.Window(kQuote).texts;
   EXPECT_NE(std::find(texts.begin(), texts.end(), kConfigName), texts.end()) << Joined(texts);
-  Snapshot(a, b, "two_counters_quote");
+  Snapshot(a, b, "two_counters_quote", "柜台 A：配置单，保存为 装机方案甲",
+           "柜台 B：配置名中选择 装机方案甲，载入");
 
   // 3. A receives five of them in 入库管理: 品名, 品牌 and 型号 from their
   // lists, 数量, 价格, 备注, 新增.
@@ -431,7 +442,8 @@ TEST_F(TwoCountersTest, WhatOneCounterWritesTheOtherShowsOnItsNextList) {
     listed = b.WaitForScreen(b_shows_five, &shown, 3s);
   }
   ASSERT_TRUE(listed) << "B's 库存 is not 5. B shows:\n" << shown.raw;
-  Snapshot(a, b, "two_counters_stock");
+  Snapshot(a, b, "two_counters_stock", "柜台 A：入库管理，入库 5 件",
+           "柜台 B：全部商品，库存 0 → 5");
 
   EXPECT_TRUE(a.Running());
   EXPECT_TRUE(b.Running());
