@@ -10,22 +10,14 @@
 // missing).
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "tests/app/program_run.h"
 #include "tests/app/table_expectations.h"
+#include "tests/app/virtual_display.h"
 
 namespace pcshop::app::testing {
 namespace {
@@ -83,84 +75,28 @@ TEST(ProgramEndToEndTest, SecondStartKeepsTheRecordsOfTheFirst) {
   EXPECT_TRUE(AllStartupTablesReady(run.data_folder()));
 }
 
-// A virtual display for one test.
-class VirtualDisplay {
- public:
-  VirtualDisplay() : name_(":" + std::to_string(200 + ::getpid() % 500)) {
-    std::string display = name_;
-    char xvfb[] = "Xvfb";
-    char screen[] = "-screen";
-    char zero[] = "0";
-    char size[] = "1600x900x24";
-    char nolisten[] = "-nolisten";
-    char tcp[] = "tcp";
-    // Without -noreset the server resets when its last client leaves: the
-    // readiness probe below would leave the program to connect mid-reset.
-    char noreset[] = "-noreset";
-    char* argv[] = {xvfb, display.data(), screen, zero, size, nolisten, tcp, noreset, nullptr};
-    if (::posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, argv, environ) != 0) pid_ = -1;
-    // Ready when a client can connect.
-    for (int i = 0; i < 100 && pid_ > 0; ++i) {
-      if (Run("xdpyinfo -display " + name_ + " >/dev/null 2>&1") ||
-          Run("DISPLAY=" + name_ + " xdotool getmouselocation >/dev/null 2>&1")) {
-        ready_ = true;
-        break;
-      }
-      ::usleep(50'000);
-    }
-  }
-  ~VirtualDisplay() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-  VirtualDisplay(const VirtualDisplay&) = delete;
-  VirtualDisplay& operator=(const VirtualDisplay&) = delete;
-
-  bool ready() const { return ready_; }
-  const std::string& name() const { return name_; }
-  static bool Run(const std::string& command) { return std::system(command.c_str()) == 0; }
-
- private:
-  std::string name_;
-  pid_t pid_ = -1;
-  bool ready_ = false;
-};
-
 TEST(ProgramEndToEndTest, ExitButtonOfTheLastWindowEndsTheProgramWithCodeZero) {
-  if (!VirtualDisplay::Run("command -v Xvfb >/dev/null && command -v xdotool >/dev/null")) {
+  if (!VirtualDisplay::Available()) {
     GTEST_SKIP() << "needs Xvfb and xdotool";
   }
   VirtualDisplay display;
   ASSERT_TRUE(display.ready());
   ProgramRun run(PCSHOP_PROGRAM_FILE, PCSHOP_SKIN_FILE);
   ASSERT_TRUE(run.Start({"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"}));
-  const std::string search = "export DISPLAY=" + display.name() +
-                             "; xdotool search --onlyvisible --name '^配置单$'";
-  ASSERT_TRUE(run.WaitFor([&] { return VirtualDisplay::Run(search + " >/dev/null 2>&1"); }));
+  const std::string search =
+      "export DISPLAY=" + display.name() + "; xdotool search --onlyvisible --name '^配置单$'";
+  ASSERT_TRUE(run.WaitFor([&] { return Shell(search + " >/dev/null 2>&1"); }));
   ASSERT_TRUE(run.WaitFor([&] { return AllStartupTablesReady(run.data_folder()); }));
   // 退出 lies at 1315,74 (70x40) in the window's client area. On a loaded
   // machine a click can reach the window before it takes input: click again
   // while the program runs (a second 退出 would end it just the same).
   std::optional<int> exit_code;
   for (int attempt = 0; attempt < 4 && !exit_code; ++attempt) {
-    ASSERT_TRUE(VirtualDisplay::Run(search + " | head -n 1 | xargs -I{} xdotool mousemove "
-                                             "--window {} 1350 94 click 1"));
+    ASSERT_TRUE(Shell(search + " | head -n 1 | xargs -I{} xdotool mousemove "
+                               "--window {} 1350 94 click 1"));
     exit_code = run.WaitForExit(5s);
   }
   EXPECT_EQ(exit_code, std::optional<int>(0));
-}
-
-// What a shell command printed.
-std::string Output(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-    ::pclose(pipe);
-  }
-  return out;
 }
 
 // The cell editor's list, in the real program: a fresh quote window lays the
@@ -170,7 +106,7 @@ std::string Output(const std::string& command) {
 // showed no list). Every try is the first in its window: the customer
 // window's 配置单 opens a new quote window.
 TEST(ProgramEndToEndTest, CellEditorsListOpensOnTheFirstTryInEveryFreshQuoteWindow) {
-  if (!VirtualDisplay::Run("command -v Xvfb >/dev/null && command -v xdotool >/dev/null")) {
+  if (!VirtualDisplay::Available()) {
     GTEST_SKIP() << "needs Xvfb and xdotool";
   }
   VirtualDisplay display;
@@ -196,7 +132,7 @@ TEST(ProgramEndToEndTest, CellEditorsListOpensOnTheFirstTryInEveryFreshQuoteWind
     return std::count(ids.begin(), ids.end(), '\n');
   };
   const auto act = [&](const std::string& xdotool) {
-    return VirtualDisplay::Run(on_display + "xdotool " + xdotool);
+    return Shell(on_display + "xdotool " + xdotool);
   };
   const auto click = [&](int x, int y) {
     std::string id = quote_window();
