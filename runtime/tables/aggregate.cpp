@@ -48,6 +48,19 @@ Result<std::vector<GroupSum>> TableFile::SumGrouped(std::string_view sum_field,
   if (!query.ok()) return query.status();
   if (!keys.empty()) EnsureSumIndex(query->key_columns + ", " + query->summed_column);
   const std::string& sql = query->sql;
+  // A read makes the version take in other copies' commits; this copy's own
+  // move it at once. The sum runs after the version is read, so a commit in
+  // between can only make the kept groups newer than their version says.
+  {
+    StatementReset probe(probe_.get());
+    const int rc = sqlite3_step(probe_.get());
+    if (rc != SQLITE_ROW) return Error(rc, "checking for changes");
+  }
+  const int64_t version = FileVersion();
+  if (const auto kept = sums_.find(sql);
+      version >= 0 && kept != sums_.end() && kept->second.version == version) {
+    return kept->second.groups;
+  }
   auto stmt = Cached(sql);
   if (!stmt.ok()) return stmt.status();
   StatementReset reset(*stmt);
@@ -62,6 +75,7 @@ Result<std::vector<GroupSum>> TableFile::SumGrouped(std::string_view sum_field,
   }
   // SQLite stops with an error rather than wrap a sum past 64 bits.
   if (rc != SQLITE_DONE) return Error(rc, "SumGrouped");
+  if (version >= 0) sums_[sql] = KeptSums{version, groups};
   return groups;
 }
 

@@ -136,6 +136,14 @@ class TableFile final : public Table {
   bool read_only_ = false;
   // Column lists a sum index was made (or tried) for (aggregate.cpp).
   std::set<std::string> sum_indexes_;
+  // The last groups of each sum query, with the file's version they were
+  // read at: stock on hand is asked for on every list of the catalogue and
+  // changes only with a movement, this copy's or another's.
+  struct KeptSums {
+    int64_t version = -1;
+    std::vector<GroupSum> groups;
+  };
+  std::unordered_map<std::string, KeptSums> sums_;
   std::unordered_map<std::string, size_t, TransparentHash, std::equal_to<>> field_index_;
   // Statements of the hot paths, prepared once; the rest are cached by text.
   Statement probe_;     // any read, to notice other copies' commits

@@ -214,5 +214,43 @@ TEST(TableUpgradeTest, AForeignLayoutIsRefusedAndLeftByteForByte) {
   EXPECT_FALSE(std::filesystem::exists(folder.Native("none.zdb")));
 }
 
+// Sums are kept between calls while the file does not change; every change
+// shows in the next sum, whichever copy made it.
+TEST_F(TableAggregateTest, EachChangeShowsInTheNextSumWhicheverCopyMadeIt) {
+  const std::vector<std::string> keys = {Gbk("品牌"), Gbk("型号")};
+  auto total = [&]() -> int64_t {
+    const auto groups = Sum(keys);
+    EXPECT_TRUE(groups.ok()) << groups.status().message();
+    int64_t all = 0;
+    for (const GroupSum& g : groups.ok() ? *groups : std::vector<GroupSum>{}) all += g.sum;
+    return all;
+  };
+  ASSERT_TRUE(store_.AppendRecord(Movement("A", "X1", 2)).ok());
+  EXPECT_EQ(total(), 2);
+  EXPECT_EQ(total(), 2);
+  ASSERT_TRUE(store_.AppendRecord(Movement("A", "X1", 3)).ok());
+  EXPECT_EQ(total(), 5);
+  const OptionalValue seven[] = {std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+                                 std::nullopt, int64_t{7}};
+  ASSERT_TRUE(store_.ModifyRecord(seven).ok());
+  EXPECT_EQ(total(), 9);
+  ASSERT_TRUE(store_.RemoveRecord().ok());
+  EXPECT_EQ(total(), 2);
+
+  TableStore other;  // another copy of the program
+  ASSERT_TRUE(other.OpenTable(path_, "in").ok());
+  ASSERT_TRUE(other.AppendRecord(Movement("B", "X2", 40)).ok());
+  EXPECT_EQ(total(), 42);
+  ASSERT_TRUE(other.AppendRecords(std::vector<std::vector<FieldValue>>{Movement("B", "X2", 1),
+                                                                       Movement("C", "X3", 1)})
+                  .ok());
+  EXPECT_EQ(total(), 44);
+  ASSERT_TRUE(other.GoFirst().ok());
+  ASSERT_TRUE(other.DeleteRecord().ok());  // marked records still count
+  EXPECT_EQ(total(), 44);
+  ASSERT_TRUE(other.PurgeDeleted().ok());
+  EXPECT_EQ(total(), 42);
+}
+
 }  // namespace
 }  // namespace pcshop::tables
