@@ -17,13 +17,16 @@
 
 #include "tests/app/program_run.h"
 #include "tests/app/table_expectations.h"
-#include "tests/app/virtual_display.h"
+#include "tests/support/virtual_display.h"
 
 namespace pcshop::app::testing {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using test_display::Output;
+using test_display::Shell;
+using test_display::VirtualDisplay;
 
 bool AllStartupTablesReady(const fs::path& data) {
   for (const ExpectedTable& t : StartupTables()) {

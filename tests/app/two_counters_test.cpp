@@ -25,7 +25,7 @@
 
 #include "tests/app/program_run.h"
 #include "tests/app/screen_reader.h"
-#include "tests/app/virtual_display.h"
+#include "tests/support/virtual_display.h"
 #include "tests/support/test_server.h"
 
 namespace pcshop::app::testing {
@@ -33,6 +33,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using test_display::Output;
+using test_display::Shell;
+using test_display::VirtualDisplay;
 
 // Window captions.
 constexpr char kQuote[] = "配置单";

@@ -22,6 +22,7 @@
 #include "image/property_numbers.h"
 #include "runtime/text/gbk_codec.h"
 #include "test_window.h"
+#include "tests/support/virtual_display.h"
 
 extern char** environ;
 
@@ -176,58 +177,9 @@ TEST_F(DisplayTest, PastedCharacterOutsideGbkDoesNotEnterAnEditBox) {
 }  // namespace
 }  // namespace pcshop::ui::testing
 
-namespace {
-
-// A virtual display for the whole binary.
-class VirtualDisplay {
- public:
-  VirtualDisplay() {
-    if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0) return;
-    name_ = ":" + std::to_string(600 + ::getpid() % 300);
-    std::string display = name_;
-    char xvfb[] = "Xvfb";
-    char screen[] = "-screen";
-    char zero[] = "0";
-    char size[] = "1280x800x24";
-    char nolisten[] = "-nolisten";
-    char tcp[] = "tcp";
-    char noreset[] = "-noreset";
-    char* argv[] = {xvfb, display.data(), screen, zero, size, nolisten, tcp, noreset, nullptr};
-    if (::posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, argv, environ) != 0) {
-      pid_ = -1;
-      return;
-    }
-    const std::string probe = "DISPLAY=" + name_ + " xdotool getmouselocation >/dev/null 2>&1";
-    for (int i = 0; i < 100; ++i) {
-      if (std::system(probe.c_str()) == 0) {
-        ready_ = true;
-        return;
-      }
-      ::usleep(50'000);
-    }
-  }
-  ~VirtualDisplay() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-  VirtualDisplay(const VirtualDisplay&) = delete;
-  VirtualDisplay& operator=(const VirtualDisplay&) = delete;
-
-  bool ready() const { return ready_; }
-  const std::string& name() const { return name_; }
-
- private:
-  std::string name_;
-  pid_t pid_ = -1;
-  bool ready_ = false;
-};
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  VirtualDisplay display;
+  // One virtual display for the whole binary.
+  pcshop::test_display::VirtualDisplay display;
   if (display.ready()) {
     ::setenv("DISPLAY", display.name().c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "xcb", 1);

@@ -16,7 +16,7 @@
 
 extern char** environ;
 
-namespace pcshop::app::testing {
+namespace pcshop::test_display {
 
 // Whether a shell command succeeded.
 inline bool Shell(const std::string& command) {
@@ -102,4 +102,4 @@ class VirtualDisplay {
   bool ready_ = false;
 };
 
-}  // namespace pcshop::app::testing
+}  // namespace pcshop::test_display
