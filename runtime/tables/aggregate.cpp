@@ -51,11 +51,7 @@ Result<std::vector<GroupSum>> TableFile::SumGrouped(std::string_view sum_field,
   // A read makes the version take in other copies' commits; this copy's own
   // move it at once. The sum runs after the version is read, so a commit in
   // between can only make the kept groups newer than their version says.
-  {
-    StatementReset probe(probe_.get());
-    const int rc = sqlite3_step(probe_.get());
-    if (rc != SQLITE_ROW) return Error(rc, "checking for changes");
-  }
+  if (Status s = TakeInOtherCommits(); !s.ok()) return s;
   const int64_t version = FileVersion();
   if (const auto kept = sums_.find(sql);
       version >= 0 && kept != sums_.end() && kept->second.version == version) {

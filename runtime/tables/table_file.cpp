@@ -187,12 +187,14 @@ int64_t TableFile::FileVersion() const {
   return version;
 }
 
+Status TableFile::TakeInOtherCommits() {
+  StatementReset reset(probe_.get());
+  const int rc = sqlite3_step(probe_.get());
+  return rc == SQLITE_ROW ? Status::Ok() : Error(rc, "checking for changes");
+}
+
 Status TableFile::Refresh() {
-  {
-    StatementReset reset(probe_.get());
-    const int rc = sqlite3_step(probe_.get());
-    if (rc != SQLITE_ROW) return Error(rc, "checking for changes");
-  }
+  if (Status s = TakeInOtherCommits(); !s.ok()) return s;
   if (data_version_ >= 0 && FileVersion() == data_version_) return Status::Ok();
   return ReloadIds(sqlite3_get_autocommit(db_.get()) == 0);
 }

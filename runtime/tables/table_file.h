@@ -104,6 +104,8 @@ class TableFile final : public Table {
   // SQLite's count of changes to the file as this connection last saw it: it
   // moves with this copy's commits and, at the next read, with any other's.
   int64_t FileVersion() const;
+  // A read, after which FileVersion() counts other copies' commits too.
+  Status TakeInOtherCommits();
   Status Refresh();
   Status ReloadIds(bool in_transaction);
   // The index of field `name` when the pointer is on a record.

@@ -1,7 +1,6 @@
 #include "tests/app/screen_reader.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -11,7 +10,7 @@
 #include <cstdio>
 #include <sstream>
 
-extern char** environ;
+#include "tests/support/virtual_display.h"
 
 namespace pcshop::app::testing {
 namespace {
@@ -105,14 +104,7 @@ ScreenReader::ScreenReader() {
   posix_spawn_file_actions_destroy(&actions);
   ::close(fds[1]);
   // The daemon prints its address once it accepts connections.
-  std::string line;
-  pollfd wait_for = {fds[0], POLLIN, 0};
-  while (pid_ > 0 && ::poll(&wait_for, 1, 10'000) == 1) {
-    char c = 0;
-    if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
-    line += c;
-  }
-  ::close(fds[0]);
+  const std::string line = test_display::FirstLine(fds[0]);
   if (line.starts_with("unix:")) address_ = line;
 }
 

@@ -34,6 +34,21 @@ inline std::string Output(const std::string& command) {
   return out;
 }
 
+// The first line a spawned helper writes to `fd` (its ready signal: Xvfb's
+// display number, dbus-daemon's address), read until the newline, the end
+// or ten quiet seconds; closes `fd`.
+inline std::string FirstLine(int fd) {
+  std::string line;
+  pollfd wait_for = {fd, POLLIN, 0};
+  while (::poll(&wait_for, 1, 10'000) == 1) {
+    char c = 0;
+    if (::read(fd, &c, 1) != 1 || c == '\n') break;
+    line += c;
+  }
+  ::close(fd);
+  return line;
+}
+
 class VirtualDisplay {
  public:
   VirtualDisplay() {
@@ -59,14 +74,8 @@ class VirtualDisplay {
     if (::posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv, environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);
-    std::string number;
-    pollfd wait_for = {fds[0], POLLIN, 0};
-    while (pid_ > 0 && ::poll(&wait_for, 1, 10'000) == 1) {
-      char c = 0;
-      if (::read(fds[0], &c, 1) != 1 || c == '\n') break;
-      number += c;
-    }
-    ::close(fds[0]);
+    // Nobody holds the write end when Xvfb did not start: the read ends at once.
+    const std::string number = FirstLine(fds[0]);
     if (number.empty()) return;
     name_ = ":" + number;
     // Ready when a client can connect.

@@ -24,8 +24,6 @@
 #include "test_window.h"
 #include "tests/support/virtual_display.h"
 
-extern char** environ;
-
 namespace pcshop::ui::testing {
 
 bool g_display_ready = false;  // set by main once Xvfb answers
