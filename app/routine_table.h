@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::app {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "image/image_view.h"
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::image {
 

@@ -8,7 +8,7 @@
 #include <span>
 
 #include "image/image_view.h"
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::image {
 

@@ -15,7 +15,7 @@
 
 #include "launcher/package_format.h"
 #include "launcher/scramble.h"
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::launcher {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "runtime/dll/shared_library.h"
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::dll {
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::dll {
 

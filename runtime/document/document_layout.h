@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "runtime/document/document.h"
-#include "runtime/status.h"
+#include "base/status.h"
 
 class QPaintDevice;
 

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "runtime/document/document.h"
-#include "runtime/status.h"
+#include "base/status.h"
 
 class QPrintPreviewDialog;
 class QWidget;

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "runtime/document/document.h"
-#include "runtime/status.h"
+#include "base/status.h"
 
 class QPainter;
 class QPaintDevice;

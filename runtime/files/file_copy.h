@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::files {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::files {
 

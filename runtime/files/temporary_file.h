@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "runtime/files/native_file.h"
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::files {
 

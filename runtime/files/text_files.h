@@ -21,7 +21,7 @@
 #include <string_view>
 
 #include "runtime/files/native_file.h"
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::files {
 

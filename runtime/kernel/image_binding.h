@@ -7,7 +7,7 @@
 
 #include "image/calls/entry_points.h"
 #include "image/image_view.h"
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::kernel {
 

@@ -23,7 +23,7 @@
 #include "runtime/dll/dll_table.h"
 #include "runtime/document/documents.h"
 #include "runtime/files/text_files.h"
-#include "runtime/status.h"
+#include "base/status.h"
 #include "runtime/tables/table_store.h"
 #include "runtime/text/pinyin.h"
 #include "runtime/xlsbridge/workbook.h"

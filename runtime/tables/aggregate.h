@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "runtime/tables/table_types.h"
 
 namespace pcshop::tables {

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::tables {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "runtime/tables/server_connection.h"
 #include "runtime/tables/table.h"
 

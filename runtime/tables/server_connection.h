@@ -13,7 +13,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::tables {
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "runtime/tables/server_connection.h"
 #include "runtime/tables/table_types.h"
 

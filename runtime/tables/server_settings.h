@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "runtime/tables/table.h"
 
 namespace pcshop::tables {

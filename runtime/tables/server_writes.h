@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "runtime/tables/server_connection.h"
 
 namespace pcshop::tables {

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "runtime/tables/aggregate.h"
 #include "runtime/tables/table_types.h"
 

@@ -15,7 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "runtime/tables/aggregate.h"
 #include "runtime/tables/sqlite_handle.h"
 #include "runtime/tables/table.h"

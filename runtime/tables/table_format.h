@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "runtime/tables/table_types.h"
 
 namespace pcshop::tables {

@@ -67,7 +67,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "runtime/tables/aggregate.h"
 #include "runtime/tables/table.h"
 #include "runtime/tables/table_types.h"

@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::tables {
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::text {
 

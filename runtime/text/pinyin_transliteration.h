@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/status.h"
+#include "base/status.h"
 
 // ICU's namespace is versioned; its own macros declare into the right one.
 U_NAMESPACE_BEGIN

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::ui {
 

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "runtime/ui/responder.h"
 
 namespace pcshop::ui {

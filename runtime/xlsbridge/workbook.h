@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::xlsbridge {
 

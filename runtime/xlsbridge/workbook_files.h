@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "runtime/xlsbridge/workbook.h"
 
 namespace pcshop::xlsbridge {

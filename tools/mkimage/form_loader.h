@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "tools/mkimage/app_sources.h"
 
 namespace pcshop::mkimage {

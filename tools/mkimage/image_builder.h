@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "image/image_model.h"
-#include "runtime/status.h"
+#include "base/status.h"
 #include "tools/mkimage/app_sources.h"
 
 namespace pcshop::mkimage {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "tools/mkimage/app_sources.h"
 
 namespace pcshop::mkimage {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "runtime/text/pinyin_transliteration.h"
 
 namespace pcshop::pinyintable {

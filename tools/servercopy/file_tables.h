@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "runtime/tables/sqlite_handle.h"
 #include "tools/servercopy/copy_record.h"
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::servercopy {
 

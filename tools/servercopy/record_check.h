@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "tools/servercopy/copy_record.h"
 
 namespace pcshop::servercopy {

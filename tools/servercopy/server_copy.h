@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "tools/servercopy/copy_record.h"
 
 namespace pcshop::servercopy {

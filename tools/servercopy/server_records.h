@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "runtime/status.h"
+#include "base/status.h"
 #include "tools/servercopy/copy_record.h"
 #include "tools/servercopy/pg_handle.h"
 

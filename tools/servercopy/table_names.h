@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "runtime/status.h"
+#include "base/status.h"
 
 namespace pcshop::servercopy {
 

@@ -1,6 +1,7 @@
 #pragma once
-// Errors as values for the runtime's services. A Status is cheap when ok; a
-// failure carries a code the caller can branch on and a message for people.
+// Errors as values, shared by the image reader and the runtime's services.
+// A Status is cheap when ok; a failure carries a code the caller can branch
+// on and a message for people.
 
 #include <string>
 #include <utility>
