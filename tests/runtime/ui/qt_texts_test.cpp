@@ -107,8 +107,8 @@ TEST(QtTextsTest, SaveDialogReadsInChineseAndOpensInTheProgramFolder) {
 }
 
 // Whatever the system's locale, Qt's own widgets show Chinese dates: the
-// default locale, and the save dialog's 修改日期 column, which Qt's file
-// model would format in the system's locale.
+// default locale, and the save dialog's columns, which Qt's file model would
+// fill in the system's locale (dates) or in English (kinds).
 TEST(QtTextsTest, DatesInQtsOwnWidgetsReadInChinese) {
   TestWindows t;
   t.windows().SetResponder(nullptr);
@@ -146,6 +146,8 @@ TEST(QtTextsTest, DatesInQtsOwnWidgetsReadInChinese) {
             QLocale(QLocale::Chinese, QLocale::China).toString(modified, QLocale::ShortFormat));
   EXPECT_EQ(shown.index(row.row(), 1, row.parent()).data().toString(),
             QLocale(QLocale::Chinese, QLocale::China).formattedDataSize(2048));
+  EXPECT_EQ(shown.index(row.row(), 2, row.parent()).data().toString(),
+            QString::fromUtf8("XLS 文件"));
   std::filesystem::remove_all(folder);
 }
 
