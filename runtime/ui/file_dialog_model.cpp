@@ -16,8 +16,7 @@ constexpr int kDateColumn = 3;
 QVariant LocaleFileModel::data(const QModelIndex& index, int role) const {
   const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
   const int column = index.column();
-  if (files == nullptr || role != Qt::DisplayRole || column < kSizeColumn ||
-      column > kDateColumn) {
+  if (files == nullptr || role != Qt::DisplayRole || column < kSizeColumn || column > kDateColumn) {
     return QIdentityProxyModel::data(index, role);
   }
   const QModelIndex source = mapToSource(index);

@@ -63,7 +63,7 @@ QValidator::State GbkValidator::validate(QString& input, int& position) const {
   const size_t around = *length - GbkLength(added).value_or(0);
   const QString fits = GbkPrefix(added, limit > around ? limit - around : 0);
   if (fits.isEmpty()) {
-    Tell(QStringLiteral("超出长度限制，最多%1个字节。").arg(limit));
+    Tell(QStringLiteral("超出长度限制，最多%1个字节。").arg(limit_));
     return Invalid;
   }
   Tell(QStringLiteral("超出长度限制，已截取前%1个字节。").arg(GbkLength(fits).value_or(0)));
