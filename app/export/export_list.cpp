@@ -145,7 +145,8 @@ void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
   const ExportClock clock = ReadExportClock(rt);
   PrepareListDialog(rt, dialog);
   const std::string folder = ExportFolder(rt, clock);
-  const std::string path = ExportPath(rt, folder, ExportTimeSuffix(rt, clock));
+  const std::string path = UnusedPath(rt, ExportPath(rt, folder, ExportTimeSuffix(rt, clock)),
+                                      rt.ConstText(sym::text::kXlsExtension));
   if (!IsDirectory(rt, folder.c_str())) (void)EnsureDirectory(rt, folder);
   if (IsDirectory(rt, folder.c_str())) {
     rt.MessageBox(PathForMessage(rt, path).c_str(), 0);

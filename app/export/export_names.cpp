@@ -1,5 +1,7 @@
 #include "app/export/export_names.h"
 
+#include <algorithm>
+
 #include "app/catalogue/entry_panel.h"
 #include "app/global_slots.h"
 #include "app/quote/quote_sheet.h"
@@ -103,7 +105,20 @@ std::string FileNameSafe(std::string_view gbk) {
       safe[i] = '_';
     }
   }
-  return safe;
+  return safe.substr(std::min(safe.find_first_not_of(". "), safe.size()));
+}
+
+std::string UnusedPath(calls::Calls& rt, const std::string& path, std::string_view extension) {
+  if (!rt.FileExists(path.c_str()) || !path.ends_with(extension)) return path;
+  const std::string stem = path.substr(0, path.size() - extension.size());
+  const std::string underscore = rt.ConstText(sym::text::kUnderscore);
+  // Bounded: a folder that holds every number is no reason to hang.
+  for (int32_t n = 2; n < 10000; ++n) {
+    std::string numbered =
+        stem + underscore + std::string(rt.ToText(n).view()) + std::string(extension);
+    if (!rt.FileExists(numbered.c_str())) return numbered;
+  }
+  return path;
 }
 
 std::string ExportTimeStamp(calls::Calls& rt, const ExportClock& clock) {

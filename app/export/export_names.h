@@ -44,9 +44,16 @@ std::string ExportPath(calls::Calls& rt, std::string_view folder, std::string_vi
 std::string PathForMessage(calls::Calls& rt, const std::string& path);
 
 // `gbk` with every character a file name cannot hold (\ / : * ? " < > |)
-// turned into "_". Walks whole characters: 0x5C and 0x7C are also trail
-// bytes of two-byte characters, which stay as they are.
+// turned into "_", then without leading dots and spaces, which would make a
+// hidden file (".._.._x"); empty when nothing else is left. Walks whole
+// characters: 0x5C and 0x7C are also trail bytes of two-byte characters,
+// which stay as they are.
 std::string FileNameSafe(std::string_view gbk);
+
+// `path` (ending in `extension`) while no file is there; else the first free
+// one of its stem + "_2", "_3", ... + extension. Names carry the minute
+// only: a second save within it must not replace the first without a word.
+std::string UnusedPath(calls::Calls& rt, const std::string& path, std::string_view extension);
 
 // The product list's row count at its last export; 0 before the first.
 int32_t ExportedProductRows(calls::Calls& rt);

@@ -56,17 +56,20 @@ bool Write(calls::Calls& rt, const QuoteDocument& doc, const DocumentFile& file,
 }
 
 // The day folder's file: 配置名_year年month月day日hour点minute分.ext, or
-// 报价单_... when the name box is empty; the name cleaned as the export
-// cleans it, so it never leaves the day folder.
-std::string DayFolderPath(calls::Calls& rt, const std::string& folder,
-                          const ExportClock& clock, const DocumentFile& file) {
+// 报价单_... when the name box is empty (or nothing of it is left once
+// cleaned); the name cleaned as the export cleans it, so it never leaves the
+// day folder; "_2", "_3", ... after the minute when that file is there.
+std::string DayFolderPath(calls::Calls& rt, const std::string& folder, const ExportClock& clock,
+                          const DocumentFile& file) {
   const calls::OwnedText name = TextOf(rt, QuoteSheetControls(rt).name_box);
-  const std::string stem =
-      name.view().empty() ? std::string(rt.ConstText(sym::text::kQuoteFileStem))
-                          : FileNameSafe(name.view());
-  return folder + rt.ConstText(sym::text::kBackslash) + stem +
-         rt.ConstText(sym::text::kUnderscore) + ExportTimeStamp(rt, clock) +
-         rt.ConstText(file.extension);
+  std::string stem = FileNameSafe(name.view());
+  if (stem.empty()) stem = rt.ConstText(sym::text::kQuoteFileStem);
+  const std::string extension = rt.ConstText(file.extension);
+  return UnusedPath(rt,
+                    folder + rt.ConstText(sym::text::kBackslash) + stem +
+                        rt.ConstText(sym::text::kUnderscore) + ExportTimeStamp(rt, clock) +
+                        extension,
+                    extension);
 }
 
 void SaveQuoteDocument(const calls::RoutineCall& call, const DocumentFile& file) {

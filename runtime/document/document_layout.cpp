@@ -57,12 +57,9 @@ struct QtTexts {
 };
 
 Result<QString> Convert(std::string_view gbk, const std::string& what) {
-  Result<std::u16string> utf16 = text::GbkToUtf16(gbk);
-  if (!utf16.ok()) {
-    return Status::InvalidArgument("document: " + what + " is not valid GBK (" +
-                                   utf16.status().message() + ")");
-  }
-  return QString::fromStdU16String(*utf16);
+  Result<std::string> utf8 = text::NamedGbkToUtf8("document", what, gbk);
+  if (!utf8.ok()) return utf8.status();
+  return QString::fromStdString(*utf8);
 }
 
 Result<QtTexts> ConvertAll(const Document& doc) {

@@ -126,6 +126,14 @@ Result<std::string> GbkToUtf8(std::string_view gbk) {
   return out;
 }
 
+Result<std::string> NamedGbkToUtf8(std::string_view owner, std::string_view what,
+                                   std::string_view gbk) {
+  Result<std::string> utf8 = GbkToUtf8(gbk);
+  if (utf8.ok()) return utf8;
+  return Status::InvalidArgument(std::string(owner) + ": " + std::string(what) +
+                                 " is not valid GBK (" + utf8.status().message() + ")");
+}
+
 Result<std::string> Utf8ToGbk(std::string_view utf8) {
   UErrorCode err = U_ZERO_ERROR;
   Converter conv(ucnv_open("UTF-8", &err));

@@ -17,6 +17,11 @@ Result<std::string> Utf8ToGbk(std::string_view utf8);
 Result<std::u16string> GbkToUtf16(std::string_view gbk);
 Result<std::string> Utf16ToGbk(std::u16string_view utf16);
 
+// A document's or a workbook's text in UTF-8, or an InvalidArgument error
+// that names it: "<owner>: <what> is not valid GBK (<why>)".
+Result<std::string> NamedGbkToUtf8(std::string_view owner, std::string_view what,
+                                   std::string_view gbk);
+
 // For display only: every invalid sequence becomes U+FFFD, never an error.
 std::u16string GbkToUtf16Lossy(std::string_view gbk);
 

@@ -12,6 +12,7 @@
 #include "runtime/files/native_path.h"
 #include "runtime/files/program_folder.h"
 #include "runtime/text/gbk_codec.h"
+#include "runtime/ui/file_dialog_model.h"
 #include "runtime/ui/gbk_qt.h"
 #include "runtime/ui/widgets.h"
 #include "runtime/ui/window_manager.h"
@@ -138,14 +139,16 @@ bool WindowManager::ShowFileDialog(ControlRef ref) {
     } else {
       EnsureApplication();
       QWidget* owner = open_.empty() ? nullptr : open_.back()->widget.get();
-      const QString filter = QtFilter(FromGbk(d.filter));
-      QString selected_filter;
-      chosen = request.save ? QFileDialog::getSaveFileName(owner, QString(), start, filter,
-                                                           &selected_filter)
-                            : QFileDialog::getOpenFileName(owner, QString(), start, filter);
+      QFileDialog dialog(owner, QString(), start, QtFilter(FromGbk(d.filter)));
+      dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+      dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+      dialog.setProxyModel(MakeChild<LocaleFileModel>(&dialog));  // owned by the dialog
+      if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        chosen = dialog.selectedFiles().constFirst();
+      }
       if (request.save && !chosen.isEmpty()) {
-        chosen = WithExtension(chosen, ExtensionForFilter(selected_filter,
-                                                          FromGbk(d.default_extension)));
+        chosen = WithExtension(
+            chosen, ExtensionForFilter(dialog.selectedNameFilter(), FromGbk(d.default_extension)));
       }
     }
     if (chosen.isEmpty()) return false;

@@ -39,6 +39,12 @@ std::optional<size_t> GbkLength(const QString& text) {
   return gbk->size();
 }
 
+QString GbkPrefix(const QString& text, size_t max_bytes) {
+  const Result<std::string> gbk = text::Utf16ToGbk(Units(text));
+  if (!gbk.ok()) return QString();
+  return FromGbk(std::string_view(*gbk).substr(0, text::GbkBoundaryAtOrBefore(*gbk, max_bytes)));
+}
+
 std::optional<QString> FirstNonGbk(const QString& text) {
   const std::u16string_view units = Units(text);
   for (size_t i = 0; i < units.size();) {

@@ -18,6 +18,9 @@ QString FromGbk(std::string_view gbk);
 Result<std::string> ToGbk(const QString& text);
 // The GBK byte length of `text`, or nothing when GBK cannot hold all of it.
 std::optional<size_t> GbkLength(const QString& text);
+// The longest start of `text` (which GBK holds) that takes at most
+// `max_bytes` GBK bytes, never ending inside a character.
+QString GbkPrefix(const QString& text, size_t max_bytes);
 // The first character of `text` that GBK cannot hold, as "U+XXXX".
 std::optional<QString> FirstNonGbk(const QString& text);
 // UTF-8 when the bytes are valid UTF-8 (whether or not GBK holds every

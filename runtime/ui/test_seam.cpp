@@ -1,9 +1,13 @@
 #include "runtime/ui/test_seam.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QToolTip>
 
 #include "image/event_numbers.h"
 #include "runtime/text/gbk_codec.h"
@@ -23,10 +27,11 @@ QString UserText(std::string_view text) { return FromUtf8OrGbk(text); }
 
 std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
 
-void Key(QWidget* target, int key, const QString& text = {}) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+void Key(QWidget* target, int key, const QString& text = {},
+         Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
   QCoreApplication::sendEvent(target, &press);
-  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
   QCoreApplication::sendEvent(target, &release);
 }
 
@@ -101,6 +106,16 @@ Status UserActions::SetText(std::string_view window, std::string_view control,
   edit->selectAll();
   Key(edit, Qt::Key_Delete);
   return TypeText(window, control, text);
+}
+
+Status UserActions::Paste(std::string_view window, std::string_view control,
+                          std::string_view text) {
+  const auto ref = windows_.FindByName(window, control);
+  QWidget* widget = ref ? KeyTarget(windows_.Widget(*ref)) : nullptr;
+  if (dynamic_cast<QLineEdit*>(widget) == nullptr) return Missing(window, control);
+  QGuiApplication::clipboard()->setText(UserText(text));
+  Key(widget, Qt::Key_V, QString(), Qt::ControlModifier);
+  return Status::Ok();
 }
 
 Status UserActions::PressList(std::string_view window, std::string_view control, int x, int y) {
@@ -214,6 +229,17 @@ bool UserActions::Enabled(std::string_view window, std::string_view control) con
   const auto ref = windows_.FindByName(window, control);
   const QWidget* w = ref ? windows_.Widget(*ref) : nullptr;
   return w != nullptr && w->isEnabled();
+}
+
+std::string UserActions::Notice() const {
+  if (!QToolTip::isVisible()) return std::string();
+  const std::string shown = Utf8(QToolTip::text());
+  // Read once, as the user's next step would dismiss it; hideText() would
+  // take its time.
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->inherits("QTipLabel")) w->hide();
+  }
+  return shown;
 }
 
 std::vector<std::string> UserActions::OpenWindows() const {

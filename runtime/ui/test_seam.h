@@ -39,6 +39,10 @@ class UserActions {
   // Replaces the control's text as the user would (select all, type).
   [[nodiscard]] Status SetText(std::string_view window, std::string_view control,
                                std::string_view text);
+  // Puts `text` (UTF-8 or GBK) on the clipboard and presses Ctrl+V in the
+  // control, as a paste from another program.
+  [[nodiscard]] Status Paste(std::string_view window, std::string_view control,
+                             std::string_view text);
   // A left-button press at (x, y) in the list's client coordinates.
   [[nodiscard]] Status PressList(std::string_view window, std::string_view control, int x,
                                  int y);
@@ -59,6 +63,9 @@ class UserActions {
   int RowCount(std::string_view window, std::string_view control) const;
   bool Visible(std::string_view window, std::string_view control) const;
   bool Enabled(std::string_view window, std::string_view control) const;
+  // The notice a box shows beside itself (a refused or cut input), which
+  // reading dismisses; empty when none shows.
+  std::string Notice() const;
   // Names of the open windows (UTF-8), in the order they were opened.
   std::vector<std::string> OpenWindows() const;
   bool IsOpen(std::string_view window) const;

@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
+#include <QToolTip>
+#include <algorithm>
 
 #include "runtime/ui/gbk_qt.h"
 
@@ -19,19 +21,67 @@ void WindowWidget::closeEvent(QCloseEvent* event) {
   if (closing) closing();
 }
 
-QValidator::State GbkValidator::validate(QString& input, int& /*position*/) const {
+namespace {
+
+// Where an edit changed `before` into `after`, the cursor standing at
+// `position` after it: the added text is after.mid(head, after.size() - head
+// - tail). The cursor ends what was added, so repeated letters ("ab" with
+// "ba" pasted between them) are told apart.
+struct EditSpan {
+  qsizetype head = 0;
+  qsizetype tail = 0;
+};
+
+EditSpan FindEdit(const QString& before, const QString& after, int position) {
+  EditSpan span;
+  span.tail = std::clamp<qsizetype>(after.size() - position, 0, before.size());
+  while (span.tail > 0 && !before.endsWith(QStringView(after).right(span.tail))) --span.tail;
+  const qsizetype most = std::min(before.size(), after.size()) - span.tail;
+  while (span.head < most && before[span.head] == after[span.head]) ++span.head;
+  // A surrogate pair stays whole on the added side, so the character is named
+  // by its own code.
+  if (span.head > 0 && after[span.head - 1].isHighSurrogate()) --span.head;
+  if (span.tail > 0 && after[after.size() - span.tail].isLowSurrogate()) --span.tail;
+  return span;
+}
+
+}  // namespace
+
+QValidator::State GbkValidator::validate(QString& input, int& position) const {
+  const EditSpan span = FindEdit(committed_, input, position);
+  const QString added = input.mid(span.head, input.size() - span.head - span.tail);
+  if (const std::optional<QString> bad = FirstNonGbk(added)) {
+    Tell(QStringLiteral("文本含有GBK不能表示的字符 %1，无法使用。").arg(*bad));
+    return Invalid;
+  }
   const std::optional<size_t> length = GbkLength(input);
-  // A program text GBK could not hold (invalid bytes shown as U+FFFD) may
-  // still be shortened; nothing the user adds may be outside GBK.
+  // A program text GBK could not hold (invalid bytes shown as U+FFFD) has no
+  // length to hold to; it may still be edited.
   if (!length) return committed_is_gbk_ ? Invalid : Intermediate;
-  if (limit_ <= 0) return Acceptable;
-  return *length <= static_cast<size_t>(limit_) || *length <= committed_ ? Acceptable : Invalid;
+  const size_t limit = std::max(static_cast<size_t>(std::max(limit_, 0)), committed_bytes_);
+  if (limit_ <= 0 || *length <= limit) return Acceptable;
+  const size_t around = *length - GbkLength(added).value_or(0);
+  const QString fits = GbkPrefix(added, limit > around ? limit - around : 0);
+  if (fits.isEmpty()) {
+    Tell(QStringLiteral("超出长度限制，最多%1个字节。").arg(limit_));
+    return Invalid;
+  }
+  Tell(QStringLiteral("超出长度限制，已截取前%1个字节。").arg(GbkLength(fits).value_or(0)));
+  input = input.left(span.head) + fits + input.right(span.tail);
+  position = static_cast<int>(span.head + fits.size());
+  return Acceptable;
 }
 
 void GbkValidator::SetCommitted(const QString& text) {
   const std::optional<size_t> length = GbkLength(text);
+  committed_ = text;
   committed_is_gbk_ = length.has_value();
-  committed_ = length.value_or(static_cast<size_t>(text.size()) * 4);
+  committed_bytes_ = length.value_or(static_cast<size_t>(text.size()) * 4);
+}
+
+void ShowNotice(QWidget* box, const QString& text) {
+  // QToolTip sets its tip 16 pixels below the point: just under the box.
+  QToolTip::showText(box->mapToGlobal(QPoint(0, box->height() - 12)), text, box);
 }
 
 EditBox::EditBox(QWidget* parent) : QLineEdit(parent) {
@@ -51,7 +101,8 @@ void EditBox::SetProgramText(const QString& text) {
 void EditBox::SetInputLimit(int bytes) {
   limit_ = bytes > 0 ? bytes : 0;
   // setValidator does not take ownership; the old one goes after the swap.
-  auto next = std::make_unique<GbkValidator>(limit_);
+  auto next = std::make_unique<GbkValidator>(
+      limit_, [this](const QString& notice) { ShowNotice(this, notice); });
   next->SetCommitted(text());
   setValidator(next.get());
   validator_ = std::move(next);
@@ -75,7 +126,8 @@ void ComboBox::SetEditable(bool editable) {
   // from the list: a typed name must not load a saved configuration over
   // the sheet the user is about to save.
   QObject::disconnect(line, &QLineEdit::editingFinished, this, nullptr);
-  auto next = std::make_unique<GbkValidator>(0);
+  auto next = std::make_unique<GbkValidator>(
+      0, [this](const QString& notice) { ShowNotice(this, notice); });
   next->SetCommitted(line->text());
   setValidator(next.get());
   validator_ = std::move(next);

@@ -36,23 +36,37 @@ class WindowWidget : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 };
 
-// Keeps what the user types to texts GBK can hold, within a number of GBK
-// bytes when a limit is set (0: none). A character GBK lacks does not enter,
-// as one past the limit does not. Text the program sets is not checked, and
-// an edit that does not lengthen an over-long text (deleting from it) is
-// allowed.
+// Keeps what the user types or pastes to texts GBK can hold, within a number
+// of GBK bytes when a limit is set (0: none). An addition holding a
+// character GBK lacks is refused whole; one that goes past the limit is cut
+// after the last whole character that fits, as a Windows edit box cuts at
+// its text limit. Either way `notice` gets a text for the user: a refusal
+// that says nothing reads as a box that ignores its user. Text the program
+// sets is not checked, and an edit that does not lengthen an over-long text
+// (deleting from it) is allowed.
 class GbkValidator : public QValidator {
  public:
-  explicit GbkValidator(int limit) : QValidator(nullptr), limit_(limit) {}
+  GbkValidator(int limit, std::function<void(const QString&)> notice)
+      : QValidator(nullptr), limit_(limit), notice_(std::move(notice)) {}
   State validate(QString& input, int& position) const override;
   // The text the box holds now, whoever set it.
   void SetCommitted(const QString& text);
 
  private:
+  void Tell(const QString& text) const {
+    if (notice_) notice_(text);
+  }
+
   int limit_;
-  size_t committed_ = 0;
+  std::function<void(const QString&)> notice_;
+  QString committed_;
+  size_t committed_bytes_ = 0;
   bool committed_is_gbk_ = true;
 };
+
+// Shows `text` beside `box` as a tooltip: the focus stays where the user is
+// typing.
+void ShowNotice(QWidget* box, const QString& text);
 
 class EditBox : public QLineEdit {
  public:

@@ -31,6 +31,10 @@ void WindowManager::EnsureApplication() {
     QApplication::setQuitOnLastWindowClosed(false);  // the manager decides
   }
   if (qt_texts_ == nullptr) {
+    // Dates, month names and sizes in Qt's own widgets read as a Chinese user
+    // expects, whatever the system's locale. The program's own numbers do not
+    // go through QLocale: QString::number and arg() are locale-free.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     // Qt's own texts (dialog buttons, the file dialog) in the program's
     // language, whatever the system's; English where the file is missing.
     auto texts = std::make_unique<QTranslator>();
@@ -130,7 +134,7 @@ QWidget* MakeWidget(const image::ControlForm& form, QWidget* parent) {
   switch (form.type) {
     case type_id::kEditBox: {
       auto* edit = MakeChild<EditBox>(parent);
-      edit->setText(FromGbk(form.caption));
+      edit->SetProgramText(FromGbk(form.caption));
       edit->setReadOnly((form.style & image::style::kEditReadOnly) != 0);
       edit->SetInputLimit(form.input_limit);
       return edit;

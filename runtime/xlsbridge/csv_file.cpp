@@ -13,11 +13,8 @@ bool NeedsQuotes(std::string_view utf8) {
 }
 
 Status AppendField(std::string& out, std::string_view gbk, const std::string& where) {
-  Result<std::string> utf8 = text::GbkToUtf8(gbk);
-  if (!utf8.ok()) {
-    return Status::InvalidArgument("workbook: " + where + " is not valid GBK (" +
-                                   utf8.status().message() + ")");
-  }
+  Result<std::string> utf8 = text::NamedGbkToUtf8("workbook", where, gbk);
+  if (!utf8.ok()) return utf8.status();
   if (!NeedsQuotes(*utf8)) {
     out += *utf8;
     return Status::Ok();

@@ -23,12 +23,7 @@ struct Utf8Book {
 };
 
 Result<std::string> Convert(std::string_view gbk, const std::string& where) {
-  Result<std::string> utf8 = text::GbkToUtf8(gbk);
-  if (!utf8.ok()) {
-    return Status::InvalidArgument("workbook: " + where + " is not valid GBK (" +
-                                   utf8.status().message() + ")");
-  }
-  return utf8;
+  return text::NamedGbkToUtf8("workbook", where, gbk);
 }
 
 // A name a sheet may carry: at most 31 characters, none of []:*?/\ and no

@@ -223,6 +223,22 @@ TEST_F(CustomerTest, PinyinCodeIsMadeFromTheNameAndMayExceedWhatTheUserCanType) 
   });
 }
 
+// A paste past a box's byte limit keeps what fits, cut between characters,
+// and says so at the box; the pinyin code follows what was kept.
+TEST_F(CustomerTest, AnOverLongPastedNameIsCutToTheLimitWithANotice) {
+  Run([&] {
+    for (const char* box : {"编辑框客户单位", "编辑框客户备注"}) {
+      Ok(user_->Paste(kWindow, box, std::string(21, 'x') + "深圳市华强北电子世界三楼"));
+      EXPECT_EQ(Shown(box), std::string(21, 'x') + "深圳市华强北电子世") << box;
+      EXPECT_EQ(user_->Notice(), "超出长度限制，已截取前39个字节。") << box;
+    }
+    Ok(user_->Paste(kWindow, "编辑框客户姓名", "欧阳娜娜丽"));
+    EXPECT_EQ(Shown("编辑框客户姓名"), "欧阳娜娜");
+    EXPECT_EQ(user_->Notice(), "超出长度限制，已截取前8个字节。");
+    EXPECT_EQ(Shown("编辑框客户拼音码"), "oynn");
+  });
+}
+
 TEST_F(CustomerTest, TheFirstCharacterIsReadAsASurname) {
   Run([&] {
     const std::pair<const char*, const char*> kNames[] = {

@@ -232,7 +232,7 @@ TEST_F(ExportTest, NameBoxTextCannotLeaveTheDayFolder) {
     const std::array<Stamp, 2> when = Export(kQuote);
     bool found = false;
     for (const Stamp& s : when) {
-      found = found || fs::exists(folder_ / s.day / (".._.._x________" + kept + "_" + s.suffix));
+      found = found || fs::exists(folder_ / s.day / ("_.._x________" + kept + "_" + s.suffix));
     }
     EXPECT_TRUE(found);
     const Texts said = Messages();
@@ -242,8 +242,9 @@ TEST_F(ExportTest, NameBoxTextCannotLeaveTheDayFolder) {
     const Result<std::string> shown = text::GbkToUtf8(said[0]);
     ASSERT_TRUE(shown.ok());
     EXPECT_EQ(shown->find('\\'), std::string::npos) << *shown;
-    EXPECT_TRUE(shown->ends_with("/.._.._x________" + kept + "_" + when[0].suffix) ||
-                shown->ends_with("/.._.._x________" + kept + "_" + when[1].suffix))
+    // The leading dots, which would hide the file, are gone.
+    EXPECT_TRUE(shown->ends_with("/_.._x________" + kept + "_" + when[0].suffix) ||
+                shown->ends_with("/_.._x________" + kept + "_" + when[1].suffix))
         << *shown;
   });
   // Nothing above the program folder's own day folder was written.
@@ -273,7 +274,7 @@ TEST_F(ExportTest, CellsAreEscapedAndLongCellsCutBetweenCharacters) {
   });
 }
 
-TEST_F(ExportTest, TwoExportsInOneMinuteWriteOnePathWithTheSecondContent) {
+TEST_F(ExportTest, TwoExportsInOneMinuteKeepBothFiles) {
   Run([&] {
     Seed("显卡", {{"显卡", "A", "G1", 1000, ""}, {"显卡", "B", "G2", 2000, ""},
                   {"显卡", "C", "G3", 3000, ""}});
@@ -281,7 +282,7 @@ TEST_F(ExportTest, TwoExportsInOneMinuteWriteOnePathWithTheSecondContent) {
     ListCategory(kGraphicsCard);
     const std::array<Stamp, 2> first = Export(kProduct);
     const std::string first_path = Messages().front();
-    // A shorter list the second time: no rows of the first may survive.
+    // A shorter list the second time.
     Ok(runtime_->tables().SelectTable(Gbk("显卡")));
     Ok(runtime_->tables().GoToRecord(3));
     Ok(runtime_->tables().DeleteRecord());
@@ -290,12 +291,14 @@ TEST_F(ExportTest, TwoExportsInOneMinuteWriteOnePathWithTheSecondContent) {
     const std::array<Stamp, 2> second = Export(kProduct);
     const std::string second_path = Messages().front();
     if (first[0].suffix != second[1].suffix) GTEST_SKIP() << "the minute changed in between";
-    EXPECT_EQ(first_path, second_path);
-    const std::optional<fs::path> file = Exported(second, "显卡_");
+    // The second file is numbered after the minute; the first keeps its rows.
+    const std::string suffix = second[1].suffix;
+    EXPECT_EQ(second_path, PathMessage(folder_ / second[1].day /
+                                       ("显卡_" + suffix.substr(0, suffix.size() - 4) + "_2.xls")));
+    const std::optional<fs::path> file = Exported(first, "显卡_");
     ASSERT_TRUE(file.has_value());
-    const Texts lines = Lines(*file);
-    EXPECT_EQ(lines.size(), 2u + 9u + 2u * 9u + 1u);  // seven columns with 库存
-    EXPECT_EQ(lines.back(), "</table>");
+    EXPECT_EQ(first_path, PathMessage(*file));
+    EXPECT_EQ(Lines(*file).size(), 2u + 9u + 3u * 9u + 1u);  // seven columns with 库存
   });
 }
 
@@ -413,6 +416,10 @@ TEST(ExportNames, ForbiddenCharactersBecomeUnderscoresButTrailBytesStay) {
   // A lead byte at the very end has no trail byte to protect.
   EXPECT_EQ(FileNameSafe("a\xB1"), "a\xB1");
   EXPECT_EQ(FileNameSafe(""), "");
+  // Leading dots and spaces would make a hidden file; inner ones stay.
+  EXPECT_EQ(FileNameSafe("..\\..\\x"), "_.._x");
+  EXPECT_EQ(FileNameSafe(" . a.b"), "a.b");
+  EXPECT_EQ(FileNameSafe("..."), "");
 }
 
 TEST(ListHtml, TextCutInsideACharacterLosesTheHalfCharacter) {

@@ -157,13 +157,43 @@ TEST_F(PrintTest, PictureOfAnUnnamedQuoteIsCalled报价单AndIsPhoneWide) {
 TEST_F(PrintTest, ANameThatClimbsOutStaysInTheDayFolder) {
   Run([&] {
     FillQuote("..\\..\\x");
-    EXPECT_TRUE(Press("按钮存为图片", ".._.._x", ".png").has_value());
-    EXPECT_TRUE(Press("按钮存为PDF", ".._.._x", ".pdf").has_value());
+    // Without the leading dots, which would make a hidden file.
+    EXPECT_TRUE(Press("按钮存为图片", "_.._x", ".png").has_value());
+    EXPECT_TRUE(Press("按钮存为PDF", "_.._x", ".pdf").has_value());
+    // A name of dots alone leaves nothing: the unnamed quote's name.
+    Ok(user_->SetText(kQuote, "组合框标准配置名", ". .."));
+    EXPECT_TRUE(Press("按钮存为PDF", "报价单", ".pdf").has_value());
     responder_.Clear();
   });
   for (const fs::directory_entry& e : fs::directory_iterator(folder_.parent_path())) {
     EXPECT_FALSE(e.path().filename().string().starts_with("x_")) << e.path();
   }
+}
+
+// Names carry the minute only: a second save within it gets a number, and
+// the first file stays as it was.
+TEST_F(PrintTest, ASecondSaveInTheSameMinuteIsNumberedNotOverwritten) {
+  Run([&] {
+    FillQuote("A");
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t t : {now, now + 60}) {
+      fs::create_directories(folder_ / StampAt(t).day);
+      for (const char* ext : {".pdf", ".png"}) {
+        std::ofstream(folder_ / StampAt(t).day / ("A_" + StampAt(t).time + ext)) << "first";
+      }
+    }
+    for (const char* ext : {".pdf", ".png"}) {
+      const bool pdf = std::string(ext) == ".pdf";
+      const std::optional<fs::path> second =
+          Press(pdf ? "按钮存为PDF" : "按钮存为图片", "A", std::string("_2") + ext);
+      ASSERT_TRUE(second.has_value()) << ext;
+      EXPECT_GT(fs::file_size(*second), 100u);
+      EXPECT_EQ(Messages().back(), pdf ? "存为PDF成功！" : "存为图片成功！");
+      for (std::time_t t : {now, now + 60}) {
+        EXPECT_EQ(ReadAll(folder_ / StampAt(t).day / ("A_" + StampAt(t).time + ext)), "first");
+      }
+    }
+  });
 }
 
 TEST_F(PrintTest, AFailedWriteSaysSoAndTheDialogTakesOver) {

@@ -41,6 +41,56 @@ TEST_F(GbkEdgeTest, CharactersGbkCannotHoldDoNotEnterEditOrComboBoxes) {
   EXPECT_EQ(Typed("编辑框名称", "😀中😀文x"), "中文");
 }
 
+// A refused paste leaves the box as it was and says why beside it; typing
+// shows the same notice.
+TEST_F(GbkEdgeTest, APasteGbkCannotHoldIsRefusedWithANoticeAndTheBoxKept) {
+  (void)t_.windows().SetProperty({kWindow, kEdit}, property::kInputLimit, 0);
+  for (const char* box : {"编辑框名称", "组合框编辑"}) {
+    EXPECT_EQ(Typed(box, "配置"), "配置") << box;
+    (void)t_.user().Notice();
+    ASSERT_TRUE(t_.user().Paste("主窗口", box, "表情😀名").ok());
+    EXPECT_EQ(t_.user().Text("主窗口", box), "配置") << box;
+    EXPECT_EQ(t_.user().Notice(), "文本含有GBK不能表示的字符 U+1F600，无法使用。") << box;
+    ASSERT_TRUE(t_.user().TypeText("主窗口", box, "扩𠀀").ok());
+    EXPECT_EQ(t_.user().Text("主窗口", box), "配置扩") << box;
+    EXPECT_EQ(t_.user().Notice(), "文本含有GBK不能表示的字符 U+20000，无法使用。") << box;
+  }
+}
+
+// Past the limit a paste is cut after the last whole character that fits;
+// a key that adds nothing says the limit.
+TEST_F(GbkEdgeTest, AnOverLongPasteIsCutOnACharacterBoundaryWithANotice) {
+  struct Case {
+    const char* before;
+    const char* pasted;
+    const char* after;
+    const char* notice;
+  };
+  const Case cases[] = {
+      {"", "欧阳娜娜丽", "欧阳娜娜", "超出长度限制，已截取前8个字节。"},
+      {"a", "欧阳娜娜", "a欧阳娜",
+       "超出长度限制，已截取前6个字节。"},  // 7 bytes fit: not half of 娜
+      {"ab", "cdefghij", "abcdefgh", "超出长度限制，已截取前6个字节。"},
+      {"欧阳娜娜", "x", "欧阳娜娜", "超出长度限制，最多8个字节。"},
+      {"", "张三", "张三", ""},
+  };
+  (void)t_.windows().SetProperty({kWindow, kEdit}, property::kInputLimit, 8);
+  for (const Case& c : cases) {
+    EXPECT_EQ(Typed("编辑框名称", c.before), c.before);
+    (void)t_.user().Notice();
+    ASSERT_TRUE(t_.user().Paste("主窗口", "编辑框名称", c.pasted).ok());
+    EXPECT_EQ(t_.user().Text("主窗口", "编辑框名称"), c.after) << c.pasted;
+    EXPECT_EQ(t_.user().Notice(), c.notice) << c.pasted;
+  }
+  // Pasted between characters, the cut part is the paste's end, not the box's.
+  ASSERT_TRUE(t_.windows().SetProperty({kWindow, kEdit}, property::kText, Gbk("ab")));
+  auto* edit = dynamic_cast<QLineEdit*>(t_.windows().Widget({kWindow, kEdit}));
+  ASSERT_NE(edit, nullptr);
+  edit->setCursorPosition(1);
+  ASSERT_TRUE(t_.user().Paste("主窗口", "编辑框名称", "欧阳娜娜").ok());
+  EXPECT_EQ(t_.user().Text("主窗口", "编辑框名称"), "a欧阳娜b");
+}
+
 TEST_F(GbkEdgeTest, ComboBoxCompletesNothingWhatWasTypedIsItsText) {
   const ControlRef ref{kWindow, kEditable};
   for (const char* item : {"Intel", "AMD", "RTX 4060 Ti"}) t_.windows().AddComboItem(ref, item);

@@ -1,23 +1,29 @@
 // Qt's own texts in the shown dialogs (not the responder): the message box
-// buttons and the save dialog read in Chinese, and the save dialog opens in
-// the program folder, not the working directory.
+// buttons, the save dialog and dates read in Chinese, and the save dialog
+// opens in the program folder, not the working directory.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDate>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 
 #include "image/property_numbers.h"
 #include "runtime/files/native_path.h"
 #include "runtime/files/program_folder.h"
 #include "runtime/text/gbk_codec.h"
+#include "runtime/ui/file_dialog_model.h"
 #include "test_window.h"
 
 namespace pcshop::ui::testing {
@@ -98,6 +104,51 @@ TEST(QtTextsTest, SaveDialogReadsInChineseAndOpensInTheProgramFolder) {
   ASSERT_TRUE(native.ok());
   EXPECT_EQ(std::filesystem::path(folder.toStdString()),
             std::filesystem::weakly_canonical(*native));
+}
+
+// Whatever the system's locale, Qt's own widgets show Chinese dates: the
+// default locale, and the save dialog's columns, which Qt's file model would
+// fill in the system's locale (dates) or in English (kinds).
+TEST(QtTextsTest, DatesInQtsOwnWidgetsReadInChinese) {
+  TestWindows t;
+  t.windows().SetResponder(nullptr);
+  ASSERT_TRUE(t.windows().LoadWindow(kWindow, false));
+  EXPECT_EQ(QLocale().toString(QDate(2026, 12, 9), QLocale::LongFormat),
+            QString::fromUtf8("2026年12月9日星期三"));
+  // The program's own numbers stay locale-free.
+  EXPECT_EQ(QString::number(1234567.5, 'f', 1), QStringLiteral("1234567.5"));
+
+  const ControlRef dialog{kWindow, kDialog};
+  ASSERT_TRUE(t.windows().SetProperty(dialog, image::property::kDialogType, 1));
+  bool locale_model = false;
+  WhenShown<QFileDialog>([&](QFileDialog* d) {
+    locale_model = dynamic_cast<LocaleFileModel*>(d->proxyModel()) != nullptr;
+  });
+  EXPECT_FALSE(t.windows().ShowFileDialog(dialog));
+  EXPECT_TRUE(locale_model);
+
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("pcshop-dates-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path file = folder / "a.xls";
+  std::ofstream(file) << std::string(2048, 'x');
+  QFileSystemModel files;
+  LocaleFileModel shown;
+  shown.setSourceModel(&files);
+  QEventLoop loaded;
+  QObject::connect(&files, &QFileSystemModel::directoryLoaded, &loaded, &QEventLoop::quit);
+  QTimer::singleShot(5000, &loaded, &QEventLoop::quit);
+  files.setRootPath(QString::fromStdString(folder.string()));
+  loaded.exec();
+  const QModelIndex row = shown.mapFromSource(files.index(QString::fromStdString(file.string())));
+  const QDateTime modified = files.lastModified(shown.mapToSource(row));
+  EXPECT_EQ(shown.index(row.row(), 3, row.parent()).data().toString(),
+            QLocale(QLocale::Chinese, QLocale::China).toString(modified, QLocale::ShortFormat));
+  EXPECT_EQ(shown.index(row.row(), 1, row.parent()).data().toString(),
+            QLocale(QLocale::Chinese, QLocale::China).formattedDataSize(2048));
+  EXPECT_EQ(shown.index(row.row(), 2, row.parent()).data().toString(),
+            QString::fromUtf8("XLS 文件"));
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
