@@ -108,9 +108,12 @@ bool Runtime::ChooseTables() {
     tables_on_server_ = on_server;
     return true;
   }
-  std::fprintf(options_.errors, "runtime: %s\n", used.message().c_str());
+  const auto failure = tables::ServerFailureOf(used);
+  std::fprintf(options_.errors, "runtime: %s\n",
+               failure ? (failure->context + ": " + failure->server_text).c_str()
+                       : used.message().c_str());
   std::fflush(options_.errors);
-  if (const auto failure = tables::ServerFailureOf(used)) {
+  if (failure) {
     ServerBox(failure->cause + "\n" + kServerStartFailed + "\n" + kServerDetail +
               failure->server_text);
   } else {
