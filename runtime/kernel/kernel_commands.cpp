@@ -76,8 +76,33 @@ std::optional<std::vector<tables::FieldValue>> RecordValues(tables::TableStore& 
   return values;
 }
 
+// What a table command answers once the server box was shown in this user
+// action: the failure it would give, at once.
+std::optional<ValueTriple> Barred(KernelCommand command) {
+  switch (command) {
+    case KernelCommand::kCreateTable:
+    case KernelCommand::kOpenTable:
+    case KernelCommand::kSelectTable:
+    case KernelCommand::kGoFirst:
+    case KernelCommand::kGoToRecord:
+    case KernelCommand::kSkipRecords:
+    case KernelCommand::kFindRecord:
+    case KernelCommand::kAppendRecord:
+    case KernelCommand::kModifyRecord:
+    case KernelCommand::kDeleteRecord:
+    case KernelCommand::kPurgeDeleted:
+    case KernelCommand::kRemoveRecord: return Logical(false);
+    case KernelCommand::kRecordCount: return Int(0);
+    case KernelCommand::kAppendUniqueRecord: return Int(image::kAppendFailed);
+    default: return std::nullopt;
+  }
+}
+
 std::optional<ValueTriple> TableCommand(Runtime& rt, KernelCommand command, const CommandArguments& a) {
   tables::TableStore& t = rt.tables();
+  if (rt.server_failure_said()) {
+    if (std::optional<ValueTriple> barred = Barred(command)) return barred;
+  }
   switch (command) {
     case KernelCommand::kCreateTable: {
       const std::vector<tables::FieldSpec> fields = FieldList(a.size() > 1 ? a[1] : ValueTriple{});

@@ -4,6 +4,8 @@
 
 #include "image/commands.h"
 #include "runtime/dll/dll_table.h"
+#include "runtime/files/native_path.h"
+#include "runtime/files/program_folder.h"
 #include "runtime/kernel/command_dispatch.h"
 #include "runtime/kernel/runtime.h"
 #include "runtime/kernel/window_commands.h"
@@ -32,6 +34,21 @@ uint64_t CallBound(void* address, std::span<const uintptr_t> w) {
       return reinterpret_cast<W (*)(W, W, W, W, W, W)>(address)(w[0], w[1], w[2], w[3], w[4],
                                                                  w[5]);
   }
+}
+
+// Whether `path` (GBK, "\\" or not at its end) names the program folder's
+// DATA folder, which holds the table files.
+bool IsTablesFolder(const char* path) {
+  const Result<std::string> program = files::ProgramFolder();
+  if (path == nullptr || !program.ok()) return false;
+  const Result<std::filesystem::path> folder = files::ToNativePath(*program);
+  const Result<std::filesystem::path> asked = files::ToNativePath(path);
+  if (!folder.ok() || !asked.ok()) return false;
+  const auto normal = [](const std::filesystem::path& p) {
+    std::filesystem::path n = p.lexically_normal();
+    return n.has_filename() ? n : n.parent_path();
+  };
+  return normal(*asked) == normal(*folder / "DATA");
 }
 
 }  // namespace
@@ -81,6 +98,12 @@ uint64_t DispatchDllCommand(Runtime& rt, uint32_t index, std::span<const uintptr
   // A call with the wrong number of words would read arguments that were
   // never passed; it is not made, and the caller reports fault 6.
   if (words.size() != function->argument_count) return 0;
+  // With the tables on a server the start-up's DATA folder would stay empty
+  // for ever; it is reported made. Other folders (an export's day) are made.
+  if (rt.tables_on_server() && command.function == "MakeSureDirectoryPathExists" &&
+      IsTablesFolder(reinterpret_cast<const char*>(words[0]))) {
+    return 1;
+  }
   return function->call(words.data());
 }
 

@@ -10,6 +10,7 @@
 #include "runtime/kernel/image_binding.h"
 #include "runtime/files/native_path.h"
 #include "runtime/files/program_folder.h"
+#include "runtime/tables/server_failure.h"
 #include "runtime/tables/server_settings.h"
 #include "runtime/text/gbk_codec.h"
 #include "runtime/ui/window_manager.h"
@@ -31,6 +32,12 @@ calls::Routine RoutineInSlot(const void* slot) {
   if (slot != nullptr) std::memcpy(&address, slot, sizeof address);
   return reinterpret_cast<calls::Routine>(static_cast<uintptr_t>(address));
 }
+
+// The server box's second line, then its third line's start before the
+// server's own text (for the administrator).
+constexpr char kServerStartFailed[] = "程序无法启动。";
+constexpr char kServerActionFailed[] = "本次操作未完成，已保存的数据不受影响。";
+constexpr char kServerDetail[] = "详情：";
 
 }  // namespace
 
@@ -95,42 +102,43 @@ bool Runtime::ChooseTables() {
     folder = *native;
   }
   auto backend = tables::ChooseTableBackend(folder);
+  const bool on_server = backend.ok() && dynamic_cast<tables::FileBackend*>(backend->get()) == nullptr;
   Status used = backend.ok() ? tables_.UseBackend(std::move(backend).value()) : backend.status();
-  if (used.ok()) return true;
-  std::fprintf(options_.errors, "runtime: %s\n", used.message().c_str());
-  ServerBox("", used.message());
+  if (used.ok()) {
+    tables_on_server_ = on_server;
+    return true;
+  }
+  const auto failure = tables::ServerFailureOf(used);
+  std::fprintf(options_.errors, "runtime: %s\n",
+               failure ? (failure->context + ": " + failure->server_text).c_str()
+                       : used.message().c_str());
+  std::fflush(options_.errors);
+  if (failure) {
+    ServerBox(failure->cause + "\n" + kServerStartFailed + "\n" + kServerDetail +
+              failure->server_text);
+  } else {
+    ServerBox(used.message());
+  }
   return false;
 }
 
 void Runtime::NoteTables(const Status& s) {
-  if (s.code() != Status::Code::kUnavailable || server_loss_said_) return;
-  server_loss_said_ = true;
-  std::fprintf(options_.errors, "runtime: %s\n", s.message().c_str());
+  const auto failure = tables::ServerFailureOf(s);
+  if (!failure || server_failure_said_) return;
+  server_failure_said_ = true;
+  std::fprintf(options_.errors, "runtime: %s: %s\n", failure->context.c_str(),
+               failure->server_text.c_str());
   std::fflush(options_.errors);
-  ServerBox("数据库服务器无法连接，本次操作未完成，已保存的数据不受影响。请检查网络和服务器后重试。",
-            s.message());
+  ServerBox(failure->cause + "\n" + kServerActionFailed + "\n" + kServerDetail +
+            failure->server_text);
 }
 
-void Runtime::ServerBox(std::string_view heading, std::string_view detail) {
-  // libpq breaks its messages over indented lines; the box wraps by itself.
-  std::string utf8(heading);
-  if (!utf8.empty()) utf8 += '\n';
-  bool gap = false;
-  for (const char c : detail) {
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-      gap = true;
-      continue;
-    }
-    if (gap && !utf8.empty() && utf8.back() != '\n') utf8 += ' ';
-    gap = false;
-    utf8 += c;
-  }
-  // The server's own message may hold characters GBK lacks; they become '?'.
+void Runtime::ServerBox(std::string_view utf8) {
   std::string shown;
   for (size_t i = 0; i < utf8.size();) {
     size_t n = 1;
     while (i + n < utf8.size() && (static_cast<unsigned char>(utf8[i + n]) & 0xC0) == 0x80) ++n;
-    const Result<std::string> gbk = text::Utf8ToGbk(std::string_view(utf8).substr(i, n));
+    const Result<std::string> gbk = text::Utf8ToGbk(utf8.substr(i, n));
     shown += gbk.ok() ? *gbk : std::string("?");
     i += n;
   }
@@ -190,7 +198,7 @@ void Runtime::CallEventHandler(uint32_t code_offset, std::span<const int32_t> ev
   if (code_offset > code_.size() || code_.size() - code_offset < sizeof(uint64_t)) return;
   const calls::Routine routine = RoutineInSlot(code_.data() + code_offset);
   if (routine == nullptr) return;
-  if (handler_depth_ == 0) server_loss_said_ = false;  // a new user action
+  if (handler_depth_ == 0) server_failure_said_ = false;  // a new user action
   struct Depth {
     int& depth;
     explicit Depth(int& d) : depth(++d) {}

@@ -98,18 +98,25 @@ class Runtime {
   std::FILE* errors() const { return options_.errors; }
   // Start showed why the tables cannot be reached and ran nothing.
   bool tables_refused() const { return tables_refused_; }
-  // Every table command's outcome passes here: a database server out of
-  // reach is said in a box, once per user action (a list would otherwise
-  // look empty and a failed write like any other refusal).
+  // Every table command's outcome passes here: a failure of the database
+  // server (out of reach, silent, a right missing ...) is said in a box,
+  // once per user action (a list would otherwise look empty and a failed
+  // write like any other refusal).
   void NoteTables(const Status& s);
+  // The server box was shown in the current user action: the action's
+  // further table commands fail at once (no second wait on a silent server)
+  // and its own message boxes are not shown.
+  bool server_failure_said() const { return server_failure_said_; }
+  // Whether the tables are on a database server (pcshop-server.conf).
+  bool tables_on_server() const { return tables_on_server_; }
 
  private:
   void RunExitRoutine();
   // False, after the box, when the tables cannot be put where the settings say.
   bool ChooseTables();
-  // A box about the database server: `heading` on a line of its own, then
-  // `detail` (the server's reason, UTF-8, perhaps with characters GBK lacks).
-  void ServerBox(std::string_view heading, std::string_view detail);
+  // A box about the database server, UTF-8 lines (the server's text may
+  // hold characters GBK lacks: they become '?').
+  void ServerBox(std::string_view text);
   void CloseServices();
 
   RuntimeOptions options_;
@@ -121,7 +128,8 @@ class Runtime {
   const void* exit_routine_slot_ = nullptr;
   bool exit_routine_ran_ = false;
   bool tables_refused_ = false;
-  bool server_loss_said_ = false;  // in the current user action
+  bool server_failure_said_ = false;  // in the current user action
+  bool tables_on_server_ = false;
   int handler_depth_ = 0;          // event handlers running, one inside another
 
   tables::TableStore tables_;

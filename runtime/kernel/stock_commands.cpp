@@ -60,10 +60,13 @@ ValueTriple AppendRecords(Runtime& rt, const CommandArguments& a) {
 std::optional<ValueTriple> StockTableCommand(Runtime& rt, KernelCommand command,
                                              const CommandArguments& a) {
   tables::TableStore& t = rt.tables();
+  // After the server box in this user action: failed at once (kernel_commands.cpp).
+  const bool barred = rt.server_failure_said();
   switch (command) {
-    case KernelCommand::kSumGrouped: return SumGrouped(rt, a);
-    case KernelCommand::kAppendRecords: return AppendRecords(rt, a);
+    case KernelCommand::kSumGrouped: return barred ? ValueTriple{} : SumGrouped(rt, a);
+    case KernelCommand::kAppendRecords: return barred ? calls::Logical(false) : AppendRecords(rt, a);
     case KernelCommand::kUpgradeTable: {
+      if (barred) return calls::Logical(false);
       const std::vector<tables::FieldSpec> fields = FieldList(a.size() > 1 ? a[1] : ValueTriple{});
       const Status upgraded = t.UpgradeTable(a.Text(0), fields);
       rt.NoteTables(upgraded);

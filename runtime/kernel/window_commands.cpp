@@ -36,7 +36,11 @@ std::optional<ValueTriple> WindowCommand(Runtime& rt, KernelCommand command,
       return calls::Wide(w.ControlHandle(ref), static_cast<uint32_t>(calls::TypeCode::kInteger));
     case KernelCommand::kFocusControl: w.FocusControl(ref); return ValueTriple{};
     case KernelCommand::kShowFileDialog: return Logical(w.ShowFileDialog(ref));
-    case KernelCommand::kMessageBox: return Int(w.MessageBox(a.Text(0), a.Int(1), a.Text(2)));
+    case KernelCommand::kMessageBox:
+      // After the server box the action's own messages would say something
+      // false (此项无记录, 确定增加吗); a question answers Cancel.
+      if (rt.server_failure_said()) return Int(a.Int(1) == 1 ? 1 : 0);
+      return Int(w.MessageBox(a.Text(0), a.Int(1), a.Text(2)));
     case KernelCommand::kGetComboCount: return Int(w.ComboCount(ref));
     case KernelCommand::kGetComboItem: return TextResult(w.ComboItem(ref, a.Int(1)));
     case KernelCommand::kAddComboItem: return Int(w.AddComboItem(ref, a.Text(1)));

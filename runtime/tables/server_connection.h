@@ -3,10 +3,27 @@
 // libpq: statements with binary parameters and results, the transaction of a
 // write, the change notices of other counters, and one reconnection try when
 // the connection was lost.
+//
+// No wait on the server is unbounded, since a server that stops answering
+// (a pulled cable, a hung machine) sends no reset and would freeze the
+// counter for many minutes:
+// - connecting ends after connect_timeout (the settings' own, else
+//   kConnectSeconds) across every address of the host;
+// - the kernel's keepalives and tcp_user_timeout drop a dead TCP peer
+//   (defaults below, each overridden by the settings' own);
+// - the session asks the server to cancel a statement after statement_timeout
+//   and a lock wait after lock_timeout (unless the settings, the role or the
+//   server's configuration set them), and to end a session left idle inside a
+//   transaction, which would hold other counters' locks;
+// - the program itself drops the connection when the server sends nothing
+//   for statement_timeout + 2 s, because a silent peer never delivers the
+//   server's own cancel. The next statement connects again.
 
 #include <libpq-fe.h>
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -46,10 +63,19 @@ std::string_view CellBytes(const PGresult* r, int row, int column);
 // The channel every write announces its table's id on.
 inline constexpr char kChangesChannel[] = "pcshop_changes";
 
+// Connecting: the whole attempt, every address of the host.
+inline constexpr int kConnectSeconds = 5;
+// The server cancels a statement after this (its own setting, when it has
+// one, is kept).
+inline constexpr int kStatementTimeoutMs = 10'000;
+// How long the program waits for a byte from the server: the server's
+// statement_timeout plus time for its answer to arrive, within bounds.
+std::chrono::milliseconds AnswerLimit(int64_t statement_timeout_ms);
+
 class ServerConnection {
  public:
-  // Connects and listens for change notices. The error carries the
-  // server's (or libpq's) own message.
+  // Connects and listens for change notices. The error is a ServerFailure
+  // (server_failure.h).
   static Result<std::unique_ptr<ServerConnection>> Connect(const std::string& conninfo);
 
   ServerConnection(const ServerConnection&) = delete;
@@ -59,8 +85,9 @@ class ServerConnection {
   // was found lost: only when nothing it did can have been kept.
   enum class Retry { kNo, kOnce };
 
-  // Runs one statement, binary parameters and results. Errors read
-  // "<context>: <server's message>".
+  // Runs one statement, binary parameters and results. A failure the user
+  // must hear of (the server out of reach or silent, a right missing ...) is
+  // a ServerFailure; others read "<context>: <server's message>".
   Result<PgResult> Run(const std::string& sql, std::span<const PgParam> params,
                        std::string_view context, Retry retry);
   // Runs statements without parameters (text results), e.g. BEGIN; ...
@@ -76,13 +103,26 @@ class ServerConnection {
   uint64_t generation() const { return generation_; }
 
  private:
-  explicit ServerConnection(PgConn conn) : conn_(std::move(conn)) {}
-  Status Listen();
+  explicit ServerConnection(std::string conninfo) : conninfo_(std::move(conninfo)) {}
+  // A new connection in conn_, set up for this program, or why there is none.
+  Status Open(std::string_view context);
+  Status SetUpSession(std::string_view context);
   // A lost connection is tried once more; the error says why it failed.
   Status EnsureConnected(std::string_view context);
+  // Sends with `send`, then waits for every result: the first error, else
+  // the last. A server silent for answer_limit_ drops the connection and
+  // fails; a null result means the connection broke.
+  Result<PgResult> Exchange(const std::function<int(PGconn*)>& send, std::string_view context);
+  // Run and RunText: connected first, one more try on a new connection when
+  // `retry` allows and the old one was found lost.
+  Result<PgResult> Execute(const std::function<int(PGconn*)>& send, std::string_view context,
+                           Retry retry);
   Status Failure(std::string_view context, const PGresult* r) const;
+  bool Connected() const { return conn_ != nullptr && PQstatus(conn_.get()) == CONNECTION_OK; }
 
-  PgConn conn_;
+  std::string conninfo_;
+  PgConn conn_;  // null once dropped
+  std::chrono::milliseconds answer_limit_ = AnswerLimit(kStatementTimeoutMs);
   std::unordered_map<int32_t, uint64_t> changes_;
   uint64_t generation_ = 0;
 };

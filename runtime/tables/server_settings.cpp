@@ -99,9 +99,7 @@ Result<std::unique_ptr<TableBackend>> ChooseTableBackend(const std::filesystem::
   }
   if (!*settings) return std::unique_ptr<TableBackend>(std::make_unique<FileBackend>());
   auto backend = ServerBackend::Connect((*settings)->connection, folder);
-  if (!backend.ok()) {
-    return Status::IOError("无法连接数据库服务器：" + backend.status().message());
-  }
+  if (!backend.ok()) return backend.status();
   return std::unique_ptr<TableBackend>(std::move(backend).value());
 }
 

@@ -32,7 +32,8 @@ Result<std::optional<ServerSettings>> ReadServerSettings(const std::filesystem::
 
 // The backend for every table of a program in `folder`: files without a
 // settings file, else the server it names, connected. The error is the
-// message for the user's box, in Chinese (UTF-8).
+// message for the user's box, in Chinese (UTF-8), or a ServerFailure
+// (server_failure.h) when the server was named but could not be used.
 Result<std::unique_ptr<TableBackend>> ChooseTableBackend(const std::filesystem::path& folder);
 
 }  // namespace pcshop::tables

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "runtime/tables/server_failure.h"
 #include "tests/runtime/tables/table_backends.h"
 #include "tests/runtime/tables/table_test_folder.h"
 
@@ -57,8 +58,10 @@ TEST(ServerSettingsTest, NoFileMeansFilesAndABadOneOrAnUnreachableServerIsAnErro
   WriteBytes(folder.Native(kServerSettingsFile),
              "server = host=" + folder.dir().string() + " dbname=x connect_timeout=2\n");
   const Status down = ChooseTableBackend(folder.dir()).status();
-  EXPECT_EQ(down.message().rfind("无法连接数据库服务器：", 0), 0u) << down.message();
-  EXPECT_NE(down.message().find(folder.dir().string()), std::string::npos) << down.message();
+  const auto said = ServerFailureOf(down);
+  ASSERT_TRUE(said.has_value()) << down.ToString();
+  EXPECT_EQ(said->cause, ServerFaultText(ServerFault::kUnreachable));
+  EXPECT_NE(said->server_text.find(folder.dir().string()), std::string::npos) << said->server_text;
   EXPECT_FALSE(std::filesystem::exists(folder.Native("DATA")));
 }
 
