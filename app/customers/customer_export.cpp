@@ -21,7 +21,8 @@ void SaveCustomerListAs(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
   const calls::ValueTriple list = ObjectOf(CustomerList(rt));
   if (rt.GetListRowCount(list) == 0) return;
-  SaveListAs(rt, ObjectOf(CustomerDialog(rt)), list, NamedList(list, sym::text::kCustomerSheetName));
+  SaveListAs(rt, ObjectOf(CustomerDialog(rt)), list,
+             NamedList(list, sym::text::kCustomerSheetName));
 }
 
 }  // namespace pcshop::app

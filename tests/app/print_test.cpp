@@ -264,7 +264,8 @@ TEST_F(PrintTest, ProductListSavedAsAWorkbookHoldsPriceAndOnHandAsNumbers) {
   EXPECT_TRUE(IsNumberCell(sheet, "A2", "1")) << sheet;     // 序号
   EXPECT_TRUE(IsNumberCell(sheet, "E2", "2399")) << sheet;  // 价格
   EXPECT_TRUE(IsNumberCell(sheet, "G2", "0")) << sheet;     // 库存
-  EXPECT_NE(CellXml(sheet, "F2").find("0571"), std::string::npos) << sheet;  // 备注 stays text
+  // 备注 stays text.
+  EXPECT_NE(CellXml(sheet, "F2").find("0571"), std::string::npos) << sheet;
   fs::remove(xlsx);
 }
 

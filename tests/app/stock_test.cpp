@@ -327,7 +327,9 @@ TEST_F(StockTest, AfterAWriteThePanelIsReadyForTheNextMovementAndTheListKeepsIts
   const Texts ready{"CPU", "A", "X1", "800", "", "", "", Today()};
   const auto kinds = [&] {
     Texts listed;
-    for (int r = 0; r < user_->RowCount(kIn, kList); ++r) listed.push_back(user_->Cell(kIn, kList, r, 1));
+    for (int r = 0; r < user_->RowCount(kIn, kList); ++r) {
+      listed.push_back(user_->Cell(kIn, kList, r, 1));
+    }
     return listed;
   };
   const auto add = [&](const std::string& quantity) {
@@ -348,7 +350,8 @@ TEST_F(StockTest, AfterAWriteThePanelIsReadyForTheNextMovementAndTheListKeepsIts
     EXPECT_EQ(panel(), ready);
     EXPECT_EQ(user_->Text(kIn, "透明标签库存"), "库存: 5");
     EXPECT_EQ(kinds(), (Texts{"显卡", "CPU"}));  // still 全部商品
-    Click(kIn, "按钮新增");  // once more: nothing to record twice
+    // Once more at once: nothing to record twice.
+    Click(kIn, "按钮新增");
     EXPECT_EQ(Messages(), Texts{"数量必须是正整数"});
 
     // A listed category stays when the movement is of it; otherwise the
@@ -400,7 +403,8 @@ TEST_F(StockTest, SaveAsWritesTheMovementsAsAWorkbookWithNumberCellsOrAsCsv) {
     EXPECT_TRUE(IsNumberCell(sheet, "E2", "2")) << sheet;     // 数量
     EXPECT_TRUE(IsNumberCell(sheet, "F2", "1000")) << sheet;  // 价格
     EXPECT_TRUE(IsNumberCell(sheet, "G2", "2000")) << sheet;  // 金额
-    EXPECT_NE(CellXml(sheet, "H2").find(" t=\""), std::string::npos) << sheet;  // 日期
+    // 日期 stays text.
+    EXPECT_NE(CellXml(sheet, "H2").find(" t=\""), std::string::npos) << sheet;
     const std::string book =
         pcshop::testing::ToolOutput("unzip -p '" + xlsx.string() + "' xl/workbook.xml");
     EXPECT_NE(book.find("name=\"出库\""), std::string::npos) << book;
