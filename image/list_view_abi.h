@@ -32,6 +32,8 @@ inline constexpr size_t kMask = 0, kFormat = 4, kWidth = 8, kText = 16, kTextMax
                         kSubItem = 28;
 inline constexpr size_t kSize = 32;
 inline constexpr uint32_t kMaskFormat = 1, kMaskWidth = 2, kMaskText = 4, kMaskSubItem = 8;
+// fmt's alignment (LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_CENTER).
+inline constexpr int32_t kFormatLeft = 0, kFormatRight = 1, kFormatCentre = 2;
 }  // namespace column
 
 // LVITEM: UINT mask; int iItem, iSubItem; UINT state, stateMask; LPSTR

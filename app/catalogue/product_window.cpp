@@ -72,9 +72,7 @@ void SaveProductListAs(const calls::RoutineCall& call) {
   const calls::ValueTriple dialog =
       calls::Object(rt.Id(sym::window::kProduct), rt.Id(sym::control::product::通用对话框1),
                     image::type_id::kCommonDialog);
-  SaveListAs(rt, dialog, list, [list](calls::Calls& r) {
-    return ListContent(r, list, r.ConstText(sym::text::kProductSheetName));
-  });
+  SaveListAs(rt, dialog, list, NamedList(list, sym::text::kProductSheetName));
 }
 
 }  // namespace pcshop::app

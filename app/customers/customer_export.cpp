@@ -21,9 +21,8 @@ void SaveCustomerListAs(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
   const calls::ValueTriple list = ObjectOf(CustomerList(rt));
   if (rt.GetListRowCount(list) == 0) return;
-  SaveListAs(rt, ObjectOf(CustomerDialog(rt)), list, [list](calls::Calls& r) {
-    return ListContent(r, list, r.ConstText(sym::text::kCustomerSheetName));
-  });
+  SaveListAs(rt, ObjectOf(CustomerDialog(rt)), list,
+             NamedList(list, sym::text::kCustomerSheetName));
 }
 
 }  // namespace pcshop::app

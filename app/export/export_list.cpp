@@ -85,6 +85,12 @@ SheetSource WholeList(const calls::ValueTriple& list) {
   };
 }
 
+SheetSource NamedList(const calls::ValueTriple& list, uint32_t sheet_name) {
+  return [list, sheet_name](calls::Calls& rt) {
+    return ListContent(rt, list, rt.ConstText(sheet_name));
+  };
+}
+
 bool WriteChosenFile(calls::Calls& rt, const calls::ValueTriple& list, const char* path,
                      const SheetSource& source) {
   const SheetFormat format = FormatOfPath(path);

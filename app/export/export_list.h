@@ -38,6 +38,8 @@ bool WriteChosenFile(calls::Calls& rt, const calls::ValueTriple& list, const cha
 
 // The default source: the whole list under the current table's name.
 SheetSource WholeList(const calls::ValueTriple& list);
+// The whole list under the sheet name of text key `sheet_name`.
+SheetSource NamedList(const calls::ValueTriple& list, uint32_t sheet_name);
 
 // Prepares `dialog` to ask for a file to write, offering `filter` with
 // `extension` for a name typed without one.

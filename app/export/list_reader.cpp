@@ -42,13 +42,20 @@ int32_t ListReader::Rows() {
 }
 
 bool ListReader::Title(int32_t column, std::string& out) {
+  int32_t format = lv::column::kFormatLeft;
+  return Title(column, out, format);
+}
+
+bool ListReader::Title(int32_t column, std::string& out, int32_t& format) {
   column_.fill(0);
-  Put<uint32_t>(column_, lv::column::kMask, lv::column::kMaskText);
+  Put<uint32_t>(column_, lv::column::kMask, lv::column::kMaskText | lv::column::kMaskFormat);
   Put<uintptr_t>(column_, lv::column::kText, Word(text_.data()));
   Put<int32_t>(column_, lv::column::kTextMax, static_cast<int32_t>(text_.size()));
   const uintptr_t answer = Call(
       sym::dll::kCommand7, {list_, lv::kGetColumnA, static_cast<uint32_t>(column), column_address_});
-  return answer != 0 && Take(out);
+  if (answer == 0) return false;
+  std::memcpy(&format, column_.data() + lv::column::kFormat, sizeof format);
+  return Take(out);
 }
 
 bool ListReader::Cell(int32_t row, int32_t column, std::string& out) {

@@ -25,6 +25,8 @@ class ListReader {
   int32_t Rows();
   // The column's title; false when the list refuses it.
   bool Title(int32_t column, std::string& out);
+  // The title and the alignment (image::list_view::column::kFormatLeft ...).
+  bool Title(int32_t column, std::string& out, int32_t& format);
   // The text of cell (row, column); false when the list refuses it.
   bool Cell(int32_t row, int32_t column, std::string& out);
 

@@ -1,18 +1,20 @@
 #include "app/export/sheet_content.h"
 
-#include "app/export/list_reader.h"
+#include <algorithm>
+
 #include "image/app_symbols.h"
 
 namespace pcshop::app {
 
-bool IsNumberColumn(calls::Calls& rt, std::string_view title) {
-  for (const uint32_t number : {sym::text::kColumnNumber, sym::text::kColumnQuantity,
-                                sym::text::kColumnUnitPrice, sym::text::kColumnAmount,
-                                sym::text::kFieldPrice, sym::text::kFieldReceivable,
-                                sym::text::kFieldPayable}) {
-    if (title == rt.ConstText(number)) return true;
-  }
-  return false;
+SheetColumn ListHeading(calls::Calls& rt, ListReader& reader, const calls::ValueTriple& list,
+                        int32_t column) {
+  SheetColumn heading;
+  int32_t format = image::list_view::column::kFormatLeft;
+  if (!reader.Title(column, heading.title, format)) heading.title.clear();
+  heading.right = format == image::list_view::column::kFormatRight;
+  heading.number = heading.right || heading.title == rt.ConstText(sym::text::kColumnNumber);
+  heading.width = std::max(1, rt.GetColumnWidth(list, column));
+  return heading;
 }
 
 SheetContent ListContent(calls::Calls& rt, const calls::ValueTriple& list, const char* title) {
@@ -20,16 +22,7 @@ SheetContent ListContent(calls::Calls& rt, const calls::ValueTriple& list, const
   content.title = title;
   ListReader reader(rt, rt.GetControlHandle(list));
   const int32_t columns = reader.Columns();
-  std::string text;
-  for (int32_t c = 0; c < columns; ++c) {
-    if (!reader.Title(c, text)) text.clear();
-    SheetColumn column;
-    column.number = IsNumberColumn(rt, text);
-    column.right = column.number;
-    column.width = std::max(1, rt.GetColumnWidth(list, c));
-    column.title = std::move(text);
-    content.columns.push_back(std::move(column));
-  }
+  for (int32_t c = 0; c < columns; ++c) content.columns.push_back(ListHeading(rt, reader, list, c));
   // Cells are read whole, not through the export's fixed-size buffer.
   const int32_t rows = rt.GetListRowCount(list);
   content.rows.reserve(static_cast<size_t>(std::max(0, rows)));

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/export/list_reader.h"
 #include "image/calls/calls.h"
 
 namespace pcshop::app {
@@ -32,13 +33,16 @@ struct SheetContent {
   std::vector<std::string> footer;  // documents only
 };
 
-// The list as it stands: its column titles, widths and every row, under the
-// sheet name `title`. Columns titled 序号, 数量, 单价, 金额, 价格, 应收 or 应付
-// hold numbers; every other column text (phones, pinyin codes and models
-// keep their leading zeros). `list` names a report list view.
+// The list as it stands: its columns (ListHeading) and every row, under the
+// sheet name `title`. `list` names a report list view.
 SheetContent ListContent(calls::Calls& rt, const calls::ValueTriple& list, const char* title);
 
-// Whether a column of this title holds numbers.
-bool IsNumberColumn(calls::Calls& rt, std::string_view title);
+// Column `column` of `list` as a sheet column: its title, its width, and
+// whether it holds numbers. A list's counts and amounts are the columns its
+// form right-aligns, beside their headings, so a column added later cannot
+// be left out; 序号 holds numbers too. Every other column is text (phones,
+// pinyin codes and models keep their leading zeros).
+SheetColumn ListHeading(calls::Calls& rt, ListReader& reader, const calls::ValueTriple& list,
+                        int32_t column);
 
 }  // namespace pcshop::app

@@ -1,5 +1,6 @@
 #include "app/quote/quote_document.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/export/export_names.h"
@@ -19,16 +20,10 @@ std::string Labelled(calls::Calls& rt, uint32_t label, std::string_view value) {
 std::vector<SheetColumn> SheetColumns(calls::Calls& rt, const calls::ValueTriple& grid) {
   std::vector<SheetColumn> columns;
   ListReader reader(rt, rt.GetControlHandle(grid));
-  std::string title;
   for (int32_t c = 0; c < sheet_column::kCount; ++c) {
-    if (!reader.Title(c, title)) title.clear();
-    SheetColumn column;
-    column.number = IsNumberColumn(rt, title);
-    column.right = c == sheet_column::kQuantity || c == sheet_column::kPrice ||
-                   c == sheet_column::kAmount;
+    SheetColumn column = ListHeading(rt, reader, grid, c);
     // Narrow sheet columns (序号) would break their title on paper.
-    column.width = std::max(kMinDocumentColumnWidth, rt.GetColumnWidth(grid, c));
-    column.title = title;
+    column.width = std::max(kMinDocumentColumnWidth, column.width);
     columns.push_back(std::move(column));
   }
   return columns;

@@ -1,5 +1,6 @@
 // Adding, changing and deleting one movement in either stock window, each
-// after a confirmation that lists every field, each reported.
+// after a confirmation that lists every field, each reported; after each
+// write the panel is ready for the next movement of the same product.
 
 #include <string>
 
@@ -52,13 +53,6 @@ int32_t PickedRecordOrSay(calls::Calls& rt, const StockWindow& w) {
   return n;
 }
 
-// Lists the movement's category with it last, the row selected.
-void ListWithMovement(calls::Calls& rt, const StockWindow& w, const Movement& m) {
-  const int32_t category = CategoryIndexOf(rt, m.kind);
-  SetIndexOf(rt, w.query, category);
-  ListMovements(rt, w, category);
-}
-
 }  // namespace
 
 void AddMovement(const calls::RoutineCall& call) {
@@ -94,7 +88,8 @@ void AddMovement(const calls::RoutineCall& call) {
     return;
   }
   Say(rt, rt.ConstText(out ? t::kStockOutDone : t::kStockInDone));
-  ListWithMovement(rt, w, m);
+  ListMovementsWith(rt, w, m);
+  ClearPanelForNextMovement(rt, w);
   ShowPanelOnHand(rt, w);
 }
 
@@ -126,7 +121,8 @@ void ModifyMovement(const calls::RoutineCall& call) {
     return;
   }
   Say(rt, rt.ConstText(t::kModifySucceeded));
-  ListMovementsAgain(rt, w);
+  ListMovementsWith(rt, w, m);
+  ClearPanelForNextMovement(rt, w);
   ShowPanelOnHand(rt, w);
 }
 
@@ -146,6 +142,7 @@ void DeleteMovement(const calls::RoutineCall& call) {
   }
   Say(rt, rt.ConstText(t::kDeleteSucceeded));
   ListMovementsAgain(rt, w);
+  ClearPanelForNextMovement(rt, w);
   ShowPanelOnHand(rt, w);
 }
 

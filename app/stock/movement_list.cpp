@@ -4,6 +4,7 @@
 
 #include "app/catalogue/catalogue_tables.h"
 #include "app/catalogue/category_tables.h"
+#include "app/stock/movement_input.h"
 
 namespace pcshop::app {
 namespace {
@@ -44,6 +45,16 @@ void ListMovements(calls::Calls& rt, const StockWindow& w, int32_t category) {
 void ListMovementsAgain(calls::Calls& rt, const StockWindow& w) {
   const int32_t index = IndexOf(rt, w.query);
   ListMovements(rt, w, index >= 0 && index < kCategoryCount ? index : -1);
+}
+
+void ListMovementsWith(calls::Calls& rt, const StockWindow& w, const Movement& m) {
+  const int32_t shown = IndexOf(rt, w.query);
+  if (shown >= 0 && shown < kCategoryCount && CategoryIndexOf(rt, m.kind) == shown) {
+    ListMovements(rt, w, shown);
+    return;
+  }
+  SetIndexOf(rt, w.query, -1);
+  ListMovements(rt, w, -1);
 }
 
 Movement MovementOnRow(calls::Calls& rt, const StockWindow& w, int32_t row) {

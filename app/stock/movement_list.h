@@ -18,6 +18,11 @@ void ListMovements(calls::Calls& rt, const StockWindow& w, int32_t category);
 // Lists again what the list showed: the query box's category, or all.
 void ListMovementsAgain(calls::Calls& rt, const StockWindow& w);
 
+// After `m` was written: what the list showed when that holds `m`'s
+// category, all movements otherwise. The new row is in view and nothing the
+// user was looking at is hidden.
+void ListMovementsWith(calls::Calls& rt, const StockWindow& w, const Movement& m);
+
 // The movement on list row `row`.
 Movement MovementOnRow(calls::Calls& rt, const StockWindow& w, int32_t row);
 

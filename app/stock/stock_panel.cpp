@@ -54,6 +54,13 @@ void ShowPanelOnHand(calls::Calls& rt, const StockWindow& w) {
   ShowOnHandOf(rt, w.panel, w.on_hand);
 }
 
+void ClearPanelForNextMovement(calls::Calls& rt, const StockWindow& w) {
+  SetTextOf(rt, w.quantity, "");
+  SetTextOf(rt, w.amount, "");
+  SetTextOf(rt, w.panel.remark, "");
+  SetTextOf(rt, w.date, Today(rt).c_str());
+}
+
 void ShowPanelAmount(calls::Calls& rt, const StockWindow& w) {
   const auto quantity = WholeNumber(TextOf(rt, w.quantity).view());
   const auto price = WholeNumber(TextOf(rt, w.panel.price).view());

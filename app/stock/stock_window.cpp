@@ -1,5 +1,5 @@
-// The stock windows' own handlers: arrival, the lists, picking a row, the
-// export.
+// The stock windows' own handlers: arrival, the lists, picking a row, 导出
+// and 另存为.
 
 #include <string>
 
@@ -82,6 +82,15 @@ void ExportMovements(const calls::RoutineCall& call) {
   if (rt.GetListRowCount(list) < 1) return;
   (void)rt.SelectTable(rt.ConstText(StockTableAlias(w.side)));
   ExportList(rt, ObjectOf(w.dialog), list);
+}
+
+// 另存为: the list as a workbook (sheet 入库 or 出库), CSV or HTML table.
+void SaveMovementsAs(const calls::RoutineCall& call) {
+  calls::Calls rt = AppCalls(call);
+  const StockWindow w = OpenStockWindow(rt);
+  const calls::ValueTriple list = ObjectOf(w.list);
+  if (rt.GetListRowCount(list) < 1) return;
+  SaveListAs(rt, ObjectOf(w.dialog), list, NamedList(list, StockTableAlias(w.side)));
 }
 
 }  // namespace pcshop::app

@@ -22,6 +22,7 @@
 #include "runtime/ui/window_manager.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/table_expectations.h"
+#include "tests/runtime/document/tool_output.h"
 
 namespace pcshop::app::testing {
 namespace {
@@ -572,6 +573,24 @@ TEST_F(CustomerTest, ExportNamesTheFileAfterTheRegisterAndSkipsAnEmptyList) {
   EXPECT_NE(html.find(Gbk("    <td>华为</td>")), std::string::npos) << written;
   EXPECT_EQ(html.find(Gbk("    <td>赵四</td>")), std::string::npos);
   if (!written.empty()) fs::remove_all(written.parent_path(), ec);
+}
+
+TEST_F(CustomerTest, SaveAsWorkbookKeepsReceivablesAsNumbersAndThePhoneAsText) {
+  if (!pcshop::testing::HasTool("unzip")) GTEST_SKIP() << "unzip missing";
+  const fs::path xlsx = folder_ / "customers.xlsx";
+  Run([&] {
+    Seed({{"赵四", "zs", "个人", "", "05718888", 1200, 30, "", ""}});
+    responder_.QueueFileDialogAnswer(xlsx.string());
+    Click("按钮另存为");
+    EXPECT_EQ(Messages(), Texts{Gbk("导出成功！")});
+  });
+  const std::string sheet = pcshop::testing::SheetXml(xlsx);
+  EXPECT_TRUE(pcshop::testing::IsNumberCell(sheet, "G2", "1200")) << sheet;  // 应收
+  EXPECT_TRUE(pcshop::testing::IsNumberCell(sheet, "H2", "30")) << sheet;    // 应付
+  const std::string phone = pcshop::testing::CellXml(sheet, "F2");
+  EXPECT_NE(phone.find("05718888"), std::string::npos) << phone;
+  EXPECT_NE(phone.find(" t=\""), std::string::npos) << phone;
+  fs::remove(xlsx);
 }
 
 }  // namespace

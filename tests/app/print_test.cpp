@@ -29,10 +29,13 @@ namespace pcshop::app::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using pcshop::testing::CellXml;
 using pcshop::testing::HasTool;
+using pcshop::testing::IsNumberCell;
 using pcshop::testing::PdfPages;
 using pcshop::testing::PdfText;
 using pcshop::testing::Quoted;
+using pcshop::testing::SheetXml;
 using pcshop::testing::ToolOutput;
 
 constexpr char kQuote[] = "窗口配置单";
@@ -273,6 +276,27 @@ TEST_F(PrintTest, ProductListSavedAsCsvHasItsBomAndChinese) {
   EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBF" "序号,品名,品牌,型号,价格,备注,库存\r\n")) << bytes;
   EXPECT_NE(bytes.find("显卡,七彩虹,RTX 4060,2399,8G,0\r\n"), std::string::npos) << bytes;
   fs::remove(csv);
+}
+
+// 库存 came after the first number columns; it must be a number all the same.
+TEST_F(PrintTest, ProductListSavedAsAWorkbookHoldsPriceAndOnHandAsNumbers) {
+  if (!HasTool("unzip")) GTEST_SKIP() << "unzip missing";
+  const fs::path xlsx = folder_ / "products.xlsx";
+  Run([&] {
+    Seed("显卡", {{"显卡", "七彩虹", "RTX 4060", 2399, "0571"}});
+    Click(kQuote, "按钮商品管理");
+    Click("窗口商品管理", "按钮全部商品");
+    responder_.QueueFileDialogAnswer(xlsx.string());
+    Click("窗口商品管理", "按钮另存为");
+    EXPECT_EQ(Messages(), std::vector<std::string>{"导出成功！"});
+  });
+  const std::string sheet = SheetXml(xlsx);
+  EXPECT_TRUE(IsNumberCell(sheet, "A2", "1")) << sheet;     // 序号
+  EXPECT_TRUE(IsNumberCell(sheet, "E2", "2399")) << sheet;  // 价格
+  EXPECT_TRUE(IsNumberCell(sheet, "G2", "0")) << sheet;     // 库存
+  // 备注 stays text.
+  EXPECT_NE(CellXml(sheet, "F2").find("0571"), std::string::npos) << sheet;
+  fs::remove(xlsx);
 }
 
 }  // namespace

@@ -17,12 +17,19 @@
 #include "runtime/ui/test_seam.h"
 #include "tests/app/stock_fixture.h"
 #include "tests/app/table_expectations.h"
+#include "tests/runtime/document/tool_output.h"
 
 namespace pcshop::app::testing {
 namespace {
 
 namespace fs = std::filesystem;
 using StockTest = StockFixture;
+using pcshop::testing::CellXml;
+using pcshop::testing::HasTool;
+using pcshop::testing::IsNumberCell;
+using pcshop::testing::SheetXml;
+
+constexpr int kCard = 6;  // 显卡 in the category lists
 
 TEST_F(StockTest, APurchaseAndASaleGiveTheOnHandInTheProductListAndInEveryPanel) {
   Run([&] {
@@ -306,6 +313,105 @@ TEST_F(StockTest, ExportWritesTheListUnderTheStockTablesName) {
     std::error_code ec;
     fs::remove_all(file.parent_path(), ec);
   });
+}
+
+TEST_F(StockTest, AfterAWriteThePanelIsReadyForTheNextMovementAndTheListKeepsItsView) {
+  const auto panel = [&] {
+    Texts shown;
+    for (const char* box : {"组合框品名", "组合框品牌", "组合框型号", "编辑框价格", "编辑框数量",
+                            "编辑框金额", "编辑框备注", "编辑框日期"}) {
+      shown.push_back(user_->Text(kIn, box));
+    }
+    return shown;
+  };
+  const Texts ready{"CPU", "A", "X1", "800", "", "", "", Today()};
+  const auto kinds = [&] {
+    Texts listed;
+    for (int r = 0; r < user_->RowCount(kIn, kList); ++r) {
+      listed.push_back(user_->Cell(kIn, kList, r, 1));
+    }
+    return listed;
+  };
+  const auto add = [&](const std::string& quantity) {
+    Enter(kIn, quantity, "800");
+    Click(kIn, "按钮新增");
+    EXPECT_EQ(Messages().back(), "入库成功");
+  };
+  Run([&] {
+    Seed("CPU", {{"CPU", "A", "X1", 1000, ""}});
+    Seed("显卡", {{"显卡", "N", "G1", 2000, ""}});
+    SeedMoves("入库", {{"显卡", "N", "G1", 1800, "", 1, 1800, "2026年1月2日"}});
+    Click(kQuote, "按钮入库管理");
+    Click(kIn, "按钮全部商品");
+    ChooseProduct(kIn, kCpu, "A", 0);
+    Ok(user_->SetText(kIn, "编辑框备注", "华强"));
+    Ok(user_->SetText(kIn, "编辑框日期", "2024-5-3"));  // a receipt entered late
+    add("5");
+    EXPECT_EQ(panel(), ready);
+    EXPECT_EQ(user_->Text(kIn, "透明标签库存"), "库存: 5");
+    EXPECT_EQ(kinds(), (Texts{"显卡", "CPU"}));  // still 全部商品
+    // Once more at once: nothing to record twice.
+    Click(kIn, "按钮新增");
+    EXPECT_EQ(Messages(), Texts{"数量必须是正整数"});
+
+    // A listed category stays when the movement is of it; otherwise the
+    // list shows all rather than hide what the user was looking at.
+    Ok(user_->ChooseComboItem(kIn, "组合框商品查询类别", kCpu));
+    add("1");
+    EXPECT_EQ(user_->CurrentIndex(kIn, "组合框商品查询类别"), kCpu);
+    EXPECT_EQ(kinds(), (Texts{"CPU", "CPU"}));
+    Ok(user_->ChooseComboItem(kIn, "组合框商品查询类别", kCard));
+    add("2");
+    EXPECT_EQ(user_->CurrentIndex(kIn, "组合框商品查询类别"), -1);
+    EXPECT_EQ(kinds(), (Texts{"显卡", "CPU", "CPU", "CPU"}));
+
+    // 修改 leaves the panel ready too.
+    Ok(user_->PressListCell(kIn, kList, 3, 1));
+    Ok(user_->SetText(kIn, "编辑框数量", "3"));
+    Click(kIn, "按钮修改");
+    EXPECT_EQ(Messages().back(), "修改成功");
+    EXPECT_EQ(panel(), ready);
+  });
+  const std::vector<Move> moves = Moves("入库");
+  ASSERT_EQ(moves.size(), 4u);
+  EXPECT_EQ(moves[1], (Move{"CPU", "A", "X1", 800, "华强", 5, 4000, "2024年5月3日"}));
+  EXPECT_EQ(moves[2], (Move{"CPU", "A", "X1", 800, "", 1, 800, Today()}));
+  EXPECT_EQ(moves[3], (Move{"CPU", "A", "X1", 800, "", 3, 2400, Today()}));
+}
+
+TEST_F(StockTest, SaveAsWritesTheMovementsAsAWorkbookWithNumberCellsOrAsCsv) {
+  const fs::path xlsx = folder_ / "sales.xlsx";
+  const fs::path csv = folder_ / "sales.csv";
+  Run([&] {
+    Seed("CPU", {{"CPU", "A", "X1", 1000, ""}});
+    SeedMoves("出库", {{"CPU", "A", "X1", 1000, "张三", 2, 2000, "2026年1月2日"}});
+    Click(kQuote, "按钮出库管理");
+    Click(kOut, "按钮另存为");
+    EXPECT_TRUE(responder_.file_dialogs().empty());  // an empty list saves nothing
+    Click(kOut, "按钮全部商品");
+    for (const fs::path& file : {xlsx, csv}) {
+      responder_.QueueFileDialogAnswer(file.string());
+      Click(kOut, "按钮另存为");
+      EXPECT_EQ(Messages(), Texts{"导出成功！"});
+    }
+  });
+  EXPECT_EQ(ReadAll(csv),
+            "\xEF\xBB\xBF序号,品名,品牌,型号,数量,价格,金额,日期,备注\r\n"
+            "1,CPU,A,X1,2,1000,2000,2026年1月2日,张三\r\n");
+  if (HasTool("unzip")) {
+    const std::string sheet = SheetXml(xlsx);
+    EXPECT_TRUE(IsNumberCell(sheet, "E2", "2")) << sheet;     // 数量
+    EXPECT_TRUE(IsNumberCell(sheet, "F2", "1000")) << sheet;  // 价格
+    EXPECT_TRUE(IsNumberCell(sheet, "G2", "2000")) << sheet;  // 金额
+    // 日期 stays text.
+    EXPECT_NE(CellXml(sheet, "H2").find(" t=\""), std::string::npos) << sheet;
+    const std::string book =
+        pcshop::testing::ToolOutput("unzip -p '" + xlsx.string() + "' xl/workbook.xml");
+    EXPECT_NE(book.find("name=\"出库\""), std::string::npos) << book;
+  }
+  std::error_code ec;
+  fs::remove(xlsx, ec);
+  fs::remove(csv, ec);
 }
 
 }  // namespace

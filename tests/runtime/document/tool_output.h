@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <regex>
 #include <string>
 
 namespace pcshop::testing {
@@ -28,6 +29,27 @@ inline std::string ToolOutput(const std::string& command) {
 }
 
 inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+// The first worksheet of an .xlsx file, as XML.
+inline std::string SheetXml(const std::filesystem::path& xlsx) {
+  return ToolOutput("unzip -p " + Quoted(xlsx.string()) + " xl/worksheets/sheet1.xml");
+}
+
+// The <c> element of cell `ref` ("D2") in a worksheet's XML, whole; a number
+// cell has no type attribute (t="...").
+inline std::string CellXml(const std::string& sheet, const std::string& ref) {
+  const std::regex cell("<c r=\"" + ref + "\"[^>]*?(/>|>.*?</c>)");
+  std::smatch m;
+  return std::regex_search(sheet, m, cell) ? m.str() : std::string();
+}
+
+// Whether cell `ref` holds `value` as a number, not as a text.
+inline bool IsNumberCell(const std::string& sheet, const std::string& ref,
+                         const std::string& value) {
+  const std::string cell = CellXml(sheet, ref);
+  return cell.find("<v>" + value + "</v>") != std::string::npos &&
+         cell.find(" t=\"") == std::string::npos;
+}
 
 // The PDF's text as a reader copies it out, spaces squeezed.
 inline std::string PdfRawText(const std::filesystem::path& pdf) {

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 
 #include "tests/runtime/document/tool_output.h"
 #include "tests/runtime/files/scoped_data_home.h"
@@ -14,10 +13,12 @@ namespace pcshop::xlsbridge {
 namespace {
 
 namespace fs = std::filesystem;
+using pcshop::testing::CellXml;
 using pcshop::testing::HasTool;
 using pcshop::testing::Quoted;
 using pcshop::testing::ReadBytes;
 using pcshop::testing::ScopedDataHome;
+using pcshop::testing::SheetXml;
 using pcshop::testing::ToolOutput;
 using text::Gbk;
 
@@ -35,17 +36,6 @@ Workbook Customers() {
                   .ok());
   EXPECT_TRUE(book.AddRow({"2", Gbk("李四"), "0ls", "13900001111", Gbk("未定"), ""}, false).ok());
   return book;
-}
-
-std::string SheetXml(const fs::path& xlsx) {
-  return ToolOutput("unzip -p " + Quoted(xlsx.string()) + " xl/worksheets/sheet1.xml");
-}
-
-// The <c> element of cell `ref` ("D2"), whole.
-std::string CellXml(const std::string& sheet, const std::string& ref) {
-  const std::regex cell("<c r=\"" + ref + "\"[^>]*?(/>|>.*?</c>)");
-  std::smatch m;
-  return std::regex_search(sheet, m, cell) ? m.str() : std::string();
 }
 
 TEST(WorkbookFilesTest, XlsxKeepsNumbersAsNumbersAndPhonesAsText) {
