@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/accounts/payment_table.h"
 #include "app/app_calls.h"
 #include "app/catalogue/catalogue_tables.h"
 #include "app/quote/config_table.h"
@@ -31,6 +32,7 @@ void OnQuoteWindowCreated(const calls::RoutineCall& call) {
   CreateConfigTable(rt);
   CreateProductTables(rt);
   OpenStartupTables(rt);
+  OpenPaymentTable(rt);
 }
 
 void ExitQuoteWindow(const calls::RoutineCall& call) {
