@@ -19,8 +19,6 @@
 namespace pcshop::app {
 namespace {
 
-namespace t = sym::text;
-
 constexpr int32_t kReceivedIndex = 0;  // 收款
 constexpr int32_t kCashIndex = 0;      // 现金
 
@@ -45,10 +43,7 @@ void OnAccountsWindowCreated(const calls::RoutineCall& call) {
   SetIndexOf(rt, w.kind, kReceivedIndex);
   SetIndexOf(rt, w.method, kCashIndex);
   FillNames(rt, w);
-  if (PaymentTableUsable(rt)) return;
-  const std::string text = std::string(rt.ConstText(t::kPaymentsTable)) +
-                           rt.ConstText(t::kTableExtension) + rt.ConstText(t::kTableUnusable);
-  (void)rt.MessageBox(text.c_str(), 0);
+  (void)PaymentTableUsableOrSay(rt);
 }
 
 void FillAccountNames(const calls::RoutineCall& call) {

@@ -36,15 +36,6 @@ constexpr uint32_t kOldLines[5] = {t::kLineOldPaymentKind, t::kLineOldAmount, t:
 constexpr uint32_t kNewLines[5] = {t::kLineNewPaymentKind, t::kLineNewAmount, t::kLineNewMethod,
                                    t::kLineNewDate, t::kLineNewRemark};
 
-// A payments table of another layout is named to the user; nothing written.
-bool TableUsableOrSay(calls::Calls& rt) {
-  if (PaymentTableUsable(rt)) return true;
-  Say(rt, (std::string(rt.ConstText(t::kPaymentsTable)) + rt.ConstText(t::kTableExtension) +
-           rt.ConstText(t::kTableUnusable))
-              .c_str());
-  return false;
-}
-
 // The picked payment's record, made current; a message when there is none.
 int32_t PickedRecordOrSay(calls::Calls& rt, const AccountsWindow& w) {
   const int32_t n = PickedPaymentRecord(rt, w);
@@ -66,7 +57,7 @@ void ShowWritten(calls::Calls& rt, const AccountsWindow& w, const Payment& p) {
 void AddPayment(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
   const AccountsWindow w = Accounts(rt);
-  if (!TableUsableOrSay(rt)) return;
+  if (!PaymentTableUsableOrSay(rt)) return;
   const PaymentInput in = ReadPaymentInput(rt, w);
   if (!in.error.empty()) return Say(rt, in.error.c_str());
   const Payment& p = in.payment;
@@ -83,7 +74,7 @@ void AddPayment(const calls::RoutineCall& call) {
 void ModifyPayment(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
   const AccountsWindow w = Accounts(rt);
-  if (!TableUsableOrSay(rt)) return;
+  if (!PaymentTableUsableOrSay(rt)) return;
   const PaymentInput in = ReadPaymentInput(rt, w);
   if (PickedRecordOrSay(rt, w) <= 0) return;
   const Payment before = ReadPayment(rt);
@@ -105,7 +96,7 @@ void ModifyPayment(const calls::RoutineCall& call) {
 void DeletePayment(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
   const AccountsWindow w = Accounts(rt);
-  if (!TableUsableOrSay(rt)) return;
+  if (!PaymentTableUsableOrSay(rt)) return;
   if (PickedRecordOrSay(rt, w) <= 0) return;
   const Payment p = ReadPayment(rt);
   const std::string ask = std::string(rt.ConstText(t::kDeletingPayment)) + Lines(rt, p, kLines) +

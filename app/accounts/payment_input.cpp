@@ -38,6 +38,14 @@ std::string Check(calls::Calls& rt, const AccountsWindow& w, Payment& p) {
 
 }  // namespace
 
+bool PaymentTableUsableOrSay(calls::Calls& rt) {
+  if (PaymentTableUsable(rt)) return true;
+  const std::string text = std::string(rt.ConstText(t::kPaymentsTable)) +
+                           rt.ConstText(t::kTableExtension) + rt.ConstText(t::kTableUnusable);
+  (void)rt.MessageBox(text.c_str(), 0);
+  return false;
+}
+
 std::string NameNotInRegisterText(calls::Calls& rt, const std::string& name) {
   return std::string(rt.ConstText(t::kNameNotInRegister)) + name +
          rt.ConstText(t::kHowToAddName);

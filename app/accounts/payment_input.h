@@ -11,6 +11,10 @@
 
 namespace pcshop::app {
 
+// Whether the payments table can be used; when not (a file of another
+// layout), a message names it and nothing may be written.
+bool PaymentTableUsableOrSay(calls::Calls& rt);
+
 // The refusal of a name the register does not hold, with how to add it.
 std::string NameNotInRegisterText(calls::Calls& rt, const std::string& name);
 

@@ -1,5 +1,7 @@
 #include "app/accounts/payment_list.h"
 
+#include "app/lists/row_record.h"
+
 namespace pcshop::app {
 namespace {
 
@@ -42,22 +44,11 @@ Payment PaymentOnRow(calls::Calls& rt, const AccountsWindow& w, int32_t row) {
 }
 
 int32_t PickedPaymentRecord(calls::Calls& rt, const AccountsWindow& w) {
-  const calls::ValueTriple list = ObjectOf(w.list);
   const int32_t row = IndexOf(rt, w.list);
-  if (row < 0 || row >= rt.GetListRowCount(list)) return 0;
-  const Payment picked = PaymentOnRow(rt, w, row);
-  // Which of the identical-looking rows it is.
-  int32_t occurrence = 0;
-  for (int32_t r = 0; r < row; ++r) {
-    if (PaymentOnRow(rt, w, r) == picked) ++occurrence;
-  }
+  if (row < 0 || row >= rt.GetListRowCount(ObjectOf(w.list))) return 0;
   SelectPaymentTable(rt);
-  const int32_t count = rt.RecordCount();
-  for (int32_t n = 1; n <= count; ++n) {
-    if (!rt.GoToRecord(n) || ReadPayment(rt) != picked) continue;
-    if (occurrence-- == 0) return n;
-  }
-  return -1;
+  return RecordOfRow(
+      rt, row, [&](int32_t r) { return PaymentOnRow(rt, w, r); }, [&] { return ReadPayment(rt); });
 }
 
 }  // namespace pcshop::app
