@@ -31,8 +31,10 @@ void OnQuoteWindowCreated(const calls::RoutineCall& call) {
   EnsureDataFolder(rt);
   CreateConfigTable(rt);
   CreateProductTables(rt);
-  OpenStartupTables(rt);
+  // Before the others: the last one opened stays current, and the quote's
+  // export names its file after it.
   OpenPaymentTable(rt);
+  OpenStartupTables(rt);
 }
 
 void ExitQuoteWindow(const calls::RoutineCall& call) {
