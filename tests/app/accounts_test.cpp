@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -255,6 +256,26 @@ TEST_F(AccountsTest, BadInputGetsItsMessageAndWritesNothing) {
     EXPECT_EQ(user_->Text(kCustomer, "编辑框客户拼音码"), "zl");
   });
   EXPECT_EQ(Payments(), std::vector<Pay>{});
+}
+
+TEST_F(AccountsTest, AForeignPaymentsTableIsRefusedUntouchedAndTheWindowSaysSo) {
+  const std::filesystem::path file = data() / (Gbk("收付款") + ".zdb");
+  std::filesystem::create_directories(data());
+  {
+    TestStore store;
+    const std::vector<tables::FieldSpec> foreign = {{Gbk("姓名"), 10, 20}, {Gbk("金额"), 10, 20}};
+    Ok(store.CreateTable(file.string(), foreign));
+  }
+  const Texts unusable = {"收付款.zdb的格式无法识别，本窗口不能使用它。文件未作改动。"};
+  Run({{"张三", 0, 0}}, [&] {
+    EXPECT_EQ(Messages(), unusable);
+    Choose("张三");
+    Enter(kReceived, "10");
+    Click(kAccounts, "按钮新增");
+    EXPECT_EQ(Messages(), unusable);
+  });
+  EXPECT_EQ(FieldsOf(data() / "收付款.zdb").size(), 2u);
+  EXPECT_EQ(Payments().size(), 0u);
 }
 
 }  // namespace
