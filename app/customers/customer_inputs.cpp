@@ -3,10 +3,12 @@
 // loses its outer spaces.
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "app/app_calls.h"
 #include "app/customers/customer_controls.h"
+#include "app/customers/customer_record.h"
 #include "app/customers/customer_register.h"
 #include "app/routines.h"
 
@@ -45,8 +47,11 @@ void ShowSelectedCustomer(const calls::RoutineCall& call) {
              std::strcmp(category.c_str(), rt.ConstText(sym::text::kKindPerson)) != 0);
   SetTextOf(rt, box.unit, cell(4).c_str());
   SetTextOf(rt, box.phone, cell(5).c_str());
-  SetTextOf(rt, box.receivable, cell(6).c_str());
-  SetTextOf(rt, box.payable, cell(7).c_str());
+  // The list shows current balances; the boxes edit the opening ones.
+  const calls::OwnedText name = cell(1);
+  const std::optional<OpeningBalances> opening = OpeningBalancesOf(rt, name.c_str());
+  SetTextOf(rt, box.receivable, opening ? rt.ToText(opening->receivable).c_str() : "");
+  SetTextOf(rt, box.payable, opening ? rt.ToText(opening->payable).c_str() : "");
   SetTextOf(rt, box.remark, cell(8).c_str());
   SetTextOf(rt, box.date, cell(9).c_str());
 }

@@ -1,5 +1,6 @@
 // The customer list rebuilt from the table, and the refresh button.
 
+#include "app/accounts/balances.h"
 #include "app/app_calls.h"
 #include "app/customers/customer_controls.h"
 #include "app/customers/customer_record.h"
@@ -9,6 +10,7 @@
 namespace pcshop::app {
 
 void ListCustomers(calls::Calls& rt) {
+  const Balances balances = Balances::Load(rt);
   SelectCustomerTable(rt);
   const calls::ValueTriple list = ObjectOf(CustomerList(rt));
   rt.ClearList(list);
@@ -17,7 +19,7 @@ void ListCustomers(calls::Calls& rt) {
   const CustomerFieldNames names = CustomerFieldNamesOf(rt);
   for (int32_t n = 1; n <= count; ++n) {
     (void)rt.GoToRecord(n);
-    AppendCustomerRow(rt, list, names, n);
+    AppendCustomerRow(rt, list, names, n, balances);
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "app/accounts/balances.h"
 #include "app/app_calls.h"
 #include "app/customers/customer_controls.h"
 #include "app/customers/customer_record.h"
@@ -13,6 +14,7 @@ namespace pcshop::app {
 
 void QueryCustomers(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
+  const Balances balances = Balances::Load(rt);
   SelectCustomerTable(rt);
   const calls::ValueTriple list = ObjectOf(CustomerList(rt));
   rt.ClearList(list);
@@ -31,14 +33,14 @@ void QueryCustomers(const calls::RoutineCall& call) {
   };
   if (rt.FindRecord(
           [&] { return equals(names.name) || equals(names.pinyin) || equals(names.phone); })) {
-    AppendCustomerRow(rt, list, names, kNumberByRowCount);
+    AppendCustomerRow(rt, list, names, kNumberByRowCount, balances);
     return;
   }
   const int32_t count = rt.RecordCount();
   for (int32_t n = 1; n <= count; ++n) {
     (void)rt.GoToRecord(n);
     if (equals(names.category) || equals(names.unit) || equals(names.remark)) {
-      AppendCustomerRow(rt, list, names, kNumberByRowCount);
+      AppendCustomerRow(rt, list, names, kNumberByRowCount, balances);
     }
   }
 }

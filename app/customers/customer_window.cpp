@@ -1,5 +1,7 @@
-// The customer window's creation: its table first, then its list.
+// The customer window's creation: its table and the payments behind its
+// balances first, then its list.
 
+#include "app/accounts/payment_table.h"
 #include "app/app_calls.h"
 #include "app/customers/customer_register.h"
 #include "app/customers/customer_table.h"
@@ -10,6 +12,7 @@ namespace pcshop::app {
 void OnCustomerWindowCreated(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
   OpenCustomerTable(rt);
+  OpenPaymentTable(rt);
   ListCustomers(rt);
 }
 

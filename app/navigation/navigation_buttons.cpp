@@ -1,5 +1,5 @@
-// The navigation buttons of the customer, stock-in, product and stock-out
-// windows and of the quote window's four window buttons. Each handler is a
+// The navigation buttons of the customer, stock-in, product, stock-out and
+// accounts windows and of the quote window's five window buttons. Each handler is a
 // switch from its window to the target, or the close of its window for 退出.
 // The stock-out window's "配置单" button is bound to nothing.
 
@@ -28,11 +28,13 @@ void QuoteToCustomer(const calls::RoutineCall& c) { Switch(c, w::kCustomer, w::k
 void QuoteToStockIn(const calls::RoutineCall& c) { Switch(c, w::kStockIn, w::kQuote); }
 void QuoteToProduct(const calls::RoutineCall& c) { Switch(c, w::kProduct, w::kQuote); }
 void QuoteToStockOut(const calls::RoutineCall& c) { Switch(c, w::kStockOut, w::kQuote); }
+void QuoteToAccounts(const calls::RoutineCall& c) { Switch(c, w::kAccounts, w::kQuote); }
 
 void CustomerToQuote(const calls::RoutineCall& c) { Switch(c, w::kQuote, w::kCustomer); }
 void CustomerToStockIn(const calls::RoutineCall& c) { Switch(c, w::kStockIn, w::kCustomer); }
 void CustomerToProduct(const calls::RoutineCall& c) { Switch(c, w::kProduct, w::kCustomer); }
 void CustomerToStockOut(const calls::RoutineCall& c) { Switch(c, w::kStockOut, w::kCustomer); }
+void CustomerToAccounts(const calls::RoutineCall& c) { Switch(c, w::kAccounts, w::kCustomer); }
 void ExitCustomerWindow(const calls::RoutineCall& c) { Close(c, w::kCustomer); }
 
 void StockInToQuote(const calls::RoutineCall& c) { Switch(c, w::kQuote, w::kStockIn); }
@@ -52,5 +54,12 @@ void StockOutToCustomer(const calls::RoutineCall& c) { Switch(c, w::kCustomer, w
 void StockOutToProduct(const calls::RoutineCall& c) { Switch(c, w::kProduct, w::kStockOut); }
 void StockOutToStockIn(const calls::RoutineCall& c) { Switch(c, w::kStockIn, w::kStockOut); }
 void ExitStockOutWindow(const calls::RoutineCall& c) { Close(c, w::kStockOut); }
+
+void AccountsToQuote(const calls::RoutineCall& c) { Switch(c, w::kQuote, w::kAccounts); }
+void AccountsToCustomer(const calls::RoutineCall& c) { Switch(c, w::kCustomer, w::kAccounts); }
+void AccountsToProduct(const calls::RoutineCall& c) { Switch(c, w::kProduct, w::kAccounts); }
+void AccountsToStockIn(const calls::RoutineCall& c) { Switch(c, w::kStockIn, w::kAccounts); }
+void AccountsToStockOut(const calls::RoutineCall& c) { Switch(c, w::kStockOut, w::kAccounts); }
+void ExitAccountsWindow(const calls::RoutineCall& c) { Close(c, w::kAccounts); }
 
 }  // namespace pcshop::app

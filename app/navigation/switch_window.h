@@ -1,5 +1,5 @@
 #pragma once
-// Moving between the five windows: exactly one is open at any time.
+// Moving between the windows: exactly one is open at any time.
 
 #include <cstdint>
 

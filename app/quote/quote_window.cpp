@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/accounts/payment_table.h"
 #include "app/app_calls.h"
 #include "app/catalogue/catalogue_tables.h"
 #include "app/quote/config_table.h"
@@ -30,6 +31,9 @@ void OnQuoteWindowCreated(const calls::RoutineCall& call) {
   EnsureDataFolder(rt);
   CreateConfigTable(rt);
   CreateProductTables(rt);
+  // Before the others: the last one opened stays current, and the quote's
+  // export names its file after it.
+  OpenPaymentTable(rt);
   OpenStartupTables(rt);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/checks/typed_values.h"
 #include "app/stock/stock_controls.h"
 #include "image/calls/calls.h"
 
@@ -20,17 +21,6 @@ int32_t CategoryIndexOf(calls::Calls& rt, std::string_view kind);
 // product of that category, brand and model. Leaves its category current.
 std::optional<int32_t> CataloguePrice(calls::Calls& rt, const std::string& kind,
                                       const std::string& brand, const std::string& model);
-
-// Decimal digits only, with an optional leading "-" (no blanks, no sign
-// alone, at most nine digits); nothing for anything else.
-std::optional<int64_t> WholeNumber(std::string_view text);
-
-// "2024年5月3日" for a real date written so or as 2024-5-3, 2024/05/03 or
-// 2024.5.3 (years 1900 to 9999); nothing for anything else.
-std::optional<std::string> CanonicalDate(calls::Calls& rt, std::string_view text);
-
-// Today in the form CanonicalDate gives.
-std::string Today(calls::Calls& rt);
 
 // The panel's movement, checked; `error` is set when it is refused.
 struct MovementInput {

@@ -4,6 +4,7 @@
 
 #include "app/catalogue/catalogue_tables.h"
 #include "app/catalogue/category_tables.h"
+#include "app/lists/row_record.h"
 #include "app/stock/movement_input.h"
 
 namespace pcshop::app {
@@ -73,22 +74,11 @@ Movement MovementOnRow(calls::Calls& rt, const StockWindow& w, int32_t row) {
 }
 
 int32_t PickedMovementRecord(calls::Calls& rt, const StockWindow& w) {
-  const calls::ValueTriple list = ObjectOf(w.list);
   const int32_t row = IndexOf(rt, w.list);
-  if (row < 0 || row >= rt.GetListRowCount(list)) return 0;
-  const Movement picked = MovementOnRow(rt, w, row);
-  // Which of the identical-looking rows it is.
-  int32_t occurrence = 0;
-  for (int32_t r = 0; r < row; ++r) {
-    if (MovementOnRow(rt, w, r) == picked) ++occurrence;
-  }
+  if (row < 0 || row >= rt.GetListRowCount(ObjectOf(w.list))) return 0;
   (void)rt.SelectTable(rt.ConstText(StockTableAlias(w.side)));
-  const int32_t count = rt.RecordCount();
-  for (int32_t n = 1; n <= count; ++n) {
-    if (!rt.GoToRecord(n) || ReadMovement(rt) != picked) continue;
-    if (occurrence-- == 0) return n;
-  }
-  return -1;
+  return RecordOfRow(
+      rt, row, [&](int32_t r) { return MovementOnRow(rt, w, r); }, [&] { return ReadMovement(rt); });
 }
 
 }  // namespace pcshop::app

@@ -129,8 +129,14 @@ std::vector<ExpectedTable> StartupTables() {
     t.push_back({name, ProductFields()});
   }
   for (const char* name : {"入库", "出库"}) t.push_back({name, MovementFields()});
+  t.push_back({"收付款", PaymentTableFields()});
   t.push_back({"配置", ConfigFields()});
   return t;
+}
+
+std::vector<tables::FieldSpec> PaymentTableFields() {
+  return {Text("日期", 20), Text("姓名", 20), Text("类型", 20),
+          Int("金额", 20),  Text("方式", 20), Text("备注", 40)};
 }
 
 std::vector<tables::FieldSpec> CustomerTableFields() {

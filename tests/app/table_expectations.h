@@ -1,5 +1,5 @@
 #pragma once
-// What the start-up must leave in the data folder: the seventeen table files
+// What the start-up must leave in the data folder: the eighteen table files
 // and their field lists, and a way to read a table's fields and records
 // without the program, wherever the program under test keeps its tables.
 
@@ -34,11 +34,14 @@ struct ExpectedTable {
   std::vector<tables::FieldSpec> fields;  // names in GBK
 };
 
-// The seventeen tables of the start-up, 配置 last.
+// The eighteen tables of the start-up, 配置 last.
 std::vector<ExpectedTable> StartupTables();
 
 // The stock tables' eight fields: the product's five, 数量, 金额, 日期.
 std::vector<tables::FieldSpec> MovementFields();
+
+// The payments table's six fields: 日期, 姓名, 类型, 金额, 方式, 备注.
+std::vector<tables::FieldSpec> PaymentTableFields();
 
 // The customer register's nine fields.
 std::vector<tables::FieldSpec> CustomerTableFields();

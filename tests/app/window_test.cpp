@@ -1,4 +1,4 @@
-// The five windows through the real generated image and the runtime, offscreen:
+// The six windows through the real generated image and the runtime, offscreen:
 // the user's paths between them, clicked through the test seam. The program
 // folder is this test's own folder, shared with the start-up tests, so they
 // hold the same lock (CMakeLists.txt) and clear it before and after each test.
@@ -34,6 +34,7 @@ constexpr char kCustomer[] = "窗口客户管理";
 constexpr char kStockIn[] = "窗口入库";
 constexpr char kProduct[] = "窗口商品管理";
 constexpr char kStockOut[] = "窗口出库";
+constexpr char kAccounts[] = "窗口往来账";
 
 // Every navigation button: the window it is in, its name, the window it leads
 // to (empty: it does nothing).
@@ -55,6 +56,10 @@ constexpr Route kRoutes[] = {
     {kProduct, "按钮出库管理", kStockOut},   {kStockOut, "按钮返回", kQuote},
     {kStockOut, "按钮客户管理", kCustomer},  {kStockOut, "按钮商品管理", kProduct},
     {kStockOut, "按钮入库管理", kStockIn},   {kStockOut, "按钮配置管理", kQuote},
+    {kQuote, "按钮往来账", kAccounts},       {kCustomer, "按钮往来账", kAccounts},
+    {kAccounts, "按钮返回", kQuote},         {kAccounts, "按钮配置管理", kQuote},
+    {kAccounts, "按钮客户管理", kCustomer},  {kAccounts, "按钮商品管理", kProduct},
+    {kAccounts, "按钮入库管理", kStockIn},   {kAccounts, "按钮出库管理", kStockOut},
 };
 
 // The quote window's button that opens each other window.
@@ -97,7 +102,7 @@ TEST_F(WindowTest, EveryNavigationButtonLeavesOnlyItsTargetOpen) {
 }
 
 TEST_F(WindowTest, ExitInAnyWindowEndsTheMessageLoopWithCodeZero) {
-  for (const char* window : {kQuote, kCustomer, kStockIn, kProduct, kStockOut}) {
+  for (const char* window : {kQuote, kCustomer, kStockIn, kProduct, kStockOut, kAccounts}) {
     SCOPED_TRACE(window);
     TearDown();
     SetUp();

@@ -1,4 +1,4 @@
-// The generated image: five windows with their captions and geometry, every
+// The generated image: six windows with their captions and geometry, every
 // named control with its caption, the quote sheet's design-time content, the
 // category lists, and bindings that land on routine slots.
 #include <algorithm>
@@ -50,13 +50,13 @@ const std::vector<std::string> kCategories = {"CPU",  "散热器", "主板", "�
                                               "固态盘", "显卡", "显示器", "机箱", "电源",
                                               "键盘", "鼠标", "音箱", "其它"};
 
-TEST(AppImageTest, HasFiveWindowsWithTheirCaptionsAndSize) {
+TEST(AppImageTest, HasSixWindowsWithTheirCaptionsAndSize) {
   const image::ImageView& view = AppImage::Get().view();
-  ASSERT_EQ(view.windows.size(), 5u);
+  ASSERT_EQ(view.windows.size(), 6u);
   const std::vector<std::pair<uint32_t, const char*>> windows = {
       {sym::window::kQuote, "配置单"},     {sym::window::kCustomer, "客户管理"},
       {sym::window::kStockIn, "进销存"},   {sym::window::kProduct, "商品管理"},
-      {sym::window::kStockOut, "数据库"}};
+      {sym::window::kStockOut, "数据库"}, {sym::window::kAccounts, "往来账"}};
   std::set<uint32_t> ids;
   for (const auto& [slot, caption] : windows) {
     const image::WindowForm& w = AppImage::Get().Window(WindowId(slot));
@@ -66,7 +66,7 @@ TEST(AppImageTest, HasFiveWindowsWithTheirCaptionsAndSize) {
     EXPECT_EQ(w.window.width, 1440) << caption;
     EXPECT_EQ(w.window.height, 800) << caption;
   }
-  EXPECT_EQ(ids.size(), 5u);
+  EXPECT_EQ(ids.size(), 6u);
   const image::WindowForm& quote = AppImage::Get().Window(WindowId(sym::window::kQuote));
   EXPECT_EQ(quote.window.left, 50);
   EXPECT_EQ(quote.window.top, 50);
@@ -92,6 +92,7 @@ TEST(AppImageTest, QuoteWindowHasEveryNamedControlAtItsPlace) {
       {"按钮商品管理", "商品管理", 70, 636, 120, 48},
       {"按钮入库管理", "入库管理", 197, 581, 120, 48},
       {"按钮出库管理", "出库管理", 197, 636, 120, 48},
+      {"按钮往来账", "往来账", 70, 691, 120, 48},
   };
   expected.insert(expected.end(), kPanel.begin(), kPanel.end());
   ExpectControls(sym::window::kQuote, expected);
@@ -339,18 +340,21 @@ TEST(AppImageTest, NavigationButtonsSwitchAsTheTableSays) {
   namespace si = sym::control::stock_in;
   namespace pr = sym::control::product;
   namespace so = sym::control::stock_out;
-  using namespace sym::window;  // NOLINT: the five window slots
+  namespace ac = sym::control::accounts;
+  using namespace sym::window;  // NOLINT: the six window slots
   const std::vector<std::tuple<uint32_t, uint32_t, uint32_t>> buttons = {
       {kQuote, q::按钮客户管理, r::kQuoteToCustomer},
       {kQuote, q::按钮入库管理, r::kQuoteToStockIn},
       {kQuote, q::按钮商品管理, r::kQuoteToProduct},
       {kQuote, q::按钮出库管理, r::kQuoteToStockOut},
+      {kQuote, q::按钮往来账, r::kQuoteToAccounts},
       {kCustomer, cu::按钮配置单, r::kCustomerToQuote},
       {kCustomer, cu::按钮入库管理, r::kCustomerToStockIn},
       {kCustomer, cu::按钮商品管理, r::kCustomerToProduct},
       {kCustomer, cu::按钮出库管理, r::kCustomerToStockOut},
       {kCustomer, cu::按钮返回, r::kCustomerToQuote},
       {kCustomer, cu::按钮退出, r::kExitCustomerWindow},
+      {kCustomer, cu::按钮往来账, r::kCustomerToAccounts},
       {kStockIn, si::按钮客户管理, r::kStockInToCustomer},
       {kStockIn, si::按钮商品管理, r::kStockInToProduct},
       {kStockIn, si::按钮配置管理, r::kStockInToQuote},
@@ -368,6 +372,13 @@ TEST(AppImageTest, NavigationButtonsSwitchAsTheTableSays) {
       {kStockOut, so::按钮商品管理, r::kStockOutToProduct},
       {kStockOut, so::按钮返回, r::kStockOutToQuote},
       {kStockOut, so::按钮退出, r::kExitStockOutWindow},
+      {kAccounts, ac::按钮客户管理, r::kAccountsToCustomer},
+      {kAccounts, ac::按钮商品管理, r::kAccountsToProduct},
+      {kAccounts, ac::按钮配置管理, r::kAccountsToQuote},
+      {kAccounts, ac::按钮入库管理, r::kAccountsToStockIn},
+      {kAccounts, ac::按钮出库管理, r::kAccountsToStockOut},
+      {kAccounts, ac::按钮返回, r::kAccountsToQuote},
+      {kAccounts, ac::按钮退出, r::kExitAccountsWindow},
   };
   for (const auto& [window, control, routine] : buttons) {
     ExpectBinding(Bound(window, control), ev::kButtonClicked, routine);
