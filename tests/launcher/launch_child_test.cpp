@@ -373,6 +373,12 @@ class TempDirTest : public LauncherTest {
     EXPECT_TRUE(KernelLog().empty());
   }
   std::string Mine() { return tmp_dir_ + "/pcshop-" + std::to_string(::geteuid()); }
+  // Another user's folder under the user's own name, in a /tmp-like base.
+  void PlantMine() {
+    ASSERT_EQ(::chmod(tmp_dir_.c_str(), 01777), 0);
+    ASSERT_EQ(::mkdir(Mine().c_str(), 0777), 0);
+    ASSERT_EQ(::chown(Mine().c_str(), 65534, 65534), 0);
+  }
   // Only the temporary base is left to try.
   const std::map<std::string, std::string> kTmpOnly = {{"XDG_RUNTIME_DIR", ""},
                                                        {"XDG_CACHE_HOME", ""},
@@ -473,17 +479,33 @@ TEST_F(TempDirTest, FolderOwnedBySomeoneElseOnThePathIsRefused) {
 // a folder of its own made afresh beside it.
 TEST_F(TempDirTest, PrecreatedTmpFolderOfAnotherUserDoesNotStopTheStart) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can give a folder away";
-  ASSERT_EQ(::chmod(tmp_dir_.c_str(), 01777), 0);
-  ASSERT_EQ(::mkdir(Mine().c_str(), 0777), 0);
-  ASSERT_EQ(::chown(Mine().c_str(), 65534, 65534), 0);
+  PlantMine();
   ExpectStartedFrom(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", ""}}), cache_dir_ + "/pcshop");
 
   const ChildResult r = Run(KernelProgram(), kTmpOnly);
   EXPECT_EQ(r.exit_code, 0) << r.stderr_text;
   const std::string library = KernelLog()["library"];
   EXPECT_TRUE(library.starts_with(Mine() + ".")) << library;
-  EXPECT_TRUE(library.ends_with("/pcshop/morva.mlr")) << library;
+  EXPECT_TRUE(library.ends_with("/pcshop/morva.mlr (deleted)")) << library;
   EXPECT_TRUE(FilesIn(Mine()).empty());
+}
+
+// No later start could find such a fresh folder: it goes once the library
+// is loaded (or the start has failed), so repeated starts fill no disk.
+TEST_F(TempDirTest, FolderMadeAfreshIsRemovedAfterEachStart) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a folder away";
+  PlantMine();
+  const std::string program = MakeProgram(
+      PackageTail("pcshop", {{"ctlpk.dll", Bytes("support")}, {"morva.mlr", RecordingKernel()}}));
+  for (int i = 0; i < 3; ++i) {
+    const ChildResult r = Run(program, kTmpOnly);
+    EXPECT_EQ(r.exit_code, 0) << r.stderr_text;
+    EXPECT_EQ(KernelLog()["version"], "1000");
+  }
+  const ChildResult failed = Run(
+      MakeProgram(PackageTail("pcshop", {{"morva.mlr", NullEntryKernel()}})), kTmpOnly);
+  EXPECT_EQ(failed.stderr_text, Line(LaunchError::kInterfaceInvalid));
+  EXPECT_EQ(FilesIn(tmp_dir_), std::vector<std::string>{"pcshop-" + std::to_string(::geteuid())});
 }
 
 TEST_F(TempDirTest, OwnTmpFolderWithWrongModeOrAsLinkIsNotUsed) {
