@@ -1,7 +1,7 @@
 // The launcher's platform on Linux: /proc/self/exe, pread, a private
 // temporary directory reached through checked folder handles, write-then-
-// rename relative to the handle, dlopen of the opened file, and a Qt message
-// box.
+// rename relative to the handle, dlopen of the opened file, and the "Error"
+// box both layers share.
 
 #include <dirent.h>
 #include <dlfcn.h>
@@ -11,9 +11,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QString>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -21,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "base/error_box.h"
 #include "launcher/platform.h"
 
 namespace pcshop::launcher {
@@ -429,34 +427,6 @@ std::unique_ptr<Folder> FreshTempDirCandidate() {
   return nullptr;
 }
 
-bool HasDisplay() {
-  const auto set = [](const char* name) {
-    const char* v = std::getenv(name);
-    return v != nullptr && v[0] != '\0';
-  };
-  const char* qpa = std::getenv("QT_QPA_PLATFORM");
-  const bool offscreen = qpa != nullptr && std::string(qpa) == "offscreen";
-  return (set("DISPLAY") || set("WAYLAND_DISPLAY")) && !offscreen;
-}
-
-// The message is already on standard error when the box is tried, as the
-// one line the launcher writes there: Qt's own remarks are dropped. If Qt
-// cannot reach the display it ends with a fatal message, and the launcher
-// then exits with its failure code instead of aborting.
-void QuietUnlessFatal(QtMsgType type, const QMessageLogContext&, const QString&) {
-  if (type == QtFatalMsg) ::_exit(1);  // the launcher's failure code
-}
-
-void ShowErrorBox(std::string_view message) {
-  static int argc = 1;
-  static char name[] = "pcshop";
-  static char* argv[] = {name, nullptr};
-  qInstallMessageHandler(&QuietUnlessFatal);
-  QApplication app(argc, argv);
-  QMessageBox::critical(nullptr, QStringLiteral("Error"),
-                        QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())));
-}
-
 class PosixPlatform final : public Platform {
  public:
   std::string OwnExecutablePath() override {
@@ -492,7 +462,7 @@ class PosixPlatform final : public Platform {
     std::string line(message);
     line += '\n';
     (void)WriteAll(STDERR_FILENO, {reinterpret_cast<const uint8_t*>(line.data()), line.size()});
-    if (HasDisplay()) ShowErrorBox(message);
+    pcshop::ShowErrorBox(message);
   }
 };
 
