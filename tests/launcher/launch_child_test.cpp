@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -399,6 +400,20 @@ TEST_F(TempDirTest, CandidatesComeInTheirOrder) {
     ASSERT_EQ(::lstat(made.c_str(), &st), 0) << made;
     EXPECT_EQ(st.st_mode & 0777, 0700u) << made;
   }
+}
+
+// A folder that another copy makes between this one's look and its make is
+// used like one that was there before: the package folder in the runtime
+// folder, and the cache folder and its package folder.
+TEST_F(TempDirTest, FolderMadeByAnotherCopyMeanwhileIsUsed) {
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  const std::map<std::string, std::string> race = {
+      {"LD_PRELOAD", PCSHOP_FOLDER_RACE_PRELOAD_PATH},
+      {"ASAN_OPTIONS", std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0"}};
+  ExpectStartedFrom(Run(KernelProgram(), race), run_dir_);
+  std::map<std::string, std::string> no_runtime_dir = race;
+  no_runtime_dir["XDG_RUNTIME_DIR"] = "";
+  ExpectStartedFrom(Run(KernelProgram(), no_runtime_dir), cache_dir_ + "/pcshop");
 }
 
 TEST_F(TempDirTest, RefusedRuntimeDirMovesOnToTheCache) {
