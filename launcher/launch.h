@@ -15,7 +15,9 @@ inline constexpr int kExitFailure = 1;
 
 // Every step up to and including GetRuntimeEntry; the entry, or the first
 // fault (nothing after the failing step runs, nothing is shown). Files
-// written before a fault stay on disk. The loaded library is never unloaded.
+// written before a fault stay on disk, except in a folder made for this start
+// alone, which is gone when this returns. The loaded library is never
+// unloaded.
 Expected<kernel::RuntimeEntry> PrepareRuntime(Platform& platform);
 
 // PrepareRuntime, then the entry is called with `image` and kExitSuccess is

@@ -84,7 +84,10 @@ class Platform {
   // The user's private temporary directory: the first candidate whose path,
   // from the root down, no other user can change, and which is a real folder
   // owned by the user that no one else may enter. Null when every candidate
-  // is refused; nothing is written into a refused one.
+  // is refused; nothing is written into a refused one. A folder made afresh
+  // for this start alone, which no later start can find, is removed with
+  // what it holds when the folder and those made in it are dropped (a
+  // library loaded from it stays loaded).
   virtual std::unique_ptr<Folder> PrivateTempDirectory() = 0;
 
   // The address of an exported function; null when there is none.

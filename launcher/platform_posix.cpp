@@ -1,8 +1,9 @@
 // The launcher's platform on Linux: /proc/self/exe, pread, a private
 // temporary directory reached through checked folder handles, write-then-
-// rename relative to the handle, dlopen of the opened file, and a Qt message
-// box.
+// rename relative to the handle, dlopen of the opened file, and the "Error"
+// box both layers share.
 
+#include <dirent.h>
 #include <dlfcn.h>
 #include <link.h>
 #include <fcntl.h>
@@ -10,9 +11,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QString>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -20,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "base/error_box.h"
 #include "launcher/platform.h"
 
 namespace pcshop::launcher {
@@ -82,6 +81,17 @@ UniqueFd OpenFolderAt(int parent, const char* name) {
   return UniqueFd(::openat(parent, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
 
+// The folder `name` in `parent`, made for the user alone when missing. One
+// that another process makes between the look and the make (EEXIST, as when
+// two copies start together) is opened like any that was there before: the
+// caller checks it on the handle all the same.
+UniqueFd OpenOrMakeFolderAt(int parent, const char* name) {
+  UniqueFd fd = OpenFolderAt(parent, name);
+  if (fd.valid() || errno != ENOENT) return fd;
+  if (::mkdirat(parent, name, 0700) != 0 && errno != EEXIST) return fd;
+  return OpenFolderAt(parent, name);
+}
+
 // No one but root and the user can rename, replace or add entries in it:
 // owned by one of them, and not writable by group or others unless sticky
 // (then others may only remove what they own themselves).
@@ -140,11 +150,9 @@ std::optional<OpenedPath> OpenTrustedPath(const std::string& path, bool create_l
   }
   for (size_t i = 0; i < parts->size(); ++i) {
     const char* name = (*parts)[i].c_str();
-    UniqueFd next = OpenFolderAt(opened.fd.get(), name);
-    if (!next.valid() && errno == ENOENT && create_last && i + 1 == parts->size() &&
-        ::mkdirat(opened.fd.get(), name, 0700) == 0) {
-      next = OpenFolderAt(opened.fd.get(), name);
-    }
+    UniqueFd next = create_last && i + 1 == parts->size()
+                        ? OpenOrMakeFolderAt(opened.fd.get(), name)
+                        : OpenFolderAt(opened.fd.get(), name);
     if (!next.valid() || ::fstat(next.get(), &st) != 0 || !IsTrustedFolder(st)) {
       return std::nullopt;
     }
@@ -157,10 +165,7 @@ std::optional<OpenedPath> OpenTrustedPath(const std::string& path, bool create_l
 // The folder `name` in the opened folder `parent`, made when missing, and
 // checked on its own handle with `accept`.
 UniqueFd OpenChildFolder(int parent, const std::string& name, bool (*accept)(const struct stat&)) {
-  UniqueFd fd = OpenFolderAt(parent, name.c_str());
-  if (!fd.valid() && errno == ENOENT && ::mkdirat(parent, name.c_str(), 0700) == 0) {
-    fd = OpenFolderAt(parent, name.c_str());
-  }
+  UniqueFd fd = OpenOrMakeFolderAt(parent, name.c_str());
   struct stat st;
   if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !accept(st)) return UniqueFd();
   return fd;
@@ -209,16 +214,56 @@ class PosixFile final : public ReadableFile {
   UniqueFd fd_;
 };
 
+// Removes the files in the folder `fd` (folders in it are left: each goes
+// with its own handle).
+void RemoveFilesIn(int fd) {
+  UniqueFd listing(::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!listing.valid()) return;
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(listing.get()), &::closedir);
+  if (!dir) return;
+  (void)listing.Release();  // closed with the listing
+  std::vector<std::string> names;
+  while (const dirent* e = ::readdir(dir.get())) {
+    const std::string_view name = e->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  for (const std::string& name : names) ::unlinkat(fd, name.c_str(), 0);
+}
+
+// Where a folder made for one start alone lies, so that it can go with its
+// handle: no later start can find it, and kept it would only fill the disk.
+struct Disposal {
+  UniqueFd parent;
+  std::string name;
+};
+
 class PosixFolder final : public Folder {
  public:
-  PosixFolder(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
+  PosixFolder(UniqueFd fd, std::string path, std::optional<Disposal> disposal = std::nullopt)
+      : fd_(std::move(fd)), path_(std::move(path)), disposal_(std::move(disposal)) {}
+  PosixFolder(const PosixFolder&) = delete;
+  PosixFolder& operator=(const PosixFolder&) = delete;
+
+  // A folder for one start alone goes with everything in it. A library
+  // loaded from it stays mapped, and the runtime opens nothing here later.
+  ~PosixFolder() override {
+    if (!disposal_) return;
+    RemoveFilesIn(fd_.get());
+    ::unlinkat(disposal_->parent.get(), disposal_->name.c_str(), AT_REMOVEDIR);
+  }
 
   const std::string& Path() const override { return path_; }
 
   std::unique_ptr<Folder> MakePrivateFolder(const std::string& name) override {
     UniqueFd fd = OpenChildFolder(fd_.get(), name, &IsOwnFolder);
     if (!fd.valid()) return nullptr;
-    return std::make_unique<PosixFolder>(std::move(fd), path_ + name + "/");
+    // What is made in a folder for one start alone is for that start alone.
+    std::optional<Disposal> disposal;
+    if (disposal_) {
+      disposal = Disposal{UniqueFd(::fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0)), name};
+      if (!disposal->parent.valid()) return nullptr;
+    }
+    return std::make_unique<PosixFolder>(std::move(fd), path_ + name + "/", std::move(disposal));
   }
 
   std::optional<FileIdentity> WriteFileReplacing(const std::string& name,
@@ -301,6 +346,7 @@ class PosixFolder final : public Folder {
  private:
   UniqueFd fd_;
   std::string path_;
+  std::optional<Disposal> disposal_;
 };
 
 // An environment variable that names an absolute path, or nullptr.
@@ -351,7 +397,8 @@ std::unique_ptr<Folder> TempDirCandidate() {
 
 // A new folder "pcshop-<uid>.<random>" in $TMPDIR or /tmp, when even
 // "pcshop-<uid>" there is refused (someone else made it): a start that
-// unpacks afresh every time, but a start.
+// unpacks afresh every time, but a start. The folder goes when its handle
+// does.
 std::unique_ptr<Folder> FreshTempDirCandidate() {
   const char* tmp = AbsolutePathFromEnv("TMPDIR");
   std::optional<OpenedPath> opened = OpenTrustedPath(tmp != nullptr ? tmp : "/tmp", false);
@@ -369,38 +416,15 @@ std::unique_ptr<Folder> FreshTempDirCandidate() {
     }
     UniqueFd fd = OpenFolderAt(opened->fd.get(), name);
     struct stat st;
-    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !IsPrivateFolder(st)) break;
-    return MakeFolder(std::move(fd), opened->path + name + "/");
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !IsPrivateFolder(st)) {
+      ::unlinkat(opened->fd.get(), name, AT_REMOVEDIR);
+      break;
+    }
+    std::string path = opened->path + name + "/";
+    return std::make_unique<PosixFolder>(std::move(fd), std::move(path),
+                                         Disposal{std::move(opened->fd), name});
   }
   return nullptr;
-}
-
-bool HasDisplay() {
-  const auto set = [](const char* name) {
-    const char* v = std::getenv(name);
-    return v != nullptr && v[0] != '\0';
-  };
-  const char* qpa = std::getenv("QT_QPA_PLATFORM");
-  const bool offscreen = qpa != nullptr && std::string(qpa) == "offscreen";
-  return (set("DISPLAY") || set("WAYLAND_DISPLAY")) && !offscreen;
-}
-
-// The message is already on standard error when the box is tried, as the
-// one line the launcher writes there: Qt's own remarks are dropped. If Qt
-// cannot reach the display it ends with a fatal message, and the launcher
-// then exits with its failure code instead of aborting.
-void QuietUnlessFatal(QtMsgType type, const QMessageLogContext&, const QString&) {
-  if (type == QtFatalMsg) ::_exit(1);  // the launcher's failure code
-}
-
-void ShowErrorBox(std::string_view message) {
-  static int argc = 1;
-  static char name[] = "pcshop";
-  static char* argv[] = {name, nullptr};
-  qInstallMessageHandler(&QuietUnlessFatal);
-  QApplication app(argc, argv);
-  QMessageBox::critical(nullptr, QStringLiteral("Error"),
-                        QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())));
 }
 
 class PosixPlatform final : public Platform {
@@ -438,7 +462,7 @@ class PosixPlatform final : public Platform {
     std::string line(message);
     line += '\n';
     (void)WriteAll(STDERR_FILENO, {reinterpret_cast<const uint8_t*>(line.data()), line.size()});
-    if (HasDisplay()) ShowErrorBox(message);
+    pcshop::ShowErrorBox(message);
   }
 };
 

@@ -6,16 +6,12 @@
 // An image the runtime refuses is a damaged program file: the user sees the
 // same "Error" box as for the launcher's faults, and the process ends with 1.
 
-#include <unistd.h>
-
-#include <QApplication>
-#include <QMessageBox>
-#include <QString>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "base/error_box.h"
 #include "image/image_format.h"
 #include "runtime/kernel/kernel_abi.h"
 #include "runtime/kernel/runtime.h"
@@ -25,41 +21,14 @@ namespace {
 namespace format = pcshop::image::format;
 
 constexpr char kDamagedMessage[] = "The program file is damaged!";
-constexpr int kDamagedExitCode = 1;
+constexpr int kDamagedExitCode = pcshop::kErrorBoxExitCode;
 constexpr int kTablesRefusedExitCode = 1;
-
-bool HasDisplay() {
-  const auto set = [](const char* name) {
-    const char* v = std::getenv(name);
-    return v != nullptr && v[0] != '\0';
-  };
-  const char* qpa = std::getenv("QT_QPA_PLATFORM");
-  const bool offscreen = qpa != nullptr && std::string(qpa) == "offscreen";
-  return (set("DISPLAY") || set("WAYLAND_DISPLAY")) && !offscreen;
-}
-
-// The reason is already on standard error; Qt's remarks are dropped, and a
-// display Qt cannot reach still ends with our exit code.
-void QuietUnlessFatal(QtMsgType type, const QMessageLogContext&, const QString&) {
-  if (type == QtFatalMsg) ::_exit(kDamagedExitCode);
-}
 
 // One line with the reason, the box when there is a display, then the end.
 [[noreturn]] void RefuseDamagedImage(const std::string& reason) {
   std::fprintf(stderr, "%s (%s)\n", kDamagedMessage, reason.c_str());
   std::fflush(stderr);
-  if (HasDisplay()) {
-    static int argc = 1;
-    static char name[] = "pcshop";
-    static char* argv[] = {name, nullptr};
-    qInstallMessageHandler(&QuietUnlessFatal);
-    if (QApplication::instance() == nullptr) {
-      QApplication app(argc, argv);
-      QMessageBox::critical(nullptr, QStringLiteral("Error"), QString::fromLatin1(kDamagedMessage));
-    } else {
-      QMessageBox::critical(nullptr, QStringLiteral("Error"), QString::fromLatin1(kDamagedMessage));
-    }
-  }
+  pcshop::ShowErrorBox(kDamagedMessage);
   std::exit(kDamagedExitCode);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Making a new file appear whole: it is built under a temporary name beside
 // its final place, synced, and then linked to the final name only if nothing
-// is there. The operating-system calls of the table store live behind this
+// is there, or renamed over an old table in one step. The operating-system
+// calls of the table store live behind this
 // header (new_file_posix.cpp).
 
 #include <filesystem>
@@ -29,6 +30,11 @@ class TemporaryFile {
   // exists (then an error, and the existing file is untouched), and syncs the
   // folder so that the new name survives a crash.
   Status Publish(const std::filesystem::path& final_path);
+
+  // Syncs the file, removes the side files SQLite may have left beside the
+  // table `final_path` (a log or journal there would be applied to the new
+  // file), renames this file over it in one step and syncs the folder.
+  Status Replace(const std::filesystem::path& final_path);
 
  private:
   explicit TemporaryFile(std::filesystem::path path) : path_(std::move(path)) {}

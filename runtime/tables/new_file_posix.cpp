@@ -13,6 +13,13 @@
 namespace pcshop::tables {
 namespace {
 
+// What SQLite may leave beside a table file: its log, shared memory, journal.
+constexpr const char* kSideFileSuffixes[] = {"-wal", "-shm", "-journal"};
+
+void RemoveSideFiles(const std::filesystem::path& file) {
+  for (const char* suffix : kSideFileSuffixes) ::unlink((file.string() + suffix).c_str());
+}
+
 Status Errno(const std::filesystem::path& file, const char* what, int err) {
   return Status::IOError(file.string() + ": " + what + ": " + std::strerror(err));
 }
@@ -25,6 +32,12 @@ Status SyncPath(const std::filesystem::path& p, int flags) {
   ::close(fd);
   if (rc != 0) return Errno(p, "syncing", err);
   return Status::Ok();
+}
+
+// The folder of `file`, synced so that a name given in it survives a crash.
+Status SyncFolderOf(const std::filesystem::path& file) {
+  const std::filesystem::path dir = file.parent_path();
+  return SyncPath(dir.empty() ? std::filesystem::path(".") : dir, O_RDONLY | O_DIRECTORY);
 }
 
 }  // namespace
@@ -48,9 +61,8 @@ TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept : path_(std::move(o
 TemporaryFile::~TemporaryFile() {
   if (path_.empty()) return;
   // SQLite may have left its side files while building the table.
-  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-    ::unlink((path_.string() + suffix).c_str());
-  }
+  ::unlink(path_.c_str());
+  RemoveSideFiles(path_);
 }
 
 Status TemporaryFile::Publish(const std::filesystem::path& final_path) {
@@ -77,8 +89,23 @@ Status TemporaryFile::Publish(const std::filesystem::path& final_path) {
     ::unlink(path_.c_str());
   }
   path_.clear();
-  std::filesystem::path dir = final_path.parent_path();
-  return SyncPath(dir.empty() ? std::filesystem::path(".") : dir, O_RDONLY | O_DIRECTORY);
+  return SyncFolderOf(final_path);
+}
+
+Status TemporaryFile::Replace(const std::filesystem::path& final_path) {
+  if (Status s = SyncPath(path_, O_RDONLY); !s.ok()) return s;
+  for (const char* suffix : kSideFileSuffixes) {
+    const std::string side = final_path.string() + suffix;
+    if (::unlink(side.c_str()) != 0 && errno != ENOENT) {
+      return Errno(side, "removing the old table's side file", errno);
+    }
+  }
+  if (::rename(path_.c_str(), final_path.c_str()) != 0) {
+    return Errno(final_path, "replacing the table file", errno);
+  }
+  RemoveSideFiles(path_);
+  path_.clear();
+  return SyncFolderOf(final_path);
 }
 
 }  // namespace pcshop::tables

@@ -153,6 +153,68 @@ TEST_F(LaterStartTest, PackageWithAnEntryNamedLikeTheStampIsNeverStamped) {
   }
 }
 
+// ---- Two copies started together. ----
+
+// PCSHOP_PAIR_STARTS overrides the number of pair starts.
+int PairStarts(int fallback) {
+  const char* v = std::getenv("PCSHOP_PAIR_STARTS");
+  return v != nullptr && std::atoi(v) > 0 ? std::atoi(v) : fallback;
+}
+
+struct PairCase {
+  const char* name;
+  bool from_cache;  // no runtime folder, and the cache folder made afresh
+  int starts;
+};
+
+class PairStartTest : public LauncherTest, public ::testing::WithParamInterface<PairCase> {};
+
+// Each round starts from nothing: both copies make the folders, write the
+// same files and load the library, and both must start from one folder.
+TEST_P(PairStartTest, BothCopiesStartFromTheSameFolder) {
+  const PairCase& c = GetParam();
+  const std::string base = c.from_cache ? cache_dir_ + "/pcshop" : run_dir_;
+  const std::string folder = base + "/pcshop";
+  const std::string program =
+      MakeProgram(PackageTail("pcshop", {{"ctlpk.dll", Bytes("support")},
+                                         {"morva.mlr", RecordingKernel()}}));
+  std::vector<std::map<std::string, std::string>> envs(2);
+  for (size_t i = 0; i < envs.size(); ++i) {
+    envs[i]["PCSHOP_TEST_KERNEL_LOG"] = log_ + std::to_string(i);
+    if (c.from_cache) envs[i]["XDG_RUNTIME_DIR"] = "";
+  }
+  int failed = 0;
+  int elsewhere = 0;
+  for (int round = 0; round < PairStarts(c.starts); ++round) {
+    fs::remove_all(c.from_cache ? cache_dir_ : folder);
+    for (size_t i = 0; i < envs.size(); ++i) std::remove((log_ + std::to_string(i)).c_str());
+    for (const ChildResult& r : RunTogether(program, envs)) {
+      failed += r.exit_code != 0 ? 1 : 0;
+      EXPECT_EQ(r.stderr_text, "") << "round " << round;
+    }
+    for (size_t i = 0; i < envs.size(); ++i) {
+      std::ifstream in(log_ + std::to_string(i));
+      std::string line;
+      bool here = false;
+      // The partner may have replaced the file since it was loaded.
+      while (std::getline(in, line)) {
+        here = here || line == "library " + folder + "/morva.mlr" ||
+               line == "library " + folder + "/morva.mlr (deleted)";
+      }
+      elsewhere += here ? 0 : 1;
+    }
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"ctlpk.dll", "morva.mlr"}));
+    EXPECT_EQ(ReadBytes(folder + "/ctlpk.dll"), Bytes("support"));
+  }
+  EXPECT_EQ(failed, 0);
+  EXPECT_EQ(elsewhere, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, PairStartTest,
+                         ::testing::Values(PairCase{"EmptyRuntimeFolder", false, 200},
+                                           PairCase{"NoCacheFolderYet", true, 50}),
+                         [](const ::testing::TestParamInfo<PairCase>& p) { return std::string(p.param.name); });
+
 // ---- Another user racing the start. ----
 
 // The attacker, as uid/gid 65534 in a child: plants its own library in a

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -373,6 +374,12 @@ class TempDirTest : public LauncherTest {
     EXPECT_TRUE(KernelLog().empty());
   }
   std::string Mine() { return tmp_dir_ + "/pcshop-" + std::to_string(::geteuid()); }
+  // Another user's folder under the user's own name, in a /tmp-like base.
+  void PlantMine() {
+    ASSERT_EQ(::chmod(tmp_dir_.c_str(), 01777), 0);
+    ASSERT_EQ(::mkdir(Mine().c_str(), 0777), 0);
+    ASSERT_EQ(::chown(Mine().c_str(), 65534, 65534), 0);
+  }
   // Only the temporary base is left to try.
   const std::map<std::string, std::string> kTmpOnly = {{"XDG_RUNTIME_DIR", ""},
                                                        {"XDG_CACHE_HOME", ""},
@@ -393,6 +400,20 @@ TEST_F(TempDirTest, CandidatesComeInTheirOrder) {
     ASSERT_EQ(::lstat(made.c_str(), &st), 0) << made;
     EXPECT_EQ(st.st_mode & 0777, 0700u) << made;
   }
+}
+
+// A folder that another copy makes between this one's look and its make is
+// used like one that was there before: the package folder in the runtime
+// folder, and the cache folder and its package folder.
+TEST_F(TempDirTest, FolderMadeByAnotherCopyMeanwhileIsUsed) {
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  const std::map<std::string, std::string> race = {
+      {"LD_PRELOAD", PCSHOP_FOLDER_RACE_PRELOAD_PATH},
+      {"ASAN_OPTIONS", std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0"}};
+  ExpectStartedFrom(Run(KernelProgram(), race), run_dir_);
+  std::map<std::string, std::string> no_runtime_dir = race;
+  no_runtime_dir["XDG_RUNTIME_DIR"] = "";
+  ExpectStartedFrom(Run(KernelProgram(), no_runtime_dir), cache_dir_ + "/pcshop");
 }
 
 TEST_F(TempDirTest, RefusedRuntimeDirMovesOnToTheCache) {
@@ -473,17 +494,33 @@ TEST_F(TempDirTest, FolderOwnedBySomeoneElseOnThePathIsRefused) {
 // a folder of its own made afresh beside it.
 TEST_F(TempDirTest, PrecreatedTmpFolderOfAnotherUserDoesNotStopTheStart) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can give a folder away";
-  ASSERT_EQ(::chmod(tmp_dir_.c_str(), 01777), 0);
-  ASSERT_EQ(::mkdir(Mine().c_str(), 0777), 0);
-  ASSERT_EQ(::chown(Mine().c_str(), 65534, 65534), 0);
+  PlantMine();
   ExpectStartedFrom(Run(KernelProgram(), {{"XDG_RUNTIME_DIR", ""}}), cache_dir_ + "/pcshop");
 
   const ChildResult r = Run(KernelProgram(), kTmpOnly);
   EXPECT_EQ(r.exit_code, 0) << r.stderr_text;
   const std::string library = KernelLog()["library"];
   EXPECT_TRUE(library.starts_with(Mine() + ".")) << library;
-  EXPECT_TRUE(library.ends_with("/pcshop/morva.mlr")) << library;
+  EXPECT_TRUE(library.ends_with("/pcshop/morva.mlr (deleted)")) << library;
   EXPECT_TRUE(FilesIn(Mine()).empty());
+}
+
+// No later start could find such a fresh folder: it goes once the library
+// is loaded (or the start has failed), so repeated starts fill no disk.
+TEST_F(TempDirTest, FolderMadeAfreshIsRemovedAfterEachStart) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a folder away";
+  PlantMine();
+  const std::string program = MakeProgram(
+      PackageTail("pcshop", {{"ctlpk.dll", Bytes("support")}, {"morva.mlr", RecordingKernel()}}));
+  for (int i = 0; i < 3; ++i) {
+    const ChildResult r = Run(program, kTmpOnly);
+    EXPECT_EQ(r.exit_code, 0) << r.stderr_text;
+    EXPECT_EQ(KernelLog()["version"], "1000");
+  }
+  const ChildResult failed = Run(
+      MakeProgram(PackageTail("pcshop", {{"morva.mlr", NullEntryKernel()}})), kTmpOnly);
+  EXPECT_EQ(failed.stderr_text, Line(LaunchError::kInterfaceInvalid));
+  EXPECT_EQ(FilesIn(tmp_dir_), std::vector<std::string>{"pcshop-" + std::to_string(::geteuid())});
 }
 
 TEST_F(TempDirTest, OwnTmpFolderWithWrongModeOrAsLinkIsNotUsed) {

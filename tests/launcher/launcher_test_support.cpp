@@ -120,6 +120,26 @@ std::string LauncherTest::MakeProgram(std::span<const uint8_t> tail) {
 ChildResult LauncherTest::Run(const std::string& program,
                               const std::map<std::string, std::string>& env,
                               std::optional<uint64_t> address_space_limit) {
+  return Finish(Start(program, env, address_space_limit, nullptr));
+}
+
+std::vector<ChildResult> LauncherTest::RunTogether(
+    const std::string& program, const std::vector<std::map<std::string, std::string>>& envs) {
+  int go[2];
+  EXPECT_EQ(::pipe2(go, O_CLOEXEC), 0);
+  std::vector<Child> children;
+  for (const auto& env : envs) children.push_back(Start(program, env, std::nullopt, go));
+  // Closing the only write end releases every child at once.
+  ::close(go[1]);
+  ::close(go[0]);
+  std::vector<ChildResult> results;
+  for (const Child& child : children) results.push_back(Finish(child));
+  return results;
+}
+
+LauncherTest::Child LauncherTest::Start(const std::string& program,
+                                        const std::map<std::string, std::string>& env,
+                                        std::optional<uint64_t> address_space_limit, const int* go) {
   std::map<std::string, std::string> vars;
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string_view kv = *e;
@@ -157,21 +177,31 @@ ChildResult LauncherTest::Run(const std::string& program,
       struct rlimit limit = {*address_space_limit, *address_space_limit};
       ::setrlimit(RLIMIT_AS, &limit);
     }
+    if (go != nullptr) {
+      ::close(go[1]);
+      char c;
+      while (::read(go[0], &c, 1) < 0 && errno == EINTR) {
+      }
+    }
     ::execve(program.c_str(), argv, envp.data());
     ::_exit(127);
   }
   ::close(pipe_fds[1]);
+  return Child{pid, pipe_fds[0]};
+}
+
+ChildResult LauncherTest::Finish(Child child) {
   ChildResult result;
   char buf[4096];
   for (;;) {
-    const ssize_t n = ::read(pipe_fds[0], buf, sizeof buf);
+    const ssize_t n = ::read(child.stderr_fd, buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     result.stderr_text.append(buf, static_cast<size_t>(n));
   }
-  ::close(pipe_fds[0]);
+  ::close(child.stderr_fd);
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  while (::waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
   }
   if (WIFEXITED(status))
     result.exit_code = WEXITSTATUS(status);

@@ -57,6 +57,11 @@ class LauncherTest : public ::testing::Test {
   ChildResult Run(const std::string& program, const std::map<std::string, std::string>& env = {},
                   std::optional<uint64_t> address_space_limit = std::nullopt);
 
+  // Starts `program` once per entry of `envs` (each as Run's `env`), all
+  // released at the same moment, and waits for every one.
+  std::vector<ChildResult> RunTogether(const std::string& program,
+                                       const std::vector<std::map<std::string, std::string>>& envs);
+
   // The recording kernel's log as key -> value (the last value of a key).
   std::map<std::string, std::string> KernelLog();
 
@@ -71,6 +76,16 @@ class LauncherTest : public ::testing::Test {
   std::string log_;
 
  private:
+  struct Child {
+    int pid = -1;
+    int stderr_fd = -1;
+  };
+  // Forks `program` with Run's environment; with a `go` pipe the child waits
+  // for its end of file (every write end closed) before it execs.
+  Child Start(const std::string& program, const std::map<std::string, std::string>& env,
+              std::optional<uint64_t> address_space_limit, const int* go);
+  static ChildResult Finish(Child child);
+
   int programs_ = 0;
 };
 

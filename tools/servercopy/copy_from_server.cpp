@@ -1,7 +1,6 @@
 #include <system_error>
 
 #include "runtime/tables/new_file.h"
-#include "tools/servercopy/file_replace.h"
 #include "tools/servercopy/file_tables.h"
 #include "tools/servercopy/pg_handle.h"
 #include "tools/servercopy/record_check.h"
@@ -117,8 +116,8 @@ Result<std::vector<CopiedTable>> CopyFromServer(const std::string& conninfo,
 
   for (size_t i = 0; i < temps.size(); ++i) {
     const TargetFile& target = (*targets)[i];
-    const Status s = target.exists ? ReplaceTableFile(temps[i].path(), target.file)
-                                   : temps[i].Publish(target.file);
+    const Status s =
+        target.exists ? temps[i].Replace(target.file) : temps[i].Publish(target.file);
     if (!s.ok()) {
       return Status::IOError(s.message() + " (" + std::to_string(i) + " of " +
                              std::to_string(temps.size()) +
