@@ -28,7 +28,14 @@ int ConnectTo(int port) {
 int PortOf(const std::string& conninfo) {
   std::smatch m;
   static const std::regex kPort(R"((?:^|\s)port\s*=\s*(\d+))");
-  return std::regex_search(conninfo, m, kPort) ? std::stoi(m[1]) : 0;
+  if (!std::regex_search(conninfo, m, kPort)) return 0;
+  // A cluster on its Unix socket alone names a port too; only a listener on
+  // loopback can stand behind the proxy.
+  const int port = std::stoi(m[1]);
+  const int probe = ConnectTo(port);
+  if (probe < 0) return 0;
+  ::close(probe);
+  return port;
 }
 
 TcpProxy::TcpProxy(int target_port) : target_port_(target_port) {

@@ -36,7 +36,8 @@ class TcpProxy {
   std::thread thread_;
 };
 
-// The port of a libpq connection string's "port=N" (0 when it has none).
+// The port of a libpq connection string's "port=N" when the server listens
+// on it at 127.0.0.1 (0 otherwise).
 int PortOf(const std::string& conninfo);
 
 }  // namespace pcshop::test_server
