@@ -158,6 +158,38 @@ TEST_F(SalesTest, TheCounterpartyBoxFindsNamesAsTheyAreTypedWithoutCompletingThe
   });
 }
 
+TEST_F(SalesTest, AWholeSaleOnAccountSaysWhenAndToWhomTheConfigurationWasSoldBefore) {
+  RunWith({{"曾小明", 0, 0}}, [&] {
+    SeedSixPartSale();
+    Click(kCustomer, "按钮出库管理");
+    Ok(user_->ChooseComboItem(kOut, "组合框配置名", 0));
+    Ok(user_->SetText(kOut, kWho, "曾小明"));
+    Ok(user_->SetText(kOut, kPaidBox, "1500"));
+    Click(kOut, "按钮整单出库");
+    Texts said = Messages();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_NE(said[0].find("合计金额: 4750\r\n客户: 曾小明\r\n实收: 1500"), std::string::npos);
+    EXPECT_EQ(said[0].find("已出库过"), std::string::npos);
+    Click(kOut, "按钮整单出库");
+    said = Messages();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_NE(said[0].find("注意：这个配置已出库过:\r\n" + Today() + " 售给 曾小明"),
+              std::string::npos)
+        << said[0];
+    Ok(user_->SetText(kOut, kPaidBox, "4751"));
+    Click(kOut, "按钮整单出库");
+    EXPECT_EQ(Messages(), Texts{"实收不能大于金额"});
+    Click(kOut, "按钮客户管理");
+    EXPECT_EQ(Listed(0), "6500/0");
+  });
+  // What was paid covers the rows in order: 1000 of the CPU, 500 of the board.
+  const std::vector<MoveMoney> sold = MovesMoney("出库");
+  ASSERT_EQ(sold.size(), 12u);
+  EXPECT_EQ(sold[0], (MoveMoney{"曾小明", 1000, 0}));
+  EXPECT_EQ(sold[1], (MoveMoney{"曾小明", 500, 0}));
+  EXPECT_EQ(sold[2], (MoveMoney{"曾小明", 0, 0}));
+}
+
 TEST_F(SalesTest, AStockTableOfTodaysEightFieldsIsUpgradedAndReadsAsPaidInFull) {
   std::filesystem::create_directories(data());
   for (const char* side : {"入库", "出库"}) {
