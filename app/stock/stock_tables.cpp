@@ -53,12 +53,11 @@ void PrepareStockTables(calls::Calls& rt) {
   for (StockSide side : {StockSide::kIn, StockSide::kOut}) {
     const std::string path = StockTablePath(rt, side);
     const std::vector<calls::FieldRecord> fields = MovementFields(rt, side);
-    if (!rt.FileExists(path.c_str())) {
-      (void)rt.CreateTable(path.c_str(), fields);
-    } else {
-      // A foreign layout is refused untouched; the window says so.
-      (void)rt.UpgradeTable(path.c_str(), fields);
-    }
+    // On the server no file exists and creating a table that is there is
+    // refused: then it is upgraded like a file. A foreign layout is refused
+    // untouched; the window says so.
+    if (!rt.FileExists(path.c_str()) && rt.CreateTable(path.c_str(), fields)) continue;
+    (void)rt.UpgradeTable(path.c_str(), fields);
   }
 }
 

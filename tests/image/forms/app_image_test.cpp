@@ -188,21 +188,24 @@ TEST(AppImageTest, StockWindowsShareOneLayoutWithTheirOwnTitles) {
       {"超级列表框商品信息", ""}, {"组合框商品查询类别", ""}, {"按钮配置导出", "导出"},
       {"按钮全部商品", "全部商品"}, {"通用对话框1", ""}, {"按钮客户管理", "客户管理"},
       {"按钮商品管理", "商品管理"}, {"按钮配置管理", "配置单"}, {"按钮退出", "退出"},
-      {"按钮返回", "返回"}};
+      {"按钮返回", "返回"}, {"组合框往来", ""}, {"编辑框实付", ""}, {"按钮新客户", "新客户"}};
   std::vector<NamedControl> in = common;
   in.insert(in.end(), {{"透明标签5", "商品入库管理1.0"}, {"分组框1", "入库管理"},
-                       {"按钮出库管理", "出库管理"}});
+                       {"按钮出库管理", "出库管理"}, {"透明标签往来", "供应商"},
+                       {"透明标签实付", "实付"}});
   std::vector<NamedControl> out = common;
   out.insert(out.end(), {{"透明标签5", "商品出库管理1.0"}, {"分组框1", "出库管理"},
-                         {"按钮入库管理", "入库管理"}});
+                         {"按钮入库管理", "入库管理"}, {"透明标签往来", "客户"},
+                         {"透明标签实付", "实收"}});
   ExpectControls(sym::window::kStockIn, in);
   ExpectControls(sym::window::kStockOut, out);
 
   const image::WindowForm& w = AppImage::Get().Window(WindowId(sym::window::kStockOut));
   const image::ControlForm* list = FindControl(w, "超级列表框商品信息");
   const std::vector<std::pair<const char*, int32_t>> columns = {
-      {"序号", 65}, {"品名", 120}, {"品牌", 140}, {"型号", 240},
-      {"数量", 70}, {"价格", 80},  {"金额", 80},  {"日期", 130}, {"备注", 300}};
+      {"序号", 65}, {"品名", 120}, {"品牌", 140}, {"型号", 200}, {"数量", 70},
+      {"价格", 80}, {"金额", 80},  {"日期", 130}, {"备注", 150}, {"客户", 100},
+      {"实收", 70}, {"成本", 70}};
   ASSERT_EQ(list->columns.size(), columns.size());
   for (size_t i = 0; i < columns.size(); ++i) {
     EXPECT_EQ(list->columns[i].title, Gbk(columns[i].first));
