@@ -34,8 +34,7 @@ bool AddPayments(calls::Calls& rt, std::unordered_map<std::string, AccountFlows>
 // sales, and every row written before the field existed) fall under "",
 // which is no name of the register. False when the table store refuses.
 bool AddUnpaid(calls::Calls& rt, StockSide side,
-               std::unordered_map<std::string, AccountFlows>& flows,
-               int64_t AccountFlows::*field) {
+               std::unordered_map<std::string, AccountFlows>& flows, int64_t AccountFlows::*field) {
   if (!rt.SelectTable(rt.ConstText(StockTableAlias(side)))) return false;
   const std::array<const char*, 1> keys = {rt.ConstText(CounterpartyField(side))};
   const auto amounts = rt.SumGrouped(rt.ConstText(t::kFieldAmount), keys);

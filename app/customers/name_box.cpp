@@ -8,7 +8,9 @@
 namespace pcshop::app {
 namespace {
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // GBK trail bytes are never ASCII letters' partners here: a lead byte is
 // 0x81 or above, so folding only A-Z leaves every double-byte character be.

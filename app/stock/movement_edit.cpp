@@ -37,8 +37,7 @@ std::string Lines(calls::Calls& rt, StockSide side, const Movement& m,
   s.append(rt.ConstText(out ? t::kLinePaidIn : t::kLinePaidOut)).append(std::to_string(m.paid));
   if (out) {
     s.append(rt.ConstText(t::kLineCost))
-        .append(m.cost == kNoCost ? std::string(rt.ConstText(t::kNoCost))
-                                  : std::to_string(m.cost));
+        .append(m.cost == kNoCost ? std::string(rt.ConstText(t::kNoCost)) : std::to_string(m.cost));
   }
   return s;
 }

@@ -63,8 +63,8 @@ PaidInput ReadPaidInput(calls::Calls& rt, const StockWindow& w, int64_t amount) 
     if (!in.error.empty()) return in;
   }
   if (in.counterparty.empty() && in.paid != amount) {
-    in.error = rt.ConstText(w.side == StockSide::kOut ? t::kWalkInSaleNotPaid
-                                                      : t::kWalkInPurchaseNotPaid);
+    in.error =
+        rt.ConstText(w.side == StockSide::kOut ? t::kWalkInSaleNotPaid : t::kWalkInPurchaseNotPaid);
   }
   return in;
 }

@@ -16,9 +16,16 @@ void AppendRow(calls::Calls& rt, const StockWindow& w, const calls::ValueTriple&
                const Movement& m) {
   const int32_t row = rt.InsertListRow(list, -1);
   // An unknown cost is an empty cell, never a 0 that reads as free goods.
-  const std::string cells[] = {std::to_string(row + 1), m.kind, m.brand, m.model,
-                               std::to_string(m.quantity), std::to_string(m.price),
-                               std::to_string(m.amount), m.date, m.remark, m.counterparty,
+  const std::string cells[] = {std::to_string(row + 1),
+                               m.kind,
+                               m.brand,
+                               m.model,
+                               std::to_string(m.quantity),
+                               std::to_string(m.price),
+                               std::to_string(m.amount),
+                               m.date,
+                               m.remark,
+                               m.counterparty,
                                std::to_string(m.paid),
                                m.cost == kNoCost ? std::string() : std::to_string(m.cost)};
   const size_t shown = w.side == StockSide::kOut ? std::size(cells) : std::size(cells) - 1;
@@ -90,7 +97,8 @@ int32_t PickedMovementRecord(calls::Calls& rt, const StockWindow& w) {
   if (row < 0 || row >= rt.GetListRowCount(ObjectOf(w.list))) return 0;
   (void)rt.SelectTable(rt.ConstText(StockTableAlias(w.side)));
   return RecordOfRow(
-      rt, row, [&](int32_t r) { return MovementOnRow(rt, w, r); }, [&] { return ReadMovement(rt, w.side); });
+      rt, row, [&](int32_t r) { return MovementOnRow(rt, w, r); },
+      [&] { return ReadMovement(rt, w.side); });
 }
 
 }  // namespace pcshop::app

@@ -47,7 +47,9 @@ std::vector<calls::FieldRecord> MovementFields(calls::Calls& rt, StockSide side)
   return fields;
 }
 
-int32_t MovementFieldCount(StockSide side) { return side == StockSide::kIn ? 10 : 11; }
+int32_t MovementFieldCount(StockSide side) {
+  return side == StockSide::kIn ? 10 : 11;
+}
 
 void PrepareStockTables(calls::Calls& rt) {
   for (StockSide side : {StockSide::kIn, StockSide::kOut}) {
@@ -77,19 +79,18 @@ Movement ReadMovement(calls::Calls& rt, StockSide side) {
   m.amount = rt.ReadFieldInt(rt.ConstText(t::kFieldAmount), {});
   m.date = rt.ReadFieldText(rt.ConstText(t::kFieldDate), {}).view();
   m.counterparty = rt.ReadFieldText(rt.ConstText(CounterpartyField(side)), {}).view();
-  m.paid = m.counterparty.empty() ? m.amount
-                                  : rt.ReadFieldInt(rt.ConstText(PaidField(side)), {});
+  m.paid = m.counterparty.empty() ? m.amount : rt.ReadFieldInt(rt.ConstText(PaidField(side)), {});
   if (side == StockSide::kOut) m.cost = rt.ReadFieldInt(rt.ConstText(t::kFieldCost), {});
   return m;
 }
 
 std::vector<calls::ValueTriple> MovementValues(calls::Calls& rt, StockSide side,
                                                const Movement& m) {
-  std::vector<calls::ValueTriple> values = {
-      rt.Arg(m.kind.c_str()),   rt.Arg(m.brand.c_str()),  rt.Arg(m.model.c_str()),
-      calls::Int(m.price),      rt.Arg(m.remark.c_str()), calls::Int(m.quantity),
-      calls::Int(m.amount),     rt.Arg(m.date.c_str()),   rt.Arg(m.counterparty.c_str()),
-      calls::Int(m.paid)};
+  std::vector<calls::ValueTriple> values = {rt.Arg(m.kind.c_str()),         rt.Arg(m.brand.c_str()),
+                                            rt.Arg(m.model.c_str()),        calls::Int(m.price),
+                                            rt.Arg(m.remark.c_str()),       calls::Int(m.quantity),
+                                            calls::Int(m.amount),           rt.Arg(m.date.c_str()),
+                                            rt.Arg(m.counterparty.c_str()), calls::Int(m.paid)};
   if (side == StockSide::kOut) values.push_back(calls::Int(m.cost));
   return values;
 }

@@ -66,7 +66,6 @@ Movement ReadMovement(calls::Calls& rt, StockSide side);
 
 // The values in the side's field order; they point into `m`, which must
 // outlive them.
-std::vector<calls::ValueTriple> MovementValues(calls::Calls& rt, StockSide side,
-                                               const Movement& m);
+std::vector<calls::ValueTriple> MovementValues(calls::Calls& rt, StockSide side, const Movement& m);
 
 }  // namespace pcshop::app

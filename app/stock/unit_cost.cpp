@@ -13,14 +13,13 @@ namespace t = sym::text;
 
 // The product's group in a grouped sum of `field` over the current table.
 std::optional<int64_t> ProductSum(calls::Calls& rt, uint32_t field, const Movement& product) {
-  const std::array<const char*, 3> keys = {rt.ConstText(t::kFieldKind),
-                                           rt.ConstText(t::kFieldBrand),
-                                           rt.ConstText(t::kFieldModel)};
+  const std::array<const char*, 3> keys = {
+      rt.ConstText(t::kFieldKind), rt.ConstText(t::kFieldBrand), rt.ConstText(t::kFieldModel)};
   const auto sums = rt.SumGrouped(rt.ConstText(field), keys);
   if (!sums) return std::nullopt;
   for (const calls::KeyedSum& g : *sums) {
-    if (g.keys.size() == keys.size() && g.keys[0] == product.kind &&
-        g.keys[1] == product.brand && g.keys[2] == product.model) {
+    if (g.keys.size() == keys.size() && g.keys[0] == product.kind && g.keys[1] == product.brand &&
+        g.keys[2] == product.model) {
       return g.sum;
     }
   }

@@ -76,9 +76,8 @@ std::string ProductText(calls::Calls& rt, const Movement& m) {
 // marker in 备注; "" when never. Leaves 出库 current.
 std::string SoldBefore(calls::Calls& rt, const std::string& marker) {
   (void)rt.SelectTable(rt.ConstText(t::kStockOutTable));
-  const std::array<const char*, 3> keys = {rt.ConstText(t::kFieldRemark),
-                                           rt.ConstText(t::kFieldDate),
-                                           rt.ConstText(t::kFieldCustomer)};
+  const std::array<const char*, 3> keys = {
+      rt.ConstText(t::kFieldRemark), rt.ConstText(t::kFieldDate), rt.ConstText(t::kFieldCustomer)};
   const auto sums = rt.SumGrouped(rt.ConstText(t::kFieldQuantity), keys);
   std::string lines;
   if (!sums) return lines;
@@ -173,12 +172,11 @@ void SellConfiguration(const calls::RoutineCall& call) {
     left -= m.paid;
     m.cost = AverageUnitCost(rt, m);
   }
-  std::string ask = rt.ConstText(t::kWholeSaleHeading) + name + rt.ConstText(t::kNewLine) + lines +
-                    rt.ConstText(t::kWholeSaleTotal) + std::to_string(total) +
-                    rt.ConstText(t::kLineCustomer) +
-                    (paid.counterparty.empty() ? std::string(rt.ConstText(t::kWalkIn))
-                                               : paid.counterparty) +
-                    rt.ConstText(t::kLinePaidIn) + std::to_string(paid.paid);
+  std::string ask =
+      rt.ConstText(t::kWholeSaleHeading) + name + rt.ConstText(t::kNewLine) + lines +
+      rt.ConstText(t::kWholeSaleTotal) + std::to_string(total) + rt.ConstText(t::kLineCustomer) +
+      (paid.counterparty.empty() ? std::string(rt.ConstText(t::kWalkIn)) : paid.counterparty) +
+      rt.ConstText(t::kLinePaidIn) + std::to_string(paid.paid);
   if (!short_lines.empty()) ask += rt.ConstText(t::kWholeSaleShortHeading) + short_lines;
   const std::string before = SoldBefore(rt, rt.ConstText(t::kWholeSaleMarker) + name);
   if (!before.empty()) ask += rt.ConstText(t::kWholeSaleSoldBefore) + before;

@@ -36,7 +36,7 @@ class SalesTest : public StockFixture {
   }
   // One movement of CPU A X1 written and confirmed.
   void Write(const char* window, const std::string& quantity, const std::string& price,
-            const std::string& who, const std::string& paid) {
+             const std::string& who, const std::string& paid) {
     ChooseProduct(window, kCpu, "A", 0);
     Enter(window, quantity, price);
     Ok(user_->SetText(window, kWho, who));
@@ -94,8 +94,7 @@ TEST_F(SalesTest, SalesAndPurchasesOnAccountAndPaymentsGiveTheBalancesInBothWind
   });
   // The first sale keeps the cost it was written with; the second has the
   // average of both purchases, (4000 + 5500) / 10.
-  EXPECT_EQ(MovesMoney("出库"),
-            (std::vector<MoveMoney>{{"曾小明", 500, 800}, {"曾小明", 0, 950}}));
+  EXPECT_EQ(MovesMoney("出库"), (std::vector<MoveMoney>{{"曾小明", 500, 800}, {"曾小明", 0, 950}}));
   EXPECT_EQ(MovesMoney("入库"), (std::vector<MoveMoney>{{"华强", 1000, -1}, {"", 5500, -1}}));
 }
 
@@ -196,8 +195,8 @@ TEST_F(SalesTest, AStockTableOfTodaysEightFieldsIsUpgradedAndReadsAsPaidInFull) 
     TestStore store;
     Ok(store.CreateTable(StockFile(side).string(), EightMovementFields()));
     Ok(store.OpenTable(StockFile(side).string(), "old"));
-    const tables::FieldValue values[] = {Gbk("CPU"), Gbk("A"), Gbk("X1"), 1000, Gbk("旧"),
-                                         2, 2000, Gbk("2025年1月2日")};
+    const tables::FieldValue values[] = {Gbk("CPU"), Gbk("A"), Gbk("X1"), 1000,
+                                         Gbk("旧"),  2,        2000,      Gbk("2025年1月2日")};
     Ok(store.AppendRecord(values));
   }
   RunWith({{"曾小明", 50, 0}}, [&] {
@@ -213,7 +212,8 @@ TEST_F(SalesTest, AStockTableOfTodaysEightFieldsIsUpgradedAndReadsAsPaidInFull) 
   });
   EXPECT_EQ(FieldsOf(data() / "出库.zdb"), MovementFields(true));
   EXPECT_EQ(FieldsOf(data() / "入库.zdb"), MovementFields(false));
-  EXPECT_EQ(Moves("出库"), (std::vector<Move>{{"CPU", "A", "X1", 1000, "旧", 2, 2000, "2025年1月2日"}}));
+  EXPECT_EQ(Moves("出库"),
+            (std::vector<Move>{{"CPU", "A", "X1", 1000, "旧", 2, 2000, "2025年1月2日"}}));
   EXPECT_EQ(MovesMoney("出库"), (std::vector<MoveMoney>{{"", 0, 0}}));
 }
 

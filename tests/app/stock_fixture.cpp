@@ -26,9 +26,9 @@ void SeedRegister(const fs::path& data, const std::vector<Opening>& names) {
   TestStore store;
   ASSERT_TRUE(store.OpenTable((data / (Gbk("客户信息") + ".zdb")).string(), "seed").ok());
   for (const Opening& o : names) {
-    const tables::FieldValue values[] = {Gbk(o.name), o.pinyin, Gbk("个人"),
-                                         std::string(), o.phone, o.receivable,
-                                         o.payable, std::string(), std::string()};
+    const tables::FieldValue values[] = {Gbk(o.name),   o.pinyin,      Gbk("个人"),
+                                         std::string(), o.phone,       o.receivable,
+                                         o.payable,     std::string(), std::string()};
     ASSERT_TRUE(store.AppendRecord(values).ok());
   }
 }
@@ -126,10 +126,9 @@ void StockFixture::SeedMoves(const char* side, const std::vector<Move>& moves) {
   TestStore store;
   Ok(store.OpenTable(StockFile(side).string(), "seed"));
   for (const Move& m : moves) {
-    std::vector<tables::FieldValue> values = {Gbk(m.kind),  Gbk(m.brand),  Gbk(m.model),
-                                              m.price,      Gbk(m.remark), m.quantity,
-                                              m.amount,     Gbk(m.date),   std::string(),
-                                              m.amount};
+    std::vector<tables::FieldValue> values = {
+        Gbk(m.kind), Gbk(m.brand), Gbk(m.model), m.price,       Gbk(m.remark),
+        m.quantity,  m.amount,     Gbk(m.date),  std::string(), m.amount};
     if (sale) values.emplace_back(int64_t{0});
     Ok(store.AppendRecord(values));
   }

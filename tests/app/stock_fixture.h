@@ -47,7 +47,10 @@ std::ostream& operator<<(std::ostream& os, const MoveMoney& m);
 // A name of the customer register with its opening balances (期初).
 struct Opening {
   Opening(std::string n, int r, int p, std::string code = "x", std::string tel = "")
-      : name(std::move(n)), receivable(r), payable(p), pinyin(std::move(code)),
+      : name(std::move(n)),
+        receivable(r),
+        payable(p),
+        pinyin(std::move(code)),
         phone(std::move(tel)) {}
   std::string name;
   int receivable = 0, payable = 0;

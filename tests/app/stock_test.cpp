@@ -44,10 +44,12 @@ TEST_F(StockTest, APurchaseAndASaleGiveTheOnHandInTheProductListAndInEveryPanel)
     EXPECT_EQ(user_->Text(kIn, "编辑框金额"), "4000");
     Ok(user_->SetText(kIn, "编辑框备注", "华强供货"));
     Click(kIn, "按钮新增");
-    EXPECT_EQ(Messages(), (Texts{"正在入库\r\n\r\n品名: CPU\r\n品牌: A\r\n型号: X1\r\n数量: 5\r\n"
-                                 "价格: 800\r\n金额: 4000\r\n日期: " + Today() +
-                                     "\r\n备注: 华强供货\r\n供应商: 散客\r\n实付: 4000\r\n\r\n确定入库吗",
-                                 "入库成功"}));
+    EXPECT_EQ(
+        Messages(),
+        (Texts{"正在入库\r\n\r\n品名: CPU\r\n品牌: A\r\n型号: X1\r\n数量: 5\r\n"
+               "价格: 800\r\n金额: 4000\r\n日期: " +
+                   Today() + "\r\n备注: 华强供货\r\n供应商: 散客\r\n实付: 4000\r\n\r\n确定入库吗",
+               "入库成功"}));
     ASSERT_EQ(user_->RowCount(kIn, kList), 1);
     EXPECT_EQ(user_->Cell(kIn, kList, 0, 4), "5");
     EXPECT_EQ(user_->Text(kIn, "透明标签库存"), "库存: 5");
