@@ -13,6 +13,7 @@
 #include "app/customers/customer_record.h"
 #include "app/customers/customer_register.h"
 #include "app/customers/customer_table.h"
+#include "app/customers/name_box.h"
 #include "app/routines.h"
 #include "image/app_symbols.h"
 
@@ -21,15 +22,6 @@ namespace {
 
 constexpr int32_t kReceivedIndex = 0;  // 收款
 constexpr int32_t kCashIndex = 0;      // 现金
-
-void FillNames(calls::Calls& rt, const AccountsWindow& w) {
-  const calls::ValueTriple box = ObjectOf(w.name);
-  // The typed text stays: clearing the items must not clear what is typed.
-  const calls::OwnedText typed = TextOf(rt, w.name);
-  rt.ClearCombo(box);
-  for (const std::string& name : CustomerNames(rt)) (void)rt.AddComboItem(box, name.c_str());
-  rt.SetComboText(box, typed.c_str());
-}
 
 }  // namespace
 
@@ -42,13 +34,13 @@ void OnAccountsWindowCreated(const calls::RoutineCall& call) {
   SetTextOf(rt, w.date, Today(rt).c_str());
   SetIndexOf(rt, w.kind, kReceivedIndex);
   SetIndexOf(rt, w.method, kCashIndex);
-  FillNames(rt, w);
+  FillMatchingNames(rt, w.name);
   (void)PaymentTableUsableOrSay(rt);
 }
 
 void FillAccountNames(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
-  FillNames(rt, Accounts(rt));
+  FillMatchingNames(rt, Accounts(rt).name);
 }
 
 void ShowAccount(const calls::RoutineCall& call) {
@@ -80,13 +72,7 @@ void PickPayment(const calls::RoutineCall& call) {
 void AccountsNewCustomer(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
   const AccountsWindow w = Accounts(rt);
-  const std::string name(TextOf(rt, w.name).view());
-  (void)rt.LoadWindow(rt.Id(sym::window::kCustomer), false);
-  const CustomerBoxes box = CustomerInputs(rt);
-  SetTextOf(rt, box.name, name.c_str());
-  // Set by the program, the name raises no change: the code follows here.
-  SetTextOf(rt, box.pinyin, MakePinyinCode(rt, name.c_str()).c_str());
-  rt.UnloadWindow(w.window);
+  OpenRegisterWithName(rt, std::string(TextOf(rt, w.name).view()), w.window);
 }
 
 }  // namespace pcshop::app

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/stock/stock_tables.h"
 #include "image/app_symbols.h"
 
 namespace pcshop::app {
@@ -28,6 +29,26 @@ bool AddPayments(calls::Calls& rt, std::unordered_map<std::string, AccountFlows>
   return true;
 }
 
+// Σ (金额 − paid) per counterparty of one stock table, into `field` of
+// `flows`: two grouped sums by the counterparty. Rows without one (walk-in
+// sales, and every row written before the field existed) fall under "",
+// which is no name of the register. False when the table store refuses.
+bool AddUnpaid(calls::Calls& rt, StockSide side,
+               std::unordered_map<std::string, AccountFlows>& flows, int64_t AccountFlows::*field) {
+  if (!rt.SelectTable(rt.ConstText(StockTableAlias(side)))) return false;
+  const std::array<const char*, 1> keys = {rt.ConstText(CounterpartyField(side))};
+  const auto amounts = rt.SumGrouped(rt.ConstText(t::kFieldAmount), keys);
+  const auto paid = rt.SumGrouped(rt.ConstText(PaidField(side)), keys);
+  if (!amounts || !paid) return false;
+  for (const calls::KeyedSum& g : *amounts) {
+    if (g.keys.size() == 1 && !g.keys[0].empty()) flows[g.keys[0]].*field += g.sum;
+  }
+  for (const calls::KeyedSum& g : *paid) {
+    if (g.keys.size() == 1 && !g.keys[0].empty()) flows[g.keys[0]].*field -= g.sum;
+  }
+  return true;
+}
+
 }  // namespace
 
 Balance BalanceOf(int64_t opening_receivable, int64_t opening_payable,
@@ -39,10 +60,9 @@ Balance BalanceOf(int64_t opening_receivable, int64_t opening_payable,
 Balances Balances::Load(calls::Calls& rt) {
   Balances balances;
   const calls::OwnedText current = rt.CurrentTableName();
-  balances.known_ = AddPayments(rt, balances.flows_);
-  // Sales and purchases join here once 出库 and 入库 carry a customer and a
-  // supplier: one grouped sum each (金额 − 实收 by 客户, 金额 − 实付 by
-  // 供应商) into unpaid_sales and unpaid_purchases.
+  balances.known_ = AddPayments(rt, balances.flows_) &&
+                    AddUnpaid(rt, StockSide::kOut, balances.flows_, &AccountFlows::unpaid_sales) &&
+                    AddUnpaid(rt, StockSide::kIn, balances.flows_, &AccountFlows::unpaid_purchases);
   if (!current.view().empty()) (void)rt.SelectTable(current.c_str());
   return balances;
 }

@@ -18,8 +18,7 @@ namespace pcshop::app {
 
 // What moves one name's balances away from its opening figures, whole yuan.
 struct AccountFlows {
-  // Σ (金额 − 实收) of its sales and Σ (金额 − 实付) of its purchases. The
-  // stock tables carry no customer or supplier yet: both stay 0 until they do.
+  // Σ (金额 − 实收) of its sales and Σ (金额 − 实付) of its purchases.
   int64_t unpaid_sales = 0;
   int64_t unpaid_purchases = 0;
   int64_t received = 0;  // Σ 金额 of its 收款
@@ -37,12 +36,13 @@ Balance BalanceOf(int64_t opening_receivable, int64_t opening_payable, const Acc
 
 class Balances {
  public:
-  // Every name's flows: the payments summed by 姓名 and 类型 in one grouped
-  // sum. The table that was current before is current again afterwards.
+  // Every name's flows: the payments summed by 姓名 and 类型, the sales and
+  // purchases by 客户 and 供应商, all grouped sums. The table that was
+  // current before is current again afterwards.
   static Balances Load(calls::Calls& rt);
 
-  // False when the payments could not be summed (a table of another layout):
-  // then no balance is known.
+  // False when the payments or a stock table could not be summed (a table
+  // of another layout): then no balance is known.
   bool known() const { return known_; }
   // The flows of `name`; all 0 for a name without any.
   AccountFlows FlowsOf(std::string_view name) const;

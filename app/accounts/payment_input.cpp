@@ -2,6 +2,7 @@
 
 #include "app/checks/typed_values.h"
 #include "app/customers/customer_record.h"
+#include "app/customers/name_box.h"
 #include "image/app_symbols.h"
 
 namespace pcshop::app {
@@ -44,11 +45,6 @@ bool PaymentTableUsableOrSay(calls::Calls& rt) {
                            rt.ConstText(t::kTableExtension) + rt.ConstText(t::kTableUnusable);
   (void)rt.MessageBox(text.c_str(), 0);
   return false;
-}
-
-std::string NameNotInRegisterText(calls::Calls& rt, const std::string& name) {
-  return std::string(rt.ConstText(t::kNameNotInRegister)) + name +
-         rt.ConstText(t::kHowToAddName);
 }
 
 PaymentInput ReadPaymentInput(calls::Calls& rt, const AccountsWindow& w) {

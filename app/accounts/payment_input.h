@@ -15,9 +15,6 @@ namespace pcshop::app {
 // layout), a message names it and nothing may be written.
 bool PaymentTableUsableOrSay(calls::Calls& rt);
 
-// The refusal of a name the register does not hold, with how to add it.
-std::string NameNotInRegisterText(calls::Calls& rt, const std::string& name);
-
 // The inputs' payment, checked; `error` is set when it is refused.
 struct PaymentInput {
   Payment payment;

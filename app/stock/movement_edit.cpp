@@ -10,6 +10,7 @@
 #include "app/stock/movement_list.h"
 #include "app/stock/on_hand.h"
 #include "app/stock/stock_panel.h"
+#include "app/stock/unit_cost.h"
 #include "image/app_symbols.h"
 
 namespace pcshop::app {
@@ -21,14 +22,28 @@ bool Ask(calls::Calls& rt, const std::string& text) { return rt.MessageBox(text.
 void Say(calls::Calls& rt, const char* text) { (void)rt.MessageBox(text, 0); }
 
 // The movement's lines: 品名 first (after `first`, which ends with its label),
-// then 品牌 ... 备注; `labels` are the text keys of the seven later labels.
-std::string Lines(calls::Calls& rt, const Movement& m, const uint32_t (&labels)[7]) {
+// then 品牌 ... 备注; `labels` are the text keys of the seven later labels;
+// then the counterparty (散客 when none), what was paid and, on a sale, 成本.
+std::string Lines(calls::Calls& rt, StockSide side, const Movement& m,
+                  const uint32_t (&labels)[7]) {
   std::string s = m.kind;
   const std::string values[] = {m.brand, m.model, std::to_string(m.quantity),
                                 std::to_string(m.price), std::to_string(m.amount), m.date,
                                 m.remark};
   for (size_t i = 0; i < 7; ++i) s.append(rt.ConstText(labels[i])).append(values[i]);
+  const bool out = side == StockSide::kOut;
+  s.append(rt.ConstText(out ? t::kLineCustomer : t::kLineSupplier))
+      .append(m.counterparty.empty() ? rt.ConstText(t::kWalkIn) : m.counterparty.c_str());
+  s.append(rt.ConstText(out ? t::kLinePaidIn : t::kLinePaidOut)).append(std::to_string(m.paid));
+  if (out) {
+    s.append(rt.ConstText(t::kLineCost))
+        .append(m.cost == kNoCost ? std::string(rt.ConstText(t::kNoCost)) : std::to_string(m.cost));
+  }
   return s;
+}
+
+bool SameProduct(const Movement& a, const Movement& b) {
+  return a.kind == b.kind && a.brand == b.brand && a.model == b.model;
 }
 
 constexpr uint32_t kLines[7] = {t::kLineBrand,  t::kLineModel, t::kLineQuantity, t::kLinePrice,
@@ -69,9 +84,11 @@ void AddMovement(const calls::RoutineCall& call) {
     Say(rt, in.error.c_str());
     return;
   }
-  const Movement& m = in.movement;
+  Movement m = in.movement;
+  // The cost as it stands now, so that later purchases leave this sale be.
+  if (out) m.cost = AverageUnitCost(rt, m);
   std::string ask = rt.ConstText(out ? t::kStockOutAdding : t::kStockInAdding);
-  ask += Lines(rt, m, kLines);
+  ask += Lines(rt, w.side, m, kLines);
   if (out) {
     // Short stock warns; shops sell before goods arrive.
     const auto on_hand = OnHand::Load(rt).Of(m.kind, m.brand, m.model);
@@ -82,7 +99,7 @@ void AddMovement(const calls::RoutineCall& call) {
   ask += rt.ConstText(out ? t::kConfirmStockOutEnd : t::kConfirmStockInEnd);
   if (!Ask(rt, ask)) return;
   (void)rt.SelectTable(rt.ConstText(StockTableAlias(w.side)));
-  const std::vector<calls::ValueTriple> values = MovementValues(rt, m);
+  const std::vector<calls::ValueTriple> values = MovementValues(rt, w.side, m);
   if (!rt.AppendRecord(values)) {
     Say(rt, rt.ConstText(out ? t::kStockOutFailed : t::kStockInFailed));
     return;
@@ -98,24 +115,28 @@ void ModifyMovement(const calls::RoutineCall& call) {
   const StockWindow w = OpenStockWindow(rt);
   const MovementInput in = ReadMovementInput(rt, w);
   if (PickedRecordOrSay(rt, w) <= 0) return;
-  const Movement before = ReadMovement(rt);
+  const Movement before = ReadMovement(rt, w.side);
   if (!in.error.empty()) {
     Say(rt, in.error.c_str());
     return;
   }
-  const Movement& m = in.movement;
+  Movement m = in.movement;
+  // A sale keeps the cost it was written with unless its product changes.
+  if (w.side == StockSide::kOut) {
+    m.cost = SameProduct(m, before) ? before.cost : AverageUnitCost(rt, m);
+  }
   if (m == before) {
     Say(rt, rt.ConstText(t::kSameAsBefore));
     return;
   }
   std::string ask = std::string(rt.ConstText(t::kModifyingProduct)) + TableName(rt, w) +
-                    rt.ConstText(t::kLineOldKind) + Lines(rt, before, kOldLines) +
-                    rt.ConstText(t::kLineNewKind) + Lines(rt, m, kNewLines) +
+                    rt.ConstText(t::kLineOldKind) + Lines(rt, w.side, before, kOldLines) +
+                    rt.ConstText(t::kLineNewKind) + Lines(rt, w.side, m, kNewLines) +
                     rt.ConstText(t::kConfirmEnd);
   if (!Ask(rt, ask)) return;
   // The confirmation ran a modal loop: find the record again.
   if (PickedRecordOrSay(rt, w) <= 0) return;
-  const std::vector<calls::ValueTriple> values = MovementValues(rt, m);
+  const std::vector<calls::ValueTriple> values = MovementValues(rt, w.side, m);
   if (!rt.ModifyRecord(values)) {
     Say(rt, rt.ConstText(t::kModifyFailed));
     return;
@@ -130,9 +151,9 @@ void DeleteMovement(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
   const StockWindow w = OpenStockWindow(rt);
   if (PickedRecordOrSay(rt, w) <= 0) return;
-  const Movement m = ReadMovement(rt);
+  const Movement m = ReadMovement(rt, w.side);
   const std::string ask = std::string(rt.ConstText(t::kDeletingMovement)) + TableName(rt, w) +
-                          rt.ConstText(t::kLineKindAfterBlank) + Lines(rt, m, kLines) +
+                          rt.ConstText(t::kLineKindAfterBlank) + Lines(rt, w.side, m, kLines) +
                           rt.ConstText(t::kConfirmEnd);
   if (!Ask(rt, ask)) return;
   if (PickedRecordOrSay(rt, w) <= 0) return;

@@ -5,6 +5,9 @@
 #include "app/catalogue/catalogue_tables.h"
 #include "app/catalogue/category_tables.h"
 #include "app/catalogue/product_fields.h"
+#include "app/customers/customer_record.h"
+#include "app/customers/customer_register.h"
+#include "app/customers/name_box.h"
 #include "image/app_symbols.h"
 
 namespace pcshop::app {
@@ -32,6 +35,38 @@ std::optional<int32_t> CataloguePrice(calls::Calls& rt, const std::string& kind,
   });
   if (!found) return std::nullopt;
   return rt.ReadFieldInt(names.price, {});
+}
+
+PaidInput ReadPaidInput(calls::Calls& rt, const StockWindow& w, int64_t amount) {
+  PaidInput in;
+  const calls::OwnedText typed = TextOf(rt, w.counterparty);
+  in.counterparty = TrimBlanks(rt, typed.c_str()).view();
+  if (!in.counterparty.empty() && !OpeningBalancesOf(rt, in.counterparty.c_str())) {
+    in.error = NameNotInRegisterText(rt, in.counterparty);
+    return in;
+  }
+  const std::string label = rt.ConstText(PaidField(w.side));
+  const calls::OwnedText paid_text = TextOf(rt, w.paid);
+  const calls::OwnedText trimmed = TrimBlanks(rt, paid_text.c_str());
+  in.paid = amount;
+  if (!trimmed.view().empty()) {
+    const auto paid = WholeNumber(trimmed.view());
+    if (!paid) {
+      in.error = label + rt.ConstText(t::kPaidNotWhole);
+    } else if (*paid < 0) {
+      in.error = label + rt.ConstText(t::kPaidNegative);
+    } else if (*paid > amount) {
+      in.error = label + rt.ConstText(t::kPaidAboveAmount);
+    } else {
+      in.paid = *paid;
+    }
+    if (!in.error.empty()) return in;
+  }
+  if (in.counterparty.empty() && in.paid != amount) {
+    in.error =
+        rt.ConstText(w.side == StockSide::kOut ? t::kWalkInSaleNotPaid : t::kWalkInPurchaseNotPaid);
+  }
+  return in;
 }
 
 MovementInput ReadMovementInput(calls::Calls& rt, const StockWindow& w) {
@@ -74,6 +109,10 @@ MovementInput ReadMovementInput(calls::Calls& rt, const StockWindow& w) {
   m.price = static_cast<int32_t>(*price);
   m.amount = static_cast<int32_t>(amount);
   m.date = *date;
+  PaidInput paid = ReadPaidInput(rt, w, m.amount);
+  in.error = std::move(paid.error);
+  m.counterparty = std::move(paid.counterparty);
+  m.paid = static_cast<int32_t>(paid.paid);  // at most 金额
   return in;
 }
 

@@ -12,13 +12,26 @@ namespace {
 
 namespace col = movement_column;
 
-void AppendRow(calls::Calls& rt, const calls::ValueTriple& list, const Movement& m) {
+void AppendRow(calls::Calls& rt, const StockWindow& w, const calls::ValueTriple& list,
+               const Movement& m) {
   const int32_t row = rt.InsertListRow(list, -1);
-  const std::string cells[] = {std::to_string(row + 1), m.kind, m.brand, m.model,
-                               std::to_string(m.quantity), std::to_string(m.price),
-                               std::to_string(m.amount), m.date, m.remark};
-  int32_t column = 0;
-  for (const std::string& cell : cells) (void)rt.SetListCell(list, row, column++, cell.c_str());
+  // An unknown cost is an empty cell, never a 0 that reads as free goods.
+  const std::string cells[] = {std::to_string(row + 1),
+                               m.kind,
+                               m.brand,
+                               m.model,
+                               std::to_string(m.quantity),
+                               std::to_string(m.price),
+                               std::to_string(m.amount),
+                               m.date,
+                               m.remark,
+                               m.counterparty,
+                               std::to_string(m.paid),
+                               m.cost == kNoCost ? std::string() : std::to_string(m.cost)};
+  const size_t shown = w.side == StockSide::kOut ? std::size(cells) : std::size(cells) - 1;
+  for (size_t c = 0; c < shown; ++c) {
+    (void)rt.SetListCell(list, row, static_cast<int32_t>(c), cells[c].c_str());
+  }
 }
 
 int32_t IntCell(calls::Calls& rt, const calls::ValueTriple& list, int32_t row, int32_t column) {
@@ -37,9 +50,9 @@ void ListMovements(calls::Calls& rt, const StockWindow& w, int32_t category) {
   const int32_t count = rt.RecordCount();
   for (int32_t n = 1; n <= count; ++n) {
     if (!rt.GoToRecord(n)) continue;
-    const Movement m = ReadMovement(rt);
+    const Movement m = ReadMovement(rt, w.side);
     if (category >= 0 && m.kind != kind) continue;
-    AppendRow(rt, list, m);
+    AppendRow(rt, w, list, m);
   }
 }
 
@@ -70,6 +83,12 @@ Movement MovementOnRow(calls::Calls& rt, const StockWindow& w, int32_t row) {
   m.amount = IntCell(rt, list, row, col::kAmount);
   m.date = text(col::kDate);
   m.remark = text(col::kRemark);
+  m.counterparty = text(col::kCounterparty);
+  m.paid = IntCell(rt, list, row, col::kPaid);
+  if (w.side == StockSide::kOut) {
+    const std::string cost = text(col::kCost);
+    m.cost = cost.empty() ? kNoCost : rt.TextToInt(cost.c_str());
+  }
   return m;
 }
 
@@ -78,7 +97,8 @@ int32_t PickedMovementRecord(calls::Calls& rt, const StockWindow& w) {
   if (row < 0 || row >= rt.GetListRowCount(ObjectOf(w.list))) return 0;
   (void)rt.SelectTable(rt.ConstText(StockTableAlias(w.side)));
   return RecordOfRow(
-      rt, row, [&](int32_t r) { return MovementOnRow(rt, w, r); }, [&] { return ReadMovement(rt); });
+      rt, row, [&](int32_t r) { return MovementOnRow(rt, w, r); },
+      [&] { return ReadMovement(rt, w.side); });
 }
 
 }  // namespace pcshop::app

@@ -20,6 +20,9 @@ inline constexpr int32_t kPrice = 5;
 inline constexpr int32_t kAmount = 6;
 inline constexpr int32_t kDate = 7;
 inline constexpr int32_t kRemark = 8;
+inline constexpr int32_t kCounterparty = 9;  // 客户 or 供应商
+inline constexpr int32_t kPaid = 10;         // 实收 or 实付
+inline constexpr int32_t kCost = 11;         // 出库 only
 }  // namespace movement_column
 
 struct StockWindow {
@@ -30,6 +33,8 @@ struct StockWindow {
   ControlRef amount;    // 编辑框金额
   ControlRef date;      // 编辑框日期
   ControlRef on_hand;   // 透明标签库存
+  ControlRef counterparty;  // 组合框往来: 客户 or 供应商
+  ControlRef paid;          // 编辑框实付: 实收 or 实付
   ControlRef list;      // 超级列表框商品信息
   ControlRef query;     // 组合框商品查询类别
   ControlRef dialog;    // 通用对话框1

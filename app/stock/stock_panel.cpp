@@ -35,7 +35,7 @@ std::optional<int32_t> LastPurchasePrice(calls::Calls& rt, const Movement& produ
   (void)rt.SelectTable(rt.ConstText(StockTableAlias(StockSide::kIn)));
   for (int32_t n = rt.RecordCount(); n >= 1; --n) {
     if (!rt.GoToRecord(n)) continue;
-    const Movement m = ReadMovement(rt);
+    const Movement m = ReadMovement(rt, StockSide::kIn);
     if (m.kind == product.kind && m.brand == product.brand && m.model == product.model) {
       return m.price;
     }
@@ -58,6 +58,7 @@ void ClearPanelForNextMovement(calls::Calls& rt, const StockWindow& w) {
   SetTextOf(rt, w.quantity, "");
   SetTextOf(rt, w.amount, "");
   SetTextOf(rt, w.panel.remark, "");
+  SetTextOf(rt, w.paid, "");
   SetTextOf(rt, w.date, Today(rt).c_str());
 }
 

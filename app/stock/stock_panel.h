@@ -10,10 +10,9 @@ namespace pcshop::app {
 // "库存: N" for the product in the panel's three boxes.
 void ShowPanelOnHand(calls::Calls& rt, const StockWindow& w);
 
-// After a movement was written: 数量, 金额 and 备注 empty, 日期 today; the
-// product and its price stay. A back-dated receipt does not date the next
-// one, and a second 新增 needs a new quantity instead of recording the same
-// goods again.
+// After a movement was written: 数量, 金额, 备注 and the paid box empty,
+// 日期 today; the product, its price and the counterparty stay. A back-dated receipt does not date
+// the next one, and a second 新增 needs a new quantity instead of recording the same goods again.
 void ClearPanelForNextMovement(calls::Calls& rt, const StockWindow& w);
 
 // 金额 := 数量 × 价格 when both are whole numbers; empty otherwise.

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "app/app_calls.h"
+#include "app/customers/customer_table.h"
+#include "app/customers/name_box.h"
 #include "app/export/export_list.h"
 #include "app/routines.h"
 #include "app/stock/movement_input.h"
@@ -19,6 +21,8 @@ namespace t = sym::text;
 // Today's date in the panel; a stock table of a foreign layout is named to
 // the user, who then knows why nothing can be recorded.
 void Arrive(calls::Calls& rt, const StockWindow& w) {
+  // The counterparty box reads the register, which may not be open yet.
+  OpenCustomerTable(rt);
   SetTextOf(rt, w.date, Today(rt).c_str());
   if (StockTableUsable(rt, w.side)) return;
   const std::string text = std::string(rt.ConstText(StockTableAlias(w.side))) +
@@ -70,7 +74,22 @@ void PickMovement(const calls::RoutineCall& call) {
   SetTextOf(rt, w.amount, std::to_string(m.amount).c_str());
   SetTextOf(rt, w.date, m.date.c_str());
   SetTextOf(rt, w.panel.remark, m.remark.c_str());
+  rt.SetComboText(ObjectOf(w.counterparty), m.counterparty.c_str());
+  // A walk-in's box stays empty, paid in full whatever a change of 金额.
+  SetTextOf(rt, w.paid, m.counterparty.empty() ? "" : std::to_string(m.paid).c_str());
   ShowPanelOnHand(rt, w);
+}
+
+void FillStockCounterparties(const calls::RoutineCall& call) {
+  calls::Calls rt = AppCalls(call);
+  FillMatchingNames(rt, OpenStockWindow(rt).counterparty);
+}
+
+// 新客户: the typed counterparty taken to 客户管理 to be added there.
+void StockNewCustomer(const calls::RoutineCall& call) {
+  calls::Calls rt = AppCalls(call);
+  const StockWindow w = OpenStockWindow(rt);
+  OpenRegisterWithName(rt, std::string(TextOf(rt, w.counterparty).view()), w.window);
 }
 
 // The list through the shared export, named after the window's table:

@@ -1,8 +1,12 @@
-// 整单出库: a saved configuration sold as a whole. One confirmation lists
-// every filled row and names the parts whose stock would go below zero
-// (a warning, not a refusal); OK writes one stock-out movement per row, all
-// in one transaction.
+// 整单出库: a saved configuration sold as a whole, to the panel's customer
+// (none: a walk-in, who pays in full) for the panel's 实收. One confirmation
+// lists every filled row, names the parts whose stock would go below zero
+// (a warning, not a refusal) and says when and to whom the configuration
+// was sold before; OK writes one stock-out movement per row, 备注 "整单:" and
+// the configuration's name, all in one transaction.
 
+#include <algorithm>
+#include <array>
 #include <limits>
 #include <string>
 #include <unordered_map>
@@ -17,6 +21,7 @@
 #include "app/stock/movement_input.h"
 #include "app/stock/movement_list.h"
 #include "app/stock/on_hand.h"
+#include "app/stock/unit_cost.h"
 #include "image/app_symbols.h"
 
 namespace pcshop::app {
@@ -55,7 +60,7 @@ std::vector<Movement> ConfigMovements(calls::Calls& rt, const std::string& name,
     m.price = static_cast<int32_t>(price);
     m.amount = static_cast<int32_t>(amount);
     m.date = date;
-    m.remark = name;
+    m.remark = rt.ConstText(t::kWholeSaleMarker) + name;
     rows.push_back(std::move(m));
   }
   return rows;
@@ -64,6 +69,24 @@ std::vector<Movement> ConfigMovements(calls::Calls& rt, const std::string& name,
 std::string ProductText(calls::Calls& rt, const Movement& m) {
   const char* space = rt.ConstText(t::kSpace);
   return m.kind + space + m.brand + space + m.model;
+}
+
+// "\r\n2024年5月3日 售给 曾小明" for each day and customer the
+// configuration was sold to before, from one grouped sum over 出库 by the
+// marker in 备注; "" when never. Leaves 出库 current.
+std::string SoldBefore(calls::Calls& rt, const std::string& marker) {
+  (void)rt.SelectTable(rt.ConstText(t::kStockOutTable));
+  const std::array<const char*, 3> keys = {
+      rt.ConstText(t::kFieldRemark), rt.ConstText(t::kFieldDate), rt.ConstText(t::kFieldCustomer)};
+  const auto sums = rt.SumGrouped(rt.ConstText(t::kFieldQuantity), keys);
+  std::string lines;
+  if (!sums) return lines;
+  for (const calls::KeyedSum& g : *sums) {
+    if (g.keys.size() != keys.size() || g.keys[0] != marker) continue;
+    lines += rt.ConstText(t::kNewLine) + g.keys[1] + rt.ConstText(t::kWholeSaleSoldTo) +
+             (g.keys[2].empty() ? std::string(rt.ConstText(t::kWalkIn)) : g.keys[2]);
+  }
+  return lines;
 }
 
 }  // namespace
@@ -103,7 +126,7 @@ void SellConfiguration(const calls::RoutineCall& call) {
     return;
   }
   std::string bad_row;
-  const std::vector<Movement> rows = ConfigMovements(rt, name, Today(rt), &bad_row);
+  std::vector<Movement> rows = ConfigMovements(rt, name, Today(rt), &bad_row);
   if (!bad_row.empty()) {
     Say(rt, rt.ConstText(t::kConfigQuantityBad) + name + rt.ConstText(t::kSpace) + bad_row);
     return;
@@ -135,19 +158,38 @@ void SellConfiguration(const calls::RoutineCall& call) {
                      std::to_string(*have - sold);
     }
   }
-  std::string ask = rt.ConstText(t::kWholeSaleHeading) + name + rt.ConstText(t::kNewLine) + lines +
-                    rt.ConstText(t::kWholeSaleTotal) + std::to_string(total);
+  const PaidInput paid = ReadPaidInput(rt, w, total);
+  if (!paid.error.empty()) {
+    Say(rt, paid.error);
+    return;
+  }
+  // What was paid covers the rows in order; each row owes the rest of its
+  // amount. Each row carries its product's cost as it stands now.
+  int64_t left = paid.paid;
+  for (Movement& m : rows) {
+    m.counterparty = paid.counterparty;
+    m.paid = static_cast<int32_t>(std::min<int64_t>(left, m.amount));
+    left -= m.paid;
+    m.cost = AverageUnitCost(rt, m);
+  }
+  std::string ask =
+      rt.ConstText(t::kWholeSaleHeading) + name + rt.ConstText(t::kNewLine) + lines +
+      rt.ConstText(t::kWholeSaleTotal) + std::to_string(total) + rt.ConstText(t::kLineCustomer) +
+      (paid.counterparty.empty() ? std::string(rt.ConstText(t::kWalkIn)) : paid.counterparty) +
+      rt.ConstText(t::kLinePaidIn) + std::to_string(paid.paid);
   if (!short_lines.empty()) ask += rt.ConstText(t::kWholeSaleShortHeading) + short_lines;
+  const std::string before = SoldBefore(rt, rt.ConstText(t::kWholeSaleMarker) + name);
+  if (!before.empty()) ask += rt.ConstText(t::kWholeSaleSoldBefore) + before;
   ask += rt.ConstText(t::kConfirmStockOutEnd);
   if (rt.MessageBox(ask.c_str(), 1) != 0) return;
 
   std::vector<calls::ValueTriple> values;
   for (const Movement& m : rows) {
-    const std::vector<calls::ValueTriple> one = MovementValues(rt, m);
+    const std::vector<calls::ValueTriple> one = MovementValues(rt, StockSide::kOut, m);
     values.insert(values.end(), one.begin(), one.end());
   }
   (void)rt.SelectTable(rt.ConstText(t::kStockOutTable));
-  if (!rt.AppendRecords(8, values)) {
+  if (!rt.AppendRecords(MovementFieldCount(StockSide::kOut), values)) {
     Say(rt, rt.ConstText(t::kWholeSaleFailed));
     return;
   }

@@ -40,19 +40,13 @@ std::ostream& operator<<(std::ostream& os, const Pay& p) {
             << "|" << p.remark;
 }
 
-// A name of the register with its opening balances.
-struct Opening {
-  std::string name;
-  int receivable = 0, payable = 0;
-};
-
 class AccountsTest : public AppFixture {
  protected:
   // Starts the program, registers `register_names` and opens 往来账.
   void Run(const std::vector<Opening>& register_names, const std::function<void()>& scenario) {
     AppFixture::Run([&] {
       Click(kQuote, "按钮客户管理");
-      SeedRegister(register_names);
+      SeedRegister(data(), register_names);
       Click(kCustomer, "按钮往来账");
       ASSERT_TRUE(user_->IsOpen(kAccounts));
       scenario();
@@ -67,16 +61,6 @@ class AccountsTest : public AppFixture {
     Texts texts = responder_.MessageTexts();
     responder_.Clear();
     return texts;
-  }
-  void SeedRegister(const std::vector<Opening>& names) {
-    TestStore store;
-    Ok(store.OpenTable((data() / (Gbk("客户信息") + ".zdb")).string(), "seed"));
-    for (const Opening& o : names) {
-      const tables::FieldValue values[] = {Gbk(o.name), std::string("x"), Gbk("个人"),
-                                           std::string(), std::string(), o.receivable,
-                                           o.payable, std::string(), std::string()};
-      Ok(store.AppendRecord(values));
-    }
   }
   // The name typed and confirmed with Enter, as a user does.
   void Choose(const std::string& name) {

@@ -18,6 +18,21 @@ std::ostream& operator<<(std::ostream& os, const Move& m) {
             << "|" << m.quantity << "|" << m.amount << "|" << m.date;
 }
 
+std::ostream& operator<<(std::ostream& os, const MoveMoney& m) {
+  return os << m.counterparty << "|" << m.paid << "|" << m.cost;
+}
+
+void SeedRegister(const fs::path& data, const std::vector<Opening>& names) {
+  TestStore store;
+  ASSERT_TRUE(store.OpenTable((data / (Gbk("客户信息") + ".zdb")).string(), "seed").ok());
+  for (const Opening& o : names) {
+    const tables::FieldValue values[] = {Gbk(o.name),   o.pinyin,      Gbk("个人"),
+                                         std::string(), o.phone,       o.receivable,
+                                         o.payable,     std::string(), std::string()};
+    ASSERT_TRUE(store.AppendRecord(values).ok());
+  }
+}
+
 std::string ReadAll(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   std::ostringstream all;
@@ -86,13 +101,35 @@ std::vector<Move> StockFixture::Moves(const char* side) {
   return out;
 }
 
+std::vector<MoveMoney> StockFixture::MovesMoney(const char* side) {
+  std::vector<MoveMoney> out;
+  const bool sale = std::string(side) == "出库";
+  TestStore store;
+  if (!store.OpenTable(StockFile(side).string(), "read").ok()) return out;
+  auto counted = store.RecordCount();
+  const int32_t count = counted.ok() ? *counted : 0;
+  auto number = [&](const char* f) {
+    auto v = store.ReadField(Gbk(f));
+    return v.ok() && !tables::IsText(*v) ? std::get<int64_t>(*v) : int64_t{-9};
+  };
+  for (int32_t n = 1; n <= count; ++n) {
+    (void)store.GoToRecord(n);
+    auto who = store.ReadField(Gbk(sale ? "客户" : "供应商"));
+    out.push_back({who.ok() && tables::IsText(*who) ? Utf8(std::get<std::string>(*who)) : "?",
+                   number(sale ? "实收" : "实付"), sale ? number("成本") : int64_t{-1}});
+  }
+  return out;
+}
+
 void StockFixture::SeedMoves(const char* side, const std::vector<Move>& moves) {
+  const bool sale = std::string(side) == "出库";
   TestStore store;
   Ok(store.OpenTable(StockFile(side).string(), "seed"));
   for (const Move& m : moves) {
-    const tables::FieldValue values[] = {Gbk(m.kind),  Gbk(m.brand), Gbk(m.model),
-                                         m.price,      Gbk(m.remark), m.quantity,
-                                         m.amount,     Gbk(m.date)};
+    std::vector<tables::FieldValue> values = {
+        Gbk(m.kind), Gbk(m.brand), Gbk(m.model), m.price,       Gbk(m.remark),
+        m.quantity,  m.amount,     Gbk(m.date),  std::string(), m.amount};
+    if (sale) values.emplace_back(int64_t{0});
     Ok(store.AppendRecord(values));
   }
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/app/app_fixture.h"
@@ -34,6 +35,31 @@ struct Move {
 };
 std::ostream& operator<<(std::ostream& os, const Move& m);
 
+// Who was on the other side of a movement and what was paid; 成本 -1 on a
+// purchase, which has none.
+struct MoveMoney {
+  std::string counterparty;
+  int64_t paid = 0, cost = -1;
+  bool operator==(const MoveMoney&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const MoveMoney& m);
+
+// A name of the customer register with its opening balances (期初).
+struct Opening {
+  Opening(std::string n, int r, int p, std::string code = "x", std::string tel = "")
+      : name(std::move(n)),
+        receivable(r),
+        payable(p),
+        pinyin(std::move(code)),
+        phone(std::move(tel)) {}
+  std::string name;
+  int receivable = 0, payable = 0;
+  std::string pinyin, phone;
+};
+// Appends the names to the register "客户信息" in the program folder's
+// DATA folder `data`.
+void SeedRegister(const std::filesystem::path& data, const std::vector<Opening>& names);
+
 std::string ReadAll(const std::filesystem::path& file);
 // Today as the stock windows write it: 2026年1月2日.
 std::string Today();
@@ -52,6 +78,8 @@ class StockFixture : public AppFixture {
 
   // The movements of the stock table `side` (入库 or 出库), in record order.
   std::vector<Move> Moves(const char* side);
+  std::vector<MoveMoney> MovesMoney(const char* side);
+  // Seeded as walk-in movements paid in full, a sale without a cost.
   void SeedMoves(const char* side, const std::vector<Move>& moves);
   // A saved configuration: rows by quote-row index, each brand, model,
   // quantity and unit price.

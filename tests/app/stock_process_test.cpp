@@ -72,12 +72,12 @@ class StockProcessTest : public StockFixture {
 };
 
 // The configuration 整单出库 sells, as its six movements (date aside).
-const std::vector<Move> kSold = {{"CPU", "I", "C1", 1000, "王先生", 1, 1000, ""},
-                                 {"主板", "M", "B1", 700, "王先生", 1, 700, ""},
-                                 {"内存", "K", "R1", 300, "王先生", 2, 600, ""},
-                                 {"显卡", "N", "G1", 2000, "王先生", 1, 2000, ""},
-                                 {"电源", "P", "P1", 400, "王先生", 1, 400, ""},
-                                 {"其它", "W", "O1", 50, "王先生", 1, 50, ""}};
+const std::vector<Move> kSold = {{"CPU", "I", "C1", 1000, "整单:王先生", 1, 1000, ""},
+                                 {"主板", "M", "B1", 700, "整单:王先生", 1, 700, ""},
+                                 {"内存", "K", "R1", 300, "整单:王先生", 2, 600, ""},
+                                 {"显卡", "N", "G1", 2000, "整单:王先生", 1, 2000, ""},
+                                 {"电源", "P", "P1", 400, "整单:王先生", 1, 400, ""},
+                                 {"其它", "W", "O1", 50, "整单:王先生", 1, 50, ""}};
 
 TEST_F(StockProcessTest, ASaleOfAConfigurationKilledAtRandomMomentsWritesAllItsRowsOrNone) {
   ASSERT_EQ(Threads(), 1u) << "the test binary runs other threads: forking it is not safe";

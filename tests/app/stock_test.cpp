@@ -44,10 +44,12 @@ TEST_F(StockTest, APurchaseAndASaleGiveTheOnHandInTheProductListAndInEveryPanel)
     EXPECT_EQ(user_->Text(kIn, "编辑框金额"), "4000");
     Ok(user_->SetText(kIn, "编辑框备注", "华强供货"));
     Click(kIn, "按钮新增");
-    EXPECT_EQ(Messages(), (Texts{"正在入库\r\n\r\n品名: CPU\r\n品牌: A\r\n型号: X1\r\n数量: 5\r\n"
-                                 "价格: 800\r\n金额: 4000\r\n日期: " + Today() +
-                                     "\r\n备注: 华强供货\r\n\r\n确定入库吗",
-                                 "入库成功"}));
+    EXPECT_EQ(
+        Messages(),
+        (Texts{"正在入库\r\n\r\n品名: CPU\r\n品牌: A\r\n型号: X1\r\n数量: 5\r\n"
+               "价格: 800\r\n金额: 4000\r\n日期: " +
+                   Today() + "\r\n备注: 华强供货\r\n供应商: 散客\r\n实付: 4000\r\n\r\n确定入库吗",
+               "入库成功"}));
     ASSERT_EQ(user_->RowCount(kIn, kList), 1);
     EXPECT_EQ(user_->Cell(kIn, kList, 0, 4), "5");
     EXPECT_EQ(user_->Text(kIn, "透明标签库存"), "库存: 5");
@@ -201,7 +203,7 @@ TEST_F(StockTest, AnOldFiveFieldStockTableIsUpgradedAndKeepsItsRecords) {
   fs::create_directories(data());
   {
     TestStore store;
-    std::vector<tables::FieldSpec> five = MovementFields();
+    std::vector<tables::FieldSpec> five = EightMovementFields();
     five.resize(5);
     Ok(store.CreateTable(StockFile("入库").string(), five));
     Ok(store.OpenTable(StockFile("入库").string(), "old"));
@@ -217,7 +219,7 @@ TEST_F(StockTest, AnOldFiveFieldStockTableIsUpgradedAndKeepsItsRecords) {
     Click(kIn, "按钮全部商品");
     EXPECT_EQ(user_->RowCount(kIn, kList), 2);
   });
-  EXPECT_EQ(FieldsOf(data() / "入库.zdb"), MovementFields());  // a native (UTF-8) path
+  EXPECT_EQ(FieldsOf(data() / "入库.zdb"), MovementFields(false));  // a native (UTF-8) path
   EXPECT_EQ(Moves("入库"), (std::vector<Move>{{"CPU", "A", "X1", 5, "旧", 0, 0, ""},
                                              {"CPU", "A", "X2", 5, "旧", 0, 0, ""}}));
 }
@@ -271,6 +273,7 @@ TEST_F(StockTest, SellingASixRowConfigurationNamesTheShortPartAndWritesAllRowsOr
               "\r\n电源 P P1 × 1  单价 400  金额 400"
               "\r\n其它 W O1 × 1  单价 50  金额 50"
               "\r\n合计金额: 4750"
+              "\r\n客户: 散客\r\n实收: 4750"
               "\r\n\r\n以下商品库存不足（仍可出库）:"
               "\r\n内存 K R1  现有 1，出库后 -1"
               "\r\n\r\n确定出库吗");
@@ -281,9 +284,9 @@ TEST_F(StockTest, SellingASixRowConfigurationNamesTheShortPartAndWritesAllRowsOr
   });
   const std::vector<Move> sold = Moves("出库");
   ASSERT_EQ(sold.size(), 6u);
-  EXPECT_EQ(sold[2], (Move{"内存", "K", "R1", 300, "王先生", 2, 600, Today()}));
+  EXPECT_EQ(sold[2], (Move{"内存", "K", "R1", 300, "整单:王先生", 2, 600, Today()}));
   EXPECT_EQ(sold[5].kind, "其它");
-  for (const Move& m : sold) EXPECT_EQ(m.remark, "王先生");
+  for (const Move& m : sold) EXPECT_EQ(m.remark, "整单:王先生");
 }
 
 TEST_F(StockTest, ExportWritesTheListUnderTheStockTablesName) {
@@ -396,8 +399,8 @@ TEST_F(StockTest, SaveAsWritesTheMovementsAsAWorkbookWithNumberCellsOrAsCsv) {
     }
   });
   EXPECT_EQ(ReadAll(csv),
-            "\xEF\xBB\xBF序号,品名,品牌,型号,数量,价格,金额,日期,备注\r\n"
-            "1,CPU,A,X1,2,1000,2000,2026年1月2日,张三\r\n");
+            "\xEF\xBB\xBF序号,品名,品牌,型号,数量,价格,金额,日期,备注,客户,实收,成本\r\n"
+            "1,CPU,A,X1,2,1000,2000,2026年1月2日,张三,,2000,\r\n");
   if (HasTool("unzip")) {
     const std::string sheet = SheetXml(xlsx);
     EXPECT_TRUE(IsNumberCell(sheet, "E2", "2")) << sheet;     // 数量

@@ -83,11 +83,19 @@ std::vector<tables::FieldSpec> ProductFields() {
 
 }  // namespace
 
-std::vector<tables::FieldSpec> MovementFields() {
+std::vector<tables::FieldSpec> EightMovementFields() {
   std::vector<tables::FieldSpec> f = ProductFields();
   f.push_back(Int("数量", 20));
   f.push_back(Int("金额", 20));
   f.push_back(Text("日期", 20));
+  return f;
+}
+
+std::vector<tables::FieldSpec> MovementFields(bool sale) {
+  std::vector<tables::FieldSpec> f = EightMovementFields();
+  f.push_back(Text(sale ? "客户" : "供应商", 20));
+  f.push_back(Int(sale ? "实收" : "实付", 20));
+  if (sale) f.push_back(Int("成本", 20));
   return f;
 }
 
@@ -128,7 +136,8 @@ std::vector<ExpectedTable> StartupTables() {
                            "机箱", "电源", "键盘", "鼠标", "音箱", "其它"}) {
     t.push_back({name, ProductFields()});
   }
-  for (const char* name : {"入库", "出库"}) t.push_back({name, MovementFields()});
+  t.push_back({"入库", MovementFields(false)});
+  t.push_back({"出库", MovementFields(true)});
   t.push_back({"收付款", PaymentTableFields()});
   t.push_back({"配置", ConfigFields()});
   return t;

@@ -37,8 +37,11 @@ struct ExpectedTable {
 // The eighteen tables of the start-up, 配置 last.
 std::vector<ExpectedTable> StartupTables();
 
-// The stock tables' eight fields: the product's five, 数量, 金额, 日期.
-std::vector<tables::FieldSpec> MovementFields();
+// The stock tables' eight fields of before: the product's five, 数量, 金额,
+// 日期.
+std::vector<tables::FieldSpec> EightMovementFields();
+// Today's: the eight, then 客户, 实收, 成本 for a sale (出库) or 供应商, 实付.
+std::vector<tables::FieldSpec> MovementFields(bool sale);
 
 // The payments table's six fields: 日期, 姓名, 类型, 金额, 方式, 备注.
 std::vector<tables::FieldSpec> PaymentTableFields();
