@@ -45,8 +45,8 @@ struct Pay {
   bool operator==(const Pay&) const = default;
 };
 std::ostream& operator<<(std::ostream& os, const Pay& p) {
-  return os << p.date << "|" << p.name << "|" << p.kind << "|" << p.amount << "|" << p.method
-            << "|" << p.remark;
+  return os << p.date << "|" << p.name << "|" << p.kind << "|" << p.amount << "|" << p.method << "|"
+            << p.remark;
 }
 
 // A payment the children record: 收款 in cash, today, from kName.
@@ -61,7 +61,7 @@ class PaymentProcessTest : public ProcessFixture {
     Click(kQuote, "按钮客户管理");
     TestStore store;
     Ok(store.OpenTable((data() / (Gbk("客户信息") + ".zdb")).string(), "seed"));
-    const tables::FieldValue values[] = {Gbk(kName),   std::string("zs"), Gbk("个人"),
+    const tables::FieldValue values[] = {Gbk(kName),    std::string("zs"), Gbk("个人"),
                                          std::string(), std::string(),     int64_t{receivable},
                                          int64_t{0},    std::string(),     std::string()};
     Ok(store.AppendRecord(values));
@@ -136,8 +136,8 @@ TEST_F(PaymentProcessTest, RecordingPaymentsKilledAtRandomMomentsKeepsEveryAckno
     // Kill at a moment spread over one payment, however long one takes:
     // the confirmation, the write, the balances and list after.
     std::string log = ReadLines(fds[0], 2);
-    ASSERT_EQ(log.rfind("ready\n", 0), 0u) << "round " << round << ": the child ended with "
-                                          << Wait(pid);
+    ASSERT_EQ(log.rfind("ready\n", 0), 0u)
+        << "round " << round << ": the child ended with " << Wait(pid);
     const auto start = std::chrono::steady_clock::now();
     log += ReadLines(fds[0], 1);
     const auto one = std::chrono::duration_cast<std::chrono::microseconds>(
@@ -258,9 +258,9 @@ TEST_F(PaymentProcessTest, TwoCopiesRecordingPaymentsForOneCustomerLoseNoneAndAg
   EXPECT_EQ(remarks.size(), 2u * kEach);
   // Both copies show the same balance, and the right one.
   const int left = kOpening - 3 * kEach;
-  const std::string shown = "期初应收: " + std::to_string(kOpening) + "    应收: " +
-                            std::to_string(left) + "          期初应付: 0    应付: 0\n" +
-                            std::to_string(left) + "\n";
+  const std::string shown = "期初应收: " + std::to_string(kOpening) +
+                            "    应收: " + std::to_string(left) +
+                            "          期初应付: 0    应付: 0\n" + std::to_string(left) + "\n";
   EXPECT_EQ(seen_a, shown);
   EXPECT_EQ(seen_b, shown);
 }

@@ -13,8 +13,8 @@ namespace fs = std::filesystem;
 size_t Threads() {
   std::error_code ec;
   size_t n = 0;
-  for (auto it = fs::directory_iterator("/proc/self/task", ec); !ec && it != fs::directory_iterator();
-       it.increment(ec)) {
+  for (auto it = fs::directory_iterator("/proc/self/task", ec);
+       !ec && it != fs::directory_iterator(); it.increment(ec)) {
     ++n;
   }
   return n;
