@@ -173,6 +173,7 @@ TEST_F(PaymentProcessTest, RecordingPaymentsKilledAtRandomMomentsKeepsEveryAckno
     found = paid.size();
   }
   EXPECT_GT(acknowledged.size(), static_cast<size_t>(kRounds));
+  RecordProperty("payments_acknowledged", static_cast<int>(acknowledged.size()));
   RecordProperty("payments_found_unreported", unacknowledged);
   // Every acknowledged payment exactly once; the unreported ones were whole.
   std::map<std::string, int> times;
