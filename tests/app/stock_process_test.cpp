@@ -1,7 +1,6 @@
-// The stock windows in real processes: each child starts the real image on
-// the runtime from scratch (no table connection crosses a fork), works the
-// window through the test seam and reports over a pipe; the parent kills it
-// or waits for it, then reads the stock tables itself.
+// The stock windows in real processes (tests/app/process_fixture.h): the
+// parent kills a child selling, or waits for two adding movements, then
+// reads the stock tables itself.
 
 #include <signal.h>
 #include <unistd.h>
@@ -17,59 +16,20 @@
 #include <vector>
 
 #include "runtime/ui/test_seam.h"
-#include "tests/app/stock_fixture.h"
+#include "tests/app/process_fixture.h"
 #include "tests/app/table_expectations.h"
 #include "tests/runtime/tables/child_process.h"
 
 namespace pcshop::app::testing {
 namespace {
 
-namespace fs = std::filesystem;
 using tables::testing::Drain;
 using tables::testing::IntegrityCheck;
 using tables::testing::ReadLines;
 using tables::testing::Say;
-using tables::testing::Spawn;
 using tables::testing::Wait;
 
-// A forked child may use Qt and SQLite only when the parent had no other
-// thread (one could hold a lock the child inherits).
-size_t Threads() {
-  std::error_code ec;
-  size_t n = 0;
-  for (auto it = fs::directory_iterator("/proc/self/task", ec); !ec && it != fs::directory_iterator();
-       it.increment(ec)) {
-    ++n;
-  }
-  return n;
-}
-
-class StockProcessTest : public StockFixture {
- protected:
-  // Runs the program in a child; `scenario` gets the pipe to report on and
-  // its result is the child's exit code. A failed seam step exits with 90.
-  pid_t Child(int out, const std::function<int(int)>& scenario) {
-    return Spawn(out, [this, scenario](int fd) {
-      int code = 91;  // the scenario never ran
-      AppFixture::Run([&] { code = scenario(fd); });
-      return code;
-    });
-  }
-  bool Do(const Status& s) { return s.ok(); }
-  bool Clicked(const char* window, const char* control) {
-    const bool ok = user_->Click(window, control).ok();
-    user_->ProcessEvents();
-    return ok;
-  }
-  // The program in a child of its own, once, to seed the data folder.
-  void Prepare(const std::function<void()>& seed) {
-    const pid_t pid = Child(-1, [&](int) {
-      seed();
-      return ::testing::Test::HasFailure() ? 1 : 0;
-    });
-    ASSERT_EQ(Wait(pid), 0) << "seeding failed";
-  }
-};
+using StockProcessTest = ProcessFixture;
 
 // The configuration 整单出库 sells, as its six movements (date aside).
 const std::vector<Move> kSold = {{"CPU", "I", "C1", 1000, "整单:王先生", 1, 1000, ""},
