@@ -28,17 +28,7 @@ constexpr char kBalances[] = "透明标签余额";
 constexpr int kReceived = 0;  // 收款
 constexpr int kPaid = 1;      // 付款
 
-// One payment as the table holds it; texts UTF-8.
-struct Pay {
-  std::string date, name, kind;
-  int64_t amount = 0;
-  std::string method, remark;
-  bool operator==(const Pay&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Pay& p) {
-  return os << p.date << "|" << p.name << "|" << p.kind << "|" << p.amount << "|" << p.method
-            << "|" << p.remark;
-}
+using Pay = PaymentRow;
 
 class AccountsTest : public AppFixture {
  protected:
@@ -86,24 +76,7 @@ class AccountsTest : public AppFixture {
   std::pair<std::string, std::string> Listed(int row) {
     return {user_->Cell(kCustomer, kCustomers, row, 6), user_->Cell(kCustomer, kCustomers, row, 7)};
   }
-  std::vector<Pay> Payments() {
-    std::vector<Pay> out;
-    TestStore store;
-    if (!store.OpenTable((data() / (Gbk("收付款") + ".zdb")).string(), "read").ok()) return out;
-    auto counted = store.RecordCount();
-    auto text = [&](const char* f) {
-      auto v = store.ReadField(Gbk(f));
-      return v.ok() && tables::IsText(*v) ? Utf8(std::get<std::string>(*v)) : std::string("?");
-    };
-    for (int32_t n = 1; counted.ok() && n <= *counted; ++n) {
-      (void)store.GoToRecord(n);
-      auto amount = store.ReadField(Gbk("金额"));
-      out.push_back({text("日期"), text("姓名"), text("类型"),
-                     amount.ok() && !tables::IsText(*amount) ? std::get<int64_t>(*amount) : -1,
-                     text("方式"), text("备注")});
-    }
-    return out;
-  }
+  std::vector<Pay> Payments() { return PaymentsIn(data()); }
 };
 
 TEST_F(AccountsTest, PaymentsMoveTheOpeningBalancesInBothWindows) {

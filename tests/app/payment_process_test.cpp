@@ -37,17 +37,7 @@ constexpr char kCustomer[] = "窗口客户管理";
 constexpr char kCustomers[] = "超级列表框客户信息";
 constexpr char kName[] = "张三";
 
-// One payment as the table holds it; texts UTF-8.
-struct Pay {
-  std::string date, name, kind;
-  int64_t amount = 0;
-  std::string method, remark;
-  bool operator==(const Pay&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Pay& p) {
-  return os << p.date << "|" << p.name << "|" << p.kind << "|" << p.amount << "|" << p.method << "|"
-            << p.remark;
-}
+using Pay = PaymentRow;
 
 // A payment the children record: 收款 in cash, today, from kName.
 Pay Received(int64_t amount, const std::string& remark) {
@@ -83,24 +73,7 @@ class PaymentProcessTest : public ProcessFixture {
     const Texts said = responder_.MessageTexts();
     return !said.empty() && said.back() == "增加成功";
   }
-  std::vector<Pay> Payments() {
-    std::vector<Pay> out;
-    TestStore store;
-    if (!store.OpenTable((data() / (Gbk("收付款") + ".zdb")).string(), "read").ok()) return out;
-    auto counted = store.RecordCount();
-    auto text = [&](const char* f) {
-      auto v = store.ReadField(Gbk(f));
-      return v.ok() && tables::IsText(*v) ? Utf8(std::get<std::string>(*v)) : std::string("?");
-    };
-    for (int32_t n = 1; counted.ok() && n <= *counted; ++n) {
-      (void)store.GoToRecord(n);
-      auto amount = store.ReadField(Gbk("金额"));
-      out.push_back({text("日期"), text("姓名"), text("类型"),
-                     amount.ok() && !tables::IsText(*amount) ? std::get<int64_t>(*amount) : -1,
-                     text("方式"), text("备注")});
-    }
-    return out;
-  }
+  std::vector<Pay> Payments() { return PaymentsIn(data()); }
   // The table's own checks: its fields, and on files SQLite's.
   void ExpectSoundTable(int round) {
     if (!OnServer()) {

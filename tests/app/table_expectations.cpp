@@ -214,4 +214,28 @@ std::string Fingerprint(const fs::path& folder) {
   return all;
 }
 
+std::ostream& operator<<(std::ostream& os, const PaymentRow& p) {
+  return os << p.date << "|" << p.name << "|" << p.kind << "|" << p.amount << "|" << p.method
+            << "|" << p.remark;
+}
+
+std::vector<PaymentRow> PaymentsIn(const std::filesystem::path& data) {
+  std::vector<PaymentRow> out;
+  TestStore store;
+  if (!store.OpenTable((data / (Gbk("收付款") + ".zdb")).string(), "read").ok()) return out;
+  auto counted = store.RecordCount();
+  auto text = [&](const char* f) {
+    auto v = store.ReadField(Gbk(f));
+    return v.ok() && tables::IsText(*v) ? Utf8(std::get<std::string>(*v)) : std::string("?");
+  };
+  for (int32_t n = 1; counted.ok() && n <= *counted; ++n) {
+    (void)store.GoToRecord(n);
+    auto amount = store.ReadField(Gbk("金额"));
+    out.push_back({text("日期"), text("姓名"), text("类型"),
+                   amount.ok() && !tables::IsText(*amount) ? std::get<int64_t>(*amount) : -1,
+                   text("方式"), text("备注")});
+  }
+  return out;
+}
+
 }  // namespace pcshop::app::testing

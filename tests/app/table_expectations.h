@@ -3,7 +3,9 @@
 // and their field lists, and a way to read a table's fields and records
 // without the program, wherever the program under test keeps its tables.
 
+#include <cstdint>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,20 @@ std::vector<tables::FieldSpec> MovementFields(bool sale);
 
 // The payments table's six fields: 日期, 姓名, 类型, 金额, 方式, 备注.
 std::vector<tables::FieldSpec> PaymentTableFields();
+
+// One record of the payments table, texts UTF-8 ("?" for a field that is not
+// text, amount -1 for one that is not a number).
+struct PaymentRow {
+  std::string date, name, kind;
+  int64_t amount = 0;
+  std::string method, remark;
+  bool operator==(const PaymentRow&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const PaymentRow& p);
+
+// The payments of 收付款.zdb in `data` in record order; none when it cannot
+// be read.
+std::vector<PaymentRow> PaymentsIn(const std::filesystem::path& data);
 
 // The customer register's nine fields.
 std::vector<tables::FieldSpec> CustomerTableFields();
