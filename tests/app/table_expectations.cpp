@@ -176,6 +176,21 @@ bool AppendProduct(const fs::path& file, const std::string& brand, int price) {
   return t.store.AppendRecord(values).ok();
 }
 
+bool AppendCustomer(const fs::path& file, const std::string& name, const std::string& pinyin,
+                    const std::string& phone) {
+  if (!fs::exists(file)) {
+    TestStore store;
+    auto path = files::ToTextPath(file);
+    if (!path.ok() || !store.CreateTable(*path, CustomerTableFields()).ok()) return false;
+  }
+  OneTable t(file);
+  if (!t.ok) return false;
+  const tables::FieldValue values[] = {Gbk(name),     Gbk(pinyin),   std::string(),
+                                       std::string(), Gbk(phone),    0,
+                                       0,             std::string(), std::string()};
+  return t.store.AppendRecord(values).ok();
+}
+
 std::string Fingerprint(const fs::path& folder) {
   std::vector<std::string> lines;
   std::error_code ec;

@@ -75,6 +75,11 @@ int RecordCountOf(const std::filesystem::path& file);
 // Appends one product record (texts UTF-8) to the table file at `file`.
 bool AppendProduct(const std::filesystem::path& file, const std::string& brand, int price);
 
+// Appends one register record (texts UTF-8), opening balances 0, to the
+// table file at `file`, which is made with the register's layout when missing.
+bool AppendCustomer(const std::filesystem::path& file, const std::string& name,
+                    const std::string& pinyin, const std::string& phone);
+
 // Every file under `folder` with its size and modification time, to tell
 // whether anything was written; on the server also every record of the
 // start-up's tables and the customer register there.

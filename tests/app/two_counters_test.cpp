@@ -23,8 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/app/program_run.h"
-#include "tests/app/screen_reader.h"
+#include "tests/app/counter_driver.h"
 #include "tests/support/virtual_display.h"
 #include "tests/support/test_server.h"
 
@@ -41,12 +40,6 @@ using test_display::VirtualDisplay;
 constexpr char kQuote[] = "配置单";
 constexpr char kProduct[] = "商品管理";
 constexpr char kStockIn[] = "进销存";
-constexpr char kMessageBox[] = "pcshop";
-
-struct Point {
-  int x;
-  int y;
-};
 
 // Controls, in their window's client area (forms/*.json): the middle of a
 // button or a box's text, the arrow of a combo box.
@@ -86,14 +79,6 @@ constexpr size_t kProductKind = 1, kProductBrand = 2, kProductModel = 3, kProduc
 constexpr size_t kSheetKind = 1, kSheetBrand = 2, kSheetModel = 3, kSheetQuantity = 4,
                  kSheetPrice = 5, kSheetAmount = 6;
 
-std::string Joined(const std::vector<std::string>& items) {
-  std::string all;
-  for (const std::string& item : items) {
-    if (!item.empty()) all += (all.empty() ? "" : " | ") + item;
-  }
-  return all;
-}
-
 // The row of 商品管理's list whose 型号 is `model`; null when there is none.
 const std::vector<std::string>* ProductRow(const WindowText& window, const std::string& model) {
   for (const std::vector<std::string>& row : window.rows) {
@@ -107,155 +92,6 @@ const std::vector<std::string>* CpuRowWith(const WindowText& window, const std::
   if (window.rows.empty() || window.rows[0].size() <= kSheetAmount) return nullptr;
   return window.rows[0][kSheetModel] == model ? &window.rows[0] : nullptr;
 }
-
-// One counter: its display, its session bus and its copy of the program,
-// which keeps every table on the server of `conninfo`.
-class Counter {
- public:
-  explicit Counter(const std::string& conninfo) : run_(PCSHOP_PROGRAM_FILE, PCSHOP_SKIN_FILE) {
-    std::ofstream(run_.program_folder() / "pcshop-server.conf") << "server = " << conninfo << "\n";
-  }
-
-  bool ready() const { return display_.ready() && reader_.ready(); }
-
-  bool Start() {
-    std::vector<std::string> env = reader_.ProgramEnvironment();
-    env.push_back("DISPLAY=" + display_.name());
-    env.push_back("QT_QPA_PLATFORM=xcb");
-    return run_.Start(env) && WaitForWindow(kQuote, 30s);
-  }
-  bool Running() { return run_.Running(); }
-
-  ScreenText Screen() const { return reader_.Read(run_.pid()); }
-  // Reads the screen until `done` holds of it or the time runs out; true
-  // when it held. `last` gets the last screen read.
-  bool WaitForScreen(const std::function<bool(const ScreenText&)>& done, ScreenText* last,
-                     std::chrono::milliseconds limit = 10s) {
-    return run_.WaitFor(
-        [&] {
-          *last = Screen();
-          return done(*last);
-        },
-        limit);
-  }
-  // The window shows and the program answers its screen reader: it has
-  // left its handlers and takes input.
-  bool WaitForWindow(const std::string& caption, std::chrono::milliseconds limit = 10s) {
-    ScreenText screen;
-    return WaitForScreen([&](const ScreenText& s) { return s.Shows(caption); }, &screen, limit);
-  }
-
-  bool Press(const std::string& caption, Point at) {
-    const std::string id = WindowId(caption);
-    return !id.empty() && Xdotool("mousemove --window " + id + " " + std::to_string(at.x) + " " +
-                                  std::to_string(at.y) + " click 1");
-  }
-
-  // Presses a navigation button until the window it opens shows.
-  bool Navigate(const std::string& from, Point button, const std::string& to) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      if (!Press(from, button)) return false;
-      if (WaitForWindow(to, 5s)) return true;
-    }
-    return false;
-  }
-
-  // Replaces the text of the box at `at` with `text`, through the clipboard:
-  // typing Chinese with xdotool remaps a spare key, and a busy handler reads
-  // some characters with the next mapping. The box with the focus is read
-  // back until it holds exactly the text; a press lost (the window not yet
-  // taking input) or a paste cut short is tried again.
-  bool Paste(const std::string& caption, Point at, const std::string& text) {
-    for (int attempt = 0; attempt < 4; ++attempt) {
-      if (!Press(caption, at) ||
-          !Shell("printf '%s' '" + text + "' | " + OnDisplay() + "xclip -selection clipboard") ||
-          !Key("ctrl+a ctrl+v")) {
-        return false;
-      }
-      ScreenText screen;
-      if (WaitForScreen([&](const ScreenText& s) { return s.Window(caption).focused == text; },
-                        &screen, 2s)) {
-        return true;
-      }
-    }
-    return false;
-  }
-
-  // Keys to the window with the focus, e.g. "Return".
-  bool Key(const std::string& keys) { return Xdotool("key " + keys); }
-
-  // Chooses item `index` of the list of the combo box whose arrow is at `at`.
-  bool Choose(const std::string& caption, Point at, int index) {
-    const std::set<std::string> before = WindowsShown();
-    if (!Press(caption, at)) return false;
-    // The list is a window of its own.
-    std::string list;
-    run_.WaitFor(
-        [&] {
-          for (const std::string& id : WindowsShown()) {
-            if (before.count(id) == 0) list = id;
-          }
-          return !list.empty();
-        },
-        5s);
-    if (list.empty()) return false;
-    std::string keys = "Home";
-    for (int i = 0; i < index; ++i) keys += " Down";
-    return Key(keys + " Return") &&
-           run_.WaitFor([&] { return WindowsShown().count(list) == 0; }, 5s);
-  }
-
-  // The text of the message box shown (it waits for one), accepted with
-  // Return; empty when none came.
-  std::string Answer() {
-    ScreenText screen;
-    if (!WaitForScreen([](const ScreenText& s) { return s.Shows(kMessageBox); }, &screen)) {
-      return "";
-    }
-    const std::string id = WindowId(kMessageBox);
-    if (id.empty() || !Xdotool("windowfocus --sync " + id + " key Return")) return "";
-    run_.WaitFor([&] { return WindowId(kMessageBox, 0ms) != id; }, 5s);
-    return Joined(screen.Window(kMessageBox).labels);
-  }
-
-  // The whole screen as a picture.
-  bool Snapshot(const fs::path& file) const {
-    return Shell("import -window root -display " + display_.name() + " '" + file.string() + "'");
-  }
-
- private:
-  std::string OnDisplay() const { return "DISPLAY=" + display_.name() + " "; }
-  bool Xdotool(const std::string& args) const {
-    return Shell(OnDisplay() + "timeout 10 xdotool " + args + " >/dev/null 2>&1");
-  }
-  // The first window shown with that caption; empty when none shows within
-  // `limit`.
-  std::string WindowId(const std::string& caption, std::chrono::milliseconds limit = 10s) {
-    std::string id;
-    run_.WaitFor(
-        [&] {
-          id = Output(OnDisplay() + "xdotool search --onlyvisible --name '^" + caption +
-                      "$' 2>/dev/null | head -n 1");
-          if (!id.empty()) id.pop_back();
-          return !id.empty();
-        },
-        limit);
-    return id;
-  }
-  // The program's windows on screen: its window, a message box, a list.
-  std::set<std::string> WindowsShown() {
-    std::istringstream ids(Output(OnDisplay() + "xdotool search --onlyvisible --pid " +
-                                  std::to_string(run_.pid()) + " 2>/dev/null"));
-    std::set<std::string> shown;
-    for (std::string id; std::getline(ids, id);) shown.insert(id);
-    return shown;
-  }
-
-  // Declared in this order: the program ends before its bus and display.
-  VirtualDisplay display_;
-  ScreenReader reader_;
-  ProgramRun run_;
-};
 
 // Whether the server table of `table` (a path in the program folder) holds
 // `count` live records; `why` says otherwise. Table names are GBK bytes; the
@@ -280,12 +116,7 @@ bool ServerHolds(const std::string& conninfo, const std::string& table, int coun
 class TwoCountersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!VirtualDisplay::Available() || !Shell("command -v xclip >/dev/null")) {
-      GTEST_SKIP() << "needs Xvfb, xdotool and xclip";
-    }
-    if (!ScreenReader::Available()) {
-      GTEST_SKIP() << "needs dbus-daemon, at-spi2-core and python3-pyatspi to read the screen";
-    }
+    if (const std::string missing = DisplayMissing(); !missing.empty()) GTEST_SKIP() << missing;
     if (test_server::TestServer() == nullptr) GTEST_SKIP() << test_server::kNoTestServer;
     ASSERT_TRUE(schema_.ready()) << schema_.error();
   }
