@@ -76,9 +76,7 @@ Status ServerTable::EnsureIds() {
   return version_ < 0 ? ReloadIds(Retry::kOnce) : Status::Ok();
 }
 
-Status ServerTable::CheckVersion() {
-  TakeNotices();
-  if (version_ < 0) return ReloadIds(Retry::kOnce);
+Result<int64_t> ServerTable::ReadVersion() {
   const PgParam p[] = {Int8Param(id_)};
   auto r = conn_->Run("SELECT version FROM pcshop_tables WHERE id = $1::int8", p,
                       Context("reading the change counter"), Retry::kOnce);
@@ -87,7 +85,15 @@ Status ServerTable::CheckVersion() {
     Forget();
     return Status::NotFound(label_ + ": the table is no longer on the server");
   }
-  if (CellInt8(r->get(), 0, 0) != version_) return ReloadIds(Retry::kOnce);
+  return CellInt8(r->get(), 0, 0);
+}
+
+Status ServerTable::CheckVersion() {
+  TakeNotices();
+  if (version_ < 0) return ReloadIds(Retry::kOnce);
+  const Result<int64_t> version = ReadVersion();
+  if (!version.ok()) return version.status();
+  if (*version != version_) return ReloadIds(Retry::kOnce);
   // A reconnection may have happened inside the query: nothing was missed
   // that the version would not show.
   seen_generation_ = conn_->generation();
@@ -303,6 +309,13 @@ Result<std::vector<GroupSum>> ServerTable::SumGrouped(std::string_view sum_field
   if (!query.ok()) return query.status();
   TakeNotices();
   const std::string& sql = query->sql;
+  // The version is read before the sum: a commit in between can only make
+  // the kept groups newer than their version says, never older.
+  const Result<int64_t> version = ReadVersion();
+  if (!version.ok()) return version.status();
+  if (const auto kept = sums_.find(sql); kept != sums_.end() && kept->second.version == *version) {
+    return kept->second.groups;
+  }
   auto r = conn_->Run(sql, {}, Context("SumGrouped"), Retry::kOnce);
   if (!r.ok()) return r.status();
   const PGresult* res = r->get();
@@ -316,6 +329,7 @@ Result<std::vector<GroupSum>> ServerTable::SumGrouped(std::string_view sum_field
     g.sum = CellInt8(res, row, static_cast<int>(keys.size()));
     groups.push_back(std::move(g));
   }
+  sums_[sql] = KeptSums{*version, groups};
   return groups;
 }
 

@@ -75,6 +75,8 @@ class ServerTable final : public Table {
   // The start of a walk: one query for the version, the id list read again
   // when it moved.
   Status CheckVersion();
+  // The table's change counter as the server holds it now.
+  Result<int64_t> ReadVersion();
   Status ReloadIds(ServerConnection::Retry retry);
   Status EnsureIds();
   // Puts record `pos` (0-based) into the page, reading a page when needed.
@@ -104,6 +106,14 @@ class ServerTable final : public Table {
   uint64_t seen_changes_ = 0;
   uint64_t seen_generation_ = 0;
   int64_t version_ = -1;  // the version ids_ reflects; -1: read again before use
+  // Grouped sums by their query, with the table's version read before each
+  // was summed: kept while the version stays, so a 刷新 over unchanged
+  // tables costs one round trip per sum instead of a scan.
+  struct KeptSums {
+    int64_t version = -1;
+    std::vector<GroupSum> groups;
+  };
+  std::unordered_map<std::string, KeptSums> sums_;
   std::vector<int64_t> ids_;
   size_t page_first_ = 0;  // position of page_[0]
   std::vector<Row> page_;
