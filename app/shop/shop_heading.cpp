@@ -16,9 +16,12 @@ void AddShopHeading(calls::Calls& rt, int32_t document) {
     // rest of the document still prints.
     (void)rt.AddDocumentLine(document, line.c_str());
   };
+  if (shop.empty()) return;
   add("", shop.name);
   add(rt.ConstText(sym::text::kShopLineAddress), shop.address);
   add(rt.ConstText(sym::text::kShopLinePhone), shop.phone);
+  // An empty line sets the shop apart from the document's own lines.
+  (void)rt.AddDocumentLine(document, "");
 }
 
 }  // namespace pcshop::app

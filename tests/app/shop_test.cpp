@@ -109,8 +109,9 @@ TEST_F(ShopTest, SavedDetailsAreConfirmedWrittenOnceAndHeadTheQuote) {
     const Texts printed = Printed();
     EXPECT_EQ(Heading(printed), (Texts{"华强电脑城 鑫达电脑", "地址：深圳市福田区华强北路 1001 号",
                                        "电话：0755-83216688"}));
-    ASSERT_EQ(printed.size(), 6u);
-    EXPECT_EQ(printed[3], "配置名：");
+    ASSERT_EQ(printed.size(), 7u);
+    EXPECT_EQ(printed[3], "") << "the shop set apart from the quote's own lines";
+    EXPECT_EQ(printed[4], "配置名：");
 
     // A second save modifies the one record; an address left empty is not printed.
     Click(kQuote, "按钮店铺信息");
@@ -121,7 +122,7 @@ TEST_F(ShopTest, SavedDetailsAreConfirmedWrittenOnceAndHeadTheQuote) {
     EXPECT_EQ(Messages().back(), "保存成功");
     Click(kShop, "按钮返回");
     EXPECT_EQ(ShopRecordsIn(data()), Texts{"鑫达电脑||13800138000|"});
-    EXPECT_EQ(Heading(Printed()), (Texts{"鑫达电脑", "电话：13800138000", "配置名："}));
+    EXPECT_EQ(Heading(Printed()), (Texts{"鑫达电脑", "电话：13800138000", ""}));
 
     // Another counter's change shows on the next print and the next opening.
     {
