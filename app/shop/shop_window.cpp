@@ -32,7 +32,9 @@ ShopBoxes Boxes(calls::Calls& rt) {
   return {box(c::编辑框店名), box(c::编辑框地址), box(c::编辑框电话)};
 }
 
-void Say(calls::Calls& rt, uint32_t text) { (void)rt.MessageBox(rt.ConstText(text), 0); }
+void Say(calls::Calls& rt, uint32_t text) {
+  (void)rt.MessageBox(rt.ConstText(text), 0);
+}
 
 bool ShopTableUsableOrSay(calls::Calls& rt) {
   if (ShopTableUsable(rt)) return true;
@@ -72,10 +74,9 @@ void SaveShopInfo(const calls::RoutineCall& call) {
   shop.address = TextOf(rt, boxes.address).view();
   shop.phone = TextOf(rt, boxes.phone).view();
   if (shop == ReadShopInfo(rt)) return Say(rt, t::kSameAsBefore);
-  const std::string ask = rt.ConstText(t::kSavingShopInfo) + shop.name +
-                          rt.ConstText(t::kLineAddress) + shop.address +
-                          rt.ConstText(t::kLinePhone) + shop.phone +
-                          rt.ConstText(t::kConfirmSaveEnd);
+  const std::string ask =
+      rt.ConstText(t::kSavingShopInfo) + shop.name + rt.ConstText(t::kLineAddress) + shop.address +
+      rt.ConstText(t::kLinePhone) + shop.phone + rt.ConstText(t::kConfirmSaveEnd);
   if (rt.MessageBox(ask.c_str(), 1) != 0) return;
   Say(rt, WriteShopInfo(rt, shop) ? t::kSaveSucceeded : t::kSaveFailed);
 }

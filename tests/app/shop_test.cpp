@@ -115,8 +115,8 @@ TEST_F(ShopTest, SavedDetailsAreConfirmedWrittenOnceAndHeadTheQuote) {
 
     // A second save modifies the one record; an address left empty is not printed.
     Click(kQuote, "按钮店铺信息");
-    EXPECT_EQ(Boxes(), (Texts{"华强电脑城 鑫达电脑", "深圳市福田区华强北路 1001 号",
-                              "0755-83216688"}));
+    EXPECT_EQ(Boxes(),
+              (Texts{"华强电脑城 鑫达电脑", "深圳市福田区华强北路 1001 号", "0755-83216688"}));
     Enter("鑫达电脑", "", "13800138000");
     Click(kShop, "按钮保存");
     EXPECT_EQ(Messages().back(), "保存成功");
