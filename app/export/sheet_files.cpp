@@ -84,9 +84,10 @@ bool WriteWorkbookFile(calls::Calls& rt, const SheetContent& content, const char
   return rt.SaveWorkbook(book.book(), path, format == SheetFormat::kXlsx ? kXlsxFile : kCsvFile);
 }
 
-int32_t BuildDocument(calls::Calls& rt, const SheetContent& content) {
+int32_t BuildDocument(calls::Calls& rt, const SheetContent& content, DocumentHeading heading) {
   const int32_t doc = rt.NewDocument(content.title.c_str());
   if (doc == 0) return 0;
+  if (heading != nullptr) heading(rt, doc);
   bool ok = true;
   for (const std::string& line : content.lines) ok = ok && rt.AddDocumentLine(doc, line.c_str());
   for (const SheetColumn& column : content.columns) {

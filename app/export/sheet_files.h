@@ -25,8 +25,13 @@ SheetFormat FormatOfPath(std::string_view gbk_path);
 bool WriteWorkbookFile(calls::Calls& rt, const SheetContent& content, const char* path,
                        SheetFormat format);
 
+// Adds lines at the top of a new document, before the content's own.
+using DocumentHeading = void (*)(calls::Calls& rt, int32_t document);
+
 // `content` as a runtime document: its number, or 0 when the runtime
-// refused any part. The caller closes it with CloseDocument.
-int32_t BuildDocument(calls::Calls& rt, const SheetContent& content);
+// refused any part. `heading`, when given, runs first. The caller closes it
+// with CloseDocument.
+int32_t BuildDocument(calls::Calls& rt, const SheetContent& content,
+                      DocumentHeading heading = nullptr);
 
 }  // namespace pcshop::app

@@ -1,5 +1,5 @@
 // 打印, 存为图片, 存为PDF and 另存为 in the quote window: the quote as a
-// document in the print preview, as a picture or a PDF in the day folder
+// document under the shop's heading in the print preview, as a picture or a PDF in the day folder
 // (the export's naming and dialog fallback), and as a spreadsheet file of
 // the type the user picks.
 
@@ -13,6 +13,7 @@
 #include "app/quote/quote_document.h"
 #include "app/quote/quote_sheet.h"
 #include "app/routines.h"
+#include "app/shop/shop_heading.h"
 #include "image/app_symbols.h"
 
 namespace pcshop::app {
@@ -35,7 +36,8 @@ constexpr DocumentFile kPdf{sym::text::kPdfExtension, sym::text::kPdfFilter,
 // The runtime's document, closed whichever way the routine ends.
 class QuoteDocument {
  public:
-  explicit QuoteDocument(calls::Calls& rt) : rt_(rt), number_(BuildDocument(rt, QuoteContent(rt))) {}
+  explicit QuoteDocument(calls::Calls& rt)
+      : rt_(rt), number_(BuildDocument(rt, QuoteContent(rt), AddShopHeading)) {}
   QuoteDocument(const QuoteDocument&) = delete;
   QuoteDocument& operator=(const QuoteDocument&) = delete;
   ~QuoteDocument() {

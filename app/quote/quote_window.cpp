@@ -10,6 +10,7 @@
 #include "app/quote/path_checks.h"
 #include "app/quote/skin_library.h"
 #include "app/routines.h"
+#include "app/shop/shop_table.h"
 
 namespace pcshop::app {
 namespace {
@@ -31,6 +32,7 @@ void OnQuoteWindowCreated(const calls::RoutineCall& call) {
   EnsureDataFolder(rt);
   CreateConfigTable(rt);
   CreateProductTables(rt);
+  PrepareShopTable(rt);
   // Before the others: the last one opened stays current, and the quote's
   // export names its file after it.
   OpenPaymentTable(rt);

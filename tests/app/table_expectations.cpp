@@ -139,6 +139,7 @@ std::vector<ExpectedTable> StartupTables() {
   t.push_back({"入库", MovementFields(false)});
   t.push_back({"出库", MovementFields(true)});
   t.push_back({"收付款", PaymentTableFields()});
+  t.push_back({"店铺", ShopTableFields()});
   t.push_back({"配置", ConfigFields()});
   return t;
 }
@@ -146,6 +147,10 @@ std::vector<ExpectedTable> StartupTables() {
 std::vector<tables::FieldSpec> PaymentTableFields() {
   return {Text("日期", 20), Text("姓名", 20), Text("类型", 20),
           Int("金额", 20),  Text("方式", 20), Text("备注", 40)};
+}
+
+std::vector<tables::FieldSpec> ShopTableFields() {
+  return {Text("店名", 40), Text("地址", 80), Text("电话", 30)};
 }
 
 std::vector<tables::FieldSpec> CustomerTableFields() {

@@ -1,5 +1,5 @@
 #pragma once
-// What the start-up must leave in the data folder: the eighteen table files
+// What the start-up must leave in the data folder: the nineteen table files
 // and their field lists, and a way to read a table's fields and records
 // without the program, wherever the program under test keeps its tables.
 
@@ -36,7 +36,7 @@ struct ExpectedTable {
   std::vector<tables::FieldSpec> fields;  // names in GBK
 };
 
-// The eighteen tables of the start-up, 配置 last.
+// The nineteen tables of the start-up, 配置 last.
 std::vector<ExpectedTable> StartupTables();
 
 // The stock tables' eight fields of before: the product's five, 数量, 金额,
@@ -61,6 +61,9 @@ std::ostream& operator<<(std::ostream& os, const PaymentRow& p);
 // The payments of 收付款.zdb in `data` in record order; none when it cannot
 // be read.
 std::vector<PaymentRow> PaymentsIn(const std::filesystem::path& data);
+
+// The shop's own details: 店名, 地址, 电话.
+std::vector<tables::FieldSpec> ShopTableFields();
 
 // The customer register's nine fields.
 std::vector<tables::FieldSpec> CustomerTableFields();

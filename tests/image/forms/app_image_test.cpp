@@ -1,4 +1,4 @@
-// The generated image: six windows with their captions and geometry, every
+// The generated image: seven windows with their captions and geometry, every
 // named control with its caption, the quote sheet's design-time content, the
 // category lists, and bindings that land on routine slots.
 #include <algorithm>
@@ -50,9 +50,9 @@ const std::vector<std::string> kCategories = {"CPU",  "散热器", "主板", "�
                                               "固态盘", "显卡", "显示器", "机箱", "电源",
                                               "键盘", "鼠标", "音箱", "其它"};
 
-TEST(AppImageTest, HasSixWindowsWithTheirCaptionsAndSize) {
+TEST(AppImageTest, HasSevenWindowsWithTheirCaptionsAndSize) {
   const image::ImageView& view = AppImage::Get().view();
-  ASSERT_EQ(view.windows.size(), 6u);
+  ASSERT_EQ(view.windows.size(), 7u);
   const std::vector<std::pair<uint32_t, const char*>> windows = {
       {sym::window::kQuote, "配置单"},     {sym::window::kCustomer, "客户管理"},
       {sym::window::kStockIn, "进销存"},   {sym::window::kProduct, "商品管理"},
@@ -70,6 +70,23 @@ TEST(AppImageTest, HasSixWindowsWithTheirCaptionsAndSize) {
   const image::WindowForm& quote = AppImage::Get().Window(WindowId(sym::window::kQuote));
   EXPECT_EQ(quote.window.left, 50);
   EXPECT_EQ(quote.window.top, 50);
+  // 店铺信息 is a small dialog over the quote window, with a window id of its own.
+  const image::WindowForm& shop = AppImage::Get().Window(WindowId(sym::window::kShop));
+  EXPECT_FALSE(ids.contains(shop.id));
+  EXPECT_EQ(shop.window.caption, Gbk("店铺信息"));
+  EXPECT_LE(shop.window.left + shop.window.width, quote.window.left + 1440);
+  EXPECT_LE(shop.window.top + shop.window.height, quote.window.top + 800);
+}
+
+TEST(AppImageTest, ShopWindowBoxesAreLimitedToTheirFieldsWidths) {
+  const image::WindowForm& w = AppImage::Get().Window(WindowId(sym::window::kShop));
+  for (const auto& [name, limit] : std::vector<std::pair<const char*, int32_t>>{
+           {"编辑框店名", 40}, {"编辑框地址", 80}, {"编辑框电话", 30}}) {
+    const image::ControlForm* box = FindControl(w, name);
+    ASSERT_NE(box, nullptr) << name;
+    EXPECT_EQ(box->input_limit, limit) << name;
+  }
+  ExpectControls(sym::window::kShop, {{"按钮保存", "保存"}, {"按钮返回", "返回"}});
 }
 
 TEST(AppImageTest, QuoteWindowHasEveryNamedControlAtItsPlace) {
@@ -93,6 +110,7 @@ TEST(AppImageTest, QuoteWindowHasEveryNamedControlAtItsPlace) {
       {"按钮入库管理", "入库管理", 197, 581, 120, 48},
       {"按钮出库管理", "出库管理", 197, 636, 120, 48},
       {"按钮往来账", "往来账", 70, 691, 120, 48},
+      {"按钮店铺信息", "店铺信息", 197, 691, 120, 48},
   };
   expected.insert(expected.end(), kPanel.begin(), kPanel.end());
   ExpectControls(sym::window::kQuote, expected);
