@@ -47,6 +47,9 @@ enum class ResultKind : uint8_t {
   X(DeleteComboItem,  33, 2, kNone)                            \
   X(ClearCombo,       34, 1, kNone)                            \
   X(SetComboText,     35, 2, kNone)                            \
+  /* Rows dropped below an edit box: (box, columns, cells) */  \
+  X(ShowDropRows,     40, kVariadic, kNone)                    \
+  X(HideDropRows,     41, 1, kNone)                            \
   /* Text */                                                   \
   X(TextLength,       50, 1, kInteger)                         \
   X(LeftText,         51, 2, kText)                            \
@@ -97,6 +100,7 @@ enum class ResultKind : uint8_t {
   X(SumGrouped,      120, kVariadic, kTyped)                   \
   X(AppendRecords,   121, kVariadic, kLogical)                 \
   X(UpgradeTable,    122, 2, kLogical)                         \
+  X(ChangeCount,     123, 0, kInteger)                         \
   /* DLL commands */                                           \
   X(BindDllLibrary,  130, 2, kLogical)                         \
   /* Documents: a title, lines, a table, footer lines */       \

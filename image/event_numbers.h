@@ -33,6 +33,8 @@ inline constexpr int32_t kComboEnterPressed = 3;
 // Edit box.
 inline constexpr int32_t kEditTextChanged = 4;
 inline constexpr int32_t kEditEnterPressed = 6;
+// A row of the box's drop list taken (Enter or a click); data word: the row.
+inline constexpr int32_t kEditRowTaken = 7;
 // List view.
 inline constexpr int32_t kListCurrentRowChanged = 5;
 // Any control.
@@ -59,7 +61,7 @@ struct EventName {
   uint32_t data_words;    // plain 32-bit words the runtime passes along
 };
 
-inline constexpr std::array<EventName, 14> kEventNames = {{
+inline constexpr std::array<EventName, 15> kEventNames = {{
     {type_id::kWindow, "created", event::kWindowCreated, 0},
     {type_id::kButton, "clicked", event::kButtonClicked, 0},
     {type_id::kButton, "focus_lost", event::kFocusLost, 0},
@@ -70,6 +72,7 @@ inline constexpr std::array<EventName, 14> kEventNames = {{
     {type_id::kComboBox, "focus_lost", event::kFocusLost, 0},
     {type_id::kEditBox, "text_changed", event::kEditTextChanged, 0},
     {type_id::kEditBox, "enter_pressed", event::kEditEnterPressed, 0},
+    {type_id::kEditBox, "row_taken", event::kEditRowTaken, 1},
     {type_id::kEditBox, "focus_lost", event::kFocusLost, 0},
     {type_id::kListView, "current_row_changed", event::kListCurrentRowChanged, 0},
     {type_id::kListView, "press", event::kPress, 3},

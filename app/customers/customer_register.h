@@ -20,6 +20,11 @@ void ClearCustomerInputs(calls::Calls& rt);
 // not céng) gives the initials of that reading.
 std::string MakePinyinCode(calls::Calls& rt, const char* name);
 
+// The first letter of the common pinyin reading of the double-byte character
+// at byte `position` (1-based) of the GBK `text`; "" when it has none (a
+// symbol). No surname reading: the product search shares it.
+std::string PinyinInitialAt(calls::Calls& rt, const char* text, int32_t position);
+
 // The text without leading and trailing spaces, as a new runtime text.
 calls::OwnedText TrimBlanks(calls::Calls& rt, const char* text);
 

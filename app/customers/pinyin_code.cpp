@@ -65,14 +65,18 @@ std::string MakePinyinCode(calls::Calls& rt, const char* name) {
       ++p;
       continue;
     }
-    const calls::OwnedText character = rt.MidText(name, p, 2);
-    const calls::OwnedText reading = rt.ConvertText(character.c_str(), kPinyinMode);
-    // Whole characters only: a symbol read as itself gives no initial.
-    const calls::OwnedText initial = rt.LeftText(reading.c_str(), 1);
-    code.append(initial.view());
+    code.append(PinyinInitialAt(rt, name, p));
     p += 2;
   }
   return code;
+}
+
+std::string PinyinInitialAt(calls::Calls& rt, const char* text, int32_t position) {
+  const calls::OwnedText character = rt.MidText(text, position, 2);
+  const calls::OwnedText reading = rt.ConvertText(character.c_str(), kPinyinMode);
+  // Whole characters only: a symbol read as itself gives no initial.
+  const calls::OwnedText initial = rt.LeftText(reading.c_str(), 1);
+  return std::string(initial.view());
 }
 
 calls::OwnedText TrimBlanks(calls::Calls& rt, const char* text) {

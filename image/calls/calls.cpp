@@ -236,6 +236,18 @@ void Calls::ClearCombo(const ValueTriple& object) { Kernel(KernelCommand::kClear
 void Calls::SetComboText(const ValueTriple& object, const char* text) {
   Kernel(KernelCommand::kSetComboText, {object, Arg(text)});
 }
+void Calls::ShowDropRows(const ValueTriple& object, int32_t columns,
+                         std::span<const char* const> cells) {
+  std::vector<ValueTriple> arguments;
+  arguments.reserve(2 + cells.size());
+  arguments.push_back(object);
+  arguments.push_back(Int(columns));
+  for (const char* cell : cells) arguments.push_back(Arg(cell));
+  Kernel(KernelCommand::kShowDropRows, arguments);
+}
+void Calls::HideDropRows(const ValueTriple& object) {
+  Kernel(KernelCommand::kHideDropRows, {object});
+}
 OwnedText Calls::GetListCell(const ValueTriple& object, int32_t row, int32_t column) {
   return TakeText(Library(LibraryCommand::kGetListCell, {object, Int(row), Int(column)}));
 }

@@ -122,6 +122,13 @@ class Calls {
   void DeleteComboItem(const ValueTriple& object, int32_t index);
   void ClearCombo(const ValueTriple& object);
   void SetComboText(const ValueTriple& object, const char* text);
+  // Drops rows of `columns` cells (row after row in `cells`) below the edit
+  // box `object`, without taking the focus or touching its text; no cells
+  // close the list. Up, Down, Enter and Esc in the box then work the list; a
+  // row taken raises the box's row_taken event with its index.
+  void ShowDropRows(const ValueTriple& object, int32_t columns,
+                    std::span<const char* const> cells);
+  void HideDropRows(const ValueTriple& object);
   OwnedText GetListCell(const ValueTriple& object, int32_t row, int32_t column);
   bool SetListCell(const ValueTriple& object, int32_t row, int32_t column, const char* text);
   int32_t GetListRowCount(const ValueTriple& object);
@@ -215,6 +222,9 @@ class Calls {
   // Brings the table file at `path` to `fields` when its own fields are their
   // beginning; false, the file untouched, for any other layout.
   bool UpgradeTable(const char* path, std::span<const FieldRecord> fields);
+  // The current table's change counter: it moves with every committed
+  // change, this copy's or another's; -1 when it cannot be read.
+  int32_t ChangeCount();
 
   // --- DLL commands.
   bool BindDllLibrary(const char* path, const char* function);

@@ -38,4 +38,8 @@ bool Calls::UpgradeTable(const char* path, std::span<const FieldRecord> fields) 
              .low != 0;
 }
 
+int32_t Calls::ChangeCount() {
+  return static_cast<int32_t>(Kernel(KernelCommand::kChangeCount, {}).low);
+}
+
 }  // namespace pcshop::calls

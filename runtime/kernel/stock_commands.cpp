@@ -65,6 +65,14 @@ std::optional<ValueTriple> StockTableCommand(Runtime& rt, KernelCommand command,
   switch (command) {
     case KernelCommand::kSumGrouped: return barred ? ValueTriple{} : SumGrouped(rt, a);
     case KernelCommand::kAppendRecords: return barred ? calls::Logical(false) : AppendRecords(rt, a);
+    case KernelCommand::kChangeCount: {
+      // -1 when it cannot be read: never equal to a counter seen before
+      // it, so a reader rebuilds rather than trusting old data.
+      if (barred) return calls::Int(-1);
+      const Result<int64_t> count = t.ChangeCount();
+      rt.NoteTables(count.status());
+      return calls::Int(count.ok() ? static_cast<int32_t>(*count & 0x7FFFFFFF) : -1);
+    }
     case KernelCommand::kUpgradeTable: {
       if (barred) return calls::Logical(false);
       const std::vector<tables::FieldSpec> fields = FieldList(a.size() > 1 ? a[1] : ValueTriple{});

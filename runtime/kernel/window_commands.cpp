@@ -47,6 +47,13 @@ std::optional<ValueTriple> WindowCommand(Runtime& rt, KernelCommand command,
     case KernelCommand::kDeleteComboItem: w.DeleteComboItem(ref, a.Int(1)); return ValueTriple{};
     case KernelCommand::kClearCombo: w.ClearCombo(ref); return ValueTriple{};
     case KernelCommand::kSetComboText: w.SetComboText(ref, a.Text(1)); return ValueTriple{};
+    case KernelCommand::kShowDropRows: {
+      std::vector<std::string> cells;
+      for (size_t i = 2; i < a.size(); ++i) cells.emplace_back(a.Text(i));
+      w.ShowDropRows(ref, a.Int(1), cells);
+      return ValueTriple{};
+    }
+    case KernelCommand::kHideDropRows: w.HideDropRows(ref); return ValueTriple{};
     default: return std::nullopt;
   }
 }

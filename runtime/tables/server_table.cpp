@@ -100,6 +100,12 @@ Status ServerTable::CheckVersion() {
   return Status::Ok();
 }
 
+Result<int64_t> ServerTable::ChangeCount() {
+  // The table's version on the server, which every write bumps.
+  if (Status s = CheckVersion(); !s.ok()) return s;
+  return version_;
+}
+
 Status ServerTable::DecodeRow(const PGresult* r, int row, int first_column, Row* out) const {
   out->values.resize(fields_.size());
   for (size_t i = 0; i < fields_.size(); ++i) {

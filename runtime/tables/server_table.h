@@ -56,6 +56,7 @@ class ServerTable final : public Table {
   Result<std::vector<GroupSum>> SumGrouped(std::string_view sum_field,
                                            std::span<const std::string> keys) override;
   Status AppendRecords(std::span<const std::vector<FieldValue>> records) override;
+  Result<int64_t> ChangeCount() override;
 
  private:
   struct TransparentHash {

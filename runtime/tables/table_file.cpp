@@ -193,6 +193,11 @@ Status TableFile::TakeInOtherCommits() {
   return rc == SQLITE_ROW ? Status::Ok() : Error(rc, "checking for changes");
 }
 
+Result<int64_t> TableFile::ChangeCount() {
+  if (Status s = TakeInOtherCommits(); !s.ok()) return s;
+  return FileVersion();
+}
+
 Status TableFile::Refresh() {
   if (Status s = TakeInOtherCommits(); !s.ok()) return s;
   if (data_version_ >= 0 && FileVersion() == data_version_) return Status::Ok();

@@ -232,6 +232,12 @@ Result<std::vector<GroupSum>> TableStore::SumGrouped(std::string_view sum_field,
   return (*t)->SumGrouped(sum_field, keys);
 }
 
+Result<int64_t> TableStore::ChangeCount() {
+  auto t = CurrentForChange("ChangeCount");
+  if (!t.ok()) return t.status();
+  return (*t)->ChangeCount();
+}
+
 Status TableStore::AppendRecords(std::span<const std::vector<FieldValue>> records) {
   auto t = CurrentForChange("AppendRecords");
   if (!t.ok()) return t.status();

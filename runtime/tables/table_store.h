@@ -129,6 +129,8 @@ class TableStore {
                                            std::span<const std::string> keys);
   // Appends several records to the current table in one transaction.
   Status AppendRecords(std::span<const std::vector<FieldValue>> records);
+  // The current table's change counter (Table::ChangeCount).
+  Result<int64_t> ChangeCount();
   // Brings the table file at `path` to `fields` when its own are their
   // beginning (table_upgrade.h); refuses any other layout untouched. A table
   // of that file open here is opened again on its new layout, pointer on 1.

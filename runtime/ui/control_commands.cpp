@@ -6,6 +6,7 @@
 
 #include "image/property_numbers.h"
 #include "image/type_ids.h"
+#include "runtime/ui/drop_list.h"
 #include "runtime/ui/gbk_qt.h"
 #include "runtime/ui/widgets.h"
 #include "runtime/ui/window_manager.h"
@@ -75,6 +76,25 @@ void SetComboBoxText(ComboBox* combo, const QString& text) {
 
 void WindowManager::SetComboText(ControlRef ref, std::string_view text) {
   if (ComboBox* combo = As<ComboBox>(ref)) SetComboBoxText(combo, FromGbk(text));
+}
+
+// --- Drop list of an edit box.
+
+void WindowManager::ShowDropRows(ControlRef ref, int32_t columns,
+                                 std::span<const std::string> cells) {
+  EditBox* edit = As<EditBox>(ref);
+  if (edit == nullptr) return;
+  if (columns < 1 || cells.empty()) {
+    HideDropRows(ref);
+    return;
+  }
+  edit->Drop()->ShowRows(columns, cells);
+}
+
+void WindowManager::HideDropRows(ControlRef ref) {
+  if (EditBox* edit = As<EditBox>(ref); edit != nullptr && edit->drop() != nullptr) {
+    edit->drop()->hide();
+  }
 }
 
 // --- List view.

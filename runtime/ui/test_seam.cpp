@@ -11,6 +11,7 @@
 
 #include "image/event_numbers.h"
 #include "runtime/text/gbk_codec.h"
+#include "runtime/ui/drop_list.h"
 #include "runtime/ui/gbk_qt.h"
 #include "runtime/ui/widgets.h"
 #include "runtime/ui/window_manager.h"
@@ -156,6 +157,39 @@ Status UserActions::PressListCell(std::string_view window, std::string_view cont
                    item->y() + rect.height() / 2);
 }
 
+Status UserActions::PressKey(std::string_view window, std::string_view control, ListKey key) {
+  const auto ref = windows_.FindByName(window, control);
+  QWidget* widget = ref ? windows_.Widget(*ref) : nullptr;
+  if (widget == nullptr) return Missing(window, control);
+  const int code = key == ListKey::kUp     ? Qt::Key_Up
+                   : key == ListKey::kDown ? Qt::Key_Down
+                                           : Qt::Key_Escape;
+  Key(KeyTarget(widget), code);
+  return Status::Ok();
+}
+
+Status UserActions::ClickDropRow(std::string_view window, std::string_view control, int row) {
+  const auto ref = windows_.FindByName(window, control);
+  auto* edit = ref ? dynamic_cast<EditBox*>(windows_.Widget(*ref)) : nullptr;
+  if (edit == nullptr) return Missing(window, control);
+  DropList* drop = edit->drop();
+  if (drop == nullptr || !drop->isVisible() || row < 0 || row >= drop->RowCount()) {
+    return Status::InvalidArgument("the drop list shows no row " + std::to_string(row));
+  }
+  QWidget* viewport = drop->viewport();
+  const QPointF at = drop->visualItemRect(drop->topLevelItem(row)).center();
+  const QPointF global = viewport->mapToGlobal(at);
+  QPointer<QWidget> guard(viewport);
+  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(viewport, &press);
+  if (!guard) return Status::Ok();
+  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(viewport, &release);
+  return Status::Ok();
+}
+
 Status UserActions::PressEnter(std::string_view window, std::string_view control) {
   const auto ref = windows_.FindByName(window, control);
   QWidget* widget = ref ? windows_.Widget(*ref) : nullptr;
@@ -256,6 +290,20 @@ bool UserActions::IsOpen(std::string_view window) const {
 void UserActions::ProcessEvents() {
   QCoreApplication::processEvents();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+std::vector<std::vector<std::string>> UserActions::DropRows(std::string_view window,
+                                                          std::string_view control) const {
+  std::vector<std::vector<std::string>> rows;
+  const auto ref = windows_.FindByName(window, control);
+  auto* edit = ref ? dynamic_cast<EditBox*>(windows_.Widget(*ref)) : nullptr;
+  const DropList* drop = edit != nullptr ? edit->drop() : nullptr;
+  if (drop == nullptr || !drop->isVisible()) return rows;
+  for (int r = 0; r < drop->RowCount(); ++r) {
+    std::vector<std::string>& row = rows.emplace_back();
+    for (const QString& cell : drop->Row(r)) row.push_back(Utf8(cell));
+  }
+  return rows;
 }
 
 }  // namespace pcshop::ui

@@ -50,6 +50,11 @@ class UserActions {
   [[nodiscard]] Status PressListCell(std::string_view window, std::string_view control, int row,
                                      int column);
   [[nodiscard]] Status PressEnter(std::string_view window, std::string_view control);
+  // Up, Down or Esc pressed in an edit box (its drop list works on them).
+  enum class ListKey { kUp, kDown, kEscape };
+  [[nodiscard]] Status PressKey(std::string_view window, std::string_view control, ListKey key);
+  // A click on row `row` of the edit box's drop list.
+  [[nodiscard]] Status ClickDropRow(std::string_view window, std::string_view control, int row);
   // The control loses the input focus.
   [[nodiscard]] Status LeaveControl(std::string_view window, std::string_view control);
   // Closes a window by its title bar.
@@ -63,6 +68,9 @@ class UserActions {
   int RowCount(std::string_view window, std::string_view control) const;
   bool Visible(std::string_view window, std::string_view control) const;
   bool Enabled(std::string_view window, std::string_view control) const;
+  // The rows the edit box's drop list shows (UTF-8 cells); none when closed.
+  std::vector<std::vector<std::string>> DropRows(std::string_view window,
+                                                 std::string_view control) const;
   // The notice a box shows beside itself (a refused or cut input), which
   // reading dismisses; empty when none shows.
   std::string Notice() const;

@@ -11,6 +11,7 @@
 #include <QToolTip>
 #include <algorithm>
 
+#include "runtime/ui/drop_list.h"
 #include "runtime/ui/gbk_qt.h"
 
 namespace pcshop::ui {
@@ -96,6 +97,40 @@ void EditBox::SetProgramText(const QString& text) {
   // and stop checking what the user types next.
   if (validator_) validator_->SetCommitted(text);
   setText(text);
+}
+
+DropList* EditBox::Drop() {
+  if (DropList* made = drop_.data()) return made;
+  auto* made = MakeChild<DropList>(this);
+  made->taken = [this](int row) {
+    if (row_taken) row_taken(row);
+  };
+  drop_ = made;
+  return made;
+}
+
+void EditBox::keyPressEvent(QKeyEvent* event) {
+  DropList* drop = drop_.data();
+  if (drop != nullptr && drop->isVisible()) {
+    switch (event->key()) {
+      case Qt::Key_Down: drop->Move(1); return;
+      case Qt::Key_Up: drop->Move(-1); return;
+      case Qt::Key_Escape: drop->hide(); return;
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        // With no row chosen, Enter is the box's own.
+        if (drop->TakeChosen()) return;
+        break;
+      default: break;
+    }
+  }
+  QLineEdit::keyPressEvent(event);
+}
+
+void EditBox::focusOutEvent(QFocusEvent* event) {
+  // A click on the list leaves the focus here; any other move closes it.
+  if (DropList* drop = drop_.data()) drop->hide();
+  QLineEdit::focusOutEvent(event);
 }
 
 void EditBox::SetInputLimit(int bytes) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "image/image_view.h"
+#include "runtime/ui/drop_list.h"
 #include "runtime/ui/list_model.h"
 
 namespace pcshop::ui {
@@ -77,9 +78,21 @@ class EditBox : public QLineEdit {
   // Text from the program: whole, whatever the limit.
   void SetProgramText(const QString& text);
 
+  // A row of the drop list taken (drop_list.h).
+  std::function<void(int row)> row_taken;
+  // The box's drop list, made on first use.
+  DropList* Drop();
+  // Null until the program first dropped rows.
+  DropList* drop() const { return drop_.data(); }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
  private:
   int limit_ = 0;
   std::unique_ptr<GbkValidator> validator_;
+  QPointer<DropList> drop_;  // a child of the window, which deletes it
 };
 
 // A drop-down box. Its text is exactly what the user typed or chose: no

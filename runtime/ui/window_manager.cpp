@@ -222,6 +222,10 @@ void WindowManager::Connect(const Window& window, size_t index) {
   } else if (auto* edit = dynamic_cast<EditBox*>(widget)) {
     QObject::connect(edit, &QLineEdit::textEdited, raise(image::event::kEditTextChanged));
     QObject::connect(edit, &QLineEdit::returnPressed, raise(image::event::kEditEnterPressed));
+    edit->row_taken = [this, serial, i](int row) {
+      const int32_t data[] = {row};
+      Raise(serial, i, image::event::kEditRowTaken, data);
+    };
     MakeChild<FocusWatch>(edit, raise(image::event::kFocusLost));
   } else if (auto* combo = dynamic_cast<ComboBox*>(widget)) {
     combo->about_to_drop_down = raise(image::event::kComboAboutToDropDown);

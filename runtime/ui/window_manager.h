@@ -87,6 +87,10 @@ class WindowManager final : public dll::ListControls {
   void DeleteComboItem(ControlRef ref, int32_t index);
   void ClearCombo(ControlRef ref);
   void SetComboText(ControlRef ref, std::string_view text);
+  // Rows of `columns` GBK cells each dropped below an edit box (widgets.h:
+  // DropList); none, or a column count below 1, closes the list.
+  void ShowDropRows(ControlRef ref, int32_t columns, std::span<const std::string> cells);
+  void HideDropRows(ControlRef ref);
 
   std::optional<std::string> ListCell(ControlRef ref, int32_t row, int32_t column) const;
   bool SetListCell(ControlRef ref, int32_t row, int32_t column, std::string_view text);

@@ -1,0 +1,139 @@
+#include "app/search/product_index.h"
+
+#include <memory>
+
+#include "app/catalogue/catalogue_tables.h"
+#include "app/catalogue/product_fields.h"
+#include "app/customers/customer_register.h"
+#include "app/stock/on_hand.h"
+#include "app/stock/stock_tables.h"
+#include "image/app_symbols.h"
+
+namespace pcshop::app {
+namespace {
+
+// Slot 8 holds the index's address; no other routine uses it.
+constexpr uint32_t kIndexSlot = sym::var::kSlot8;
+
+bool IsLead(char c) { return static_cast<unsigned char>(c) >= 0x81; }
+
+}  // namespace
+
+void ProductIndex::Refresh(calls::Calls& rt) {
+  const calls::OwnedText current = rt.CurrentTableName();
+  bool stock_moved = false;
+  for (size_t i = 0; i < 2; ++i) {
+    const StockSide side = i == 0 ? StockSide::kIn : StockSide::kOut;
+    if (!rt.SelectTable(rt.ConstText(StockTableAlias(side)))) continue;
+    const int32_t counter = rt.ChangeCount();
+    // -1: unreadable now; read again next time.
+    if (counter != stock_counters_[i] || counter < 0) stock_moved = true;
+    stock_counters_[i] = counter;
+  }
+  std::vector<size_t> reloaded;
+  for (size_t i = 0; i < kCategories; ++i) {
+    if (!rt.SelectTable(rt.ConstText(kProductTables[i].alias))) {
+      tables_[i].clear();
+      counters_[i] = kNever;
+      continue;
+    }
+    const int32_t counter = rt.ChangeCount();
+    if (counter == counters_[i] && counter >= 0) continue;
+    counters_[i] = counter;
+    LoadCategory(rt, i);
+    reloaded.push_back(i);
+  }
+  if (stock_moved || !reloaded.empty()) LoadOnHand(rt);
+  if (!current.view().empty()) (void)rt.SelectTable(current.c_str());
+}
+
+void ProductIndex::LoadCategory(calls::Calls& rt, size_t category) {
+  const ProductFieldNames names = FieldNames(rt);
+  std::vector<SearchEntry>& table = tables_[category];
+  table.clear();
+  const int32_t count = rt.RecordCount();
+  table.reserve(static_cast<size_t>(std::max(count, 0)));
+  for (int32_t n = 1; n <= count; ++n) {
+    if (!rt.GoToRecord(n)) continue;
+    ProductRow row = ReadProduct(rt, names);
+    SearchEntry& e = table.emplace_back();
+    e.category = static_cast<int32_t>(category);
+    e.kind = row.kind.view();
+    e.brand = row.brand.view();
+    e.model = row.model.view();
+    e.price = row.price;
+    e.remark = row.remark.view();
+    FoldEntry(e);
+    e.brand_initials = Initials(rt, e.brand_folded);
+    e.remark_initials = Initials(rt, e.remark_folded);
+  }
+}
+
+void ProductIndex::LoadOnHand(calls::Calls& rt) {
+  const OnHand on_hand = OnHand::Load(rt);
+  on_hand_known_ = true;
+  for (std::vector<SearchEntry>& table : tables_) {
+    for (SearchEntry& e : table) {
+      const auto figure = on_hand.Of(e.kind, e.brand, e.model);
+      if (!figure) on_hand_known_ = false;
+      e.on_hand = figure.value_or(0);
+    }
+  }
+}
+
+std::string ProductIndex::Initials(calls::Calls& rt, std::string_view folded) {
+  bool chinese = false;
+  std::string out;
+  for (size_t i = 0; i < folded.size(); ++i) {
+    if (!IsLead(folded[i]) || i + 1 >= folded.size()) {
+      out.push_back(folded[i]);
+      continue;
+    }
+    chinese = true;
+    const auto key = static_cast<uint16_t>((static_cast<unsigned char>(folded[i]) << 8) |
+                                           static_cast<unsigned char>(folded[i + 1]));
+    auto it = initials_.find(key);
+    if (it == initials_.end()) {
+      const std::string character(folded.substr(i, 2));
+      const std::string initial = PinyinInitialAt(rt, character.c_str(), 1);
+      const char c = initial.size() == 1 ? initial[0] : '\0';
+      const char letter = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+      // A symbol has no initial; it must not join its neighbours' letters.
+      it = initials_.emplace(key, letter >= 'a' && letter <= 'z' ? letter : ' ').first;
+    }
+    out.push_back(it->second);
+    ++i;
+  }
+  return chinese ? out : std::string();
+}
+
+const std::vector<SearchEntry>& ProductIndex::Find(std::string_view typed) {
+  found_.clear();
+  for (const SearchEntry* e : FindProducts(tables_, typed)) found_.push_back(*e);
+  return found_;
+}
+
+const SearchEntry* ProductIndex::Found(int32_t row) const {
+  if (row < 0 || static_cast<size_t>(row) >= found_.size()) return nullptr;
+  return &found_[static_cast<size_t>(row)];
+}
+
+size_t ProductIndex::size() const {
+  size_t n = 0;
+  for (const auto& t : tables_) n += t.size();
+  return n;
+}
+
+ProductIndex& TheProductIndex(calls::Calls& rt) {
+  uintptr_t* slot = rt.Var(kIndexSlot);
+  if (*slot == 0) *slot = reinterpret_cast<uintptr_t>(std::make_unique<ProductIndex>().release());
+  return *reinterpret_cast<ProductIndex*>(*slot);
+}
+
+void FreeProductIndex(calls::Calls& rt) {
+  uintptr_t* slot = rt.Var(kIndexSlot);
+  std::unique_ptr<ProductIndex> owned(reinterpret_cast<ProductIndex*>(*slot));
+  *slot = 0;
+}
+
+}  // namespace pcshop::app
