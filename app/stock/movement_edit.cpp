@@ -157,7 +157,9 @@ void DeleteMovement(const calls::RoutineCall& call) {
                           rt.ConstText(t::kConfirmEnd);
   if (!Ask(rt, ask)) return;
   if (PickedRecordOrSay(rt, w) <= 0) return;
-  if (!rt.DeleteRecord() || !rt.PurgeDeleted()) {
+  // In one step: a delete cut short leaves no marked movement counted in the
+  // balances, and none another delete left marked goes with this one.
+  if (!rt.RemoveRecord()) {
     Say(rt, rt.ConstText(t::kDeleteFailed));
     return;
   }

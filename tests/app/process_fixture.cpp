@@ -1,5 +1,6 @@
 #include "tests/app/process_fixture.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -18,6 +19,11 @@ size_t Threads() {
     ++n;
   }
   return n;
+}
+
+int KillRounds(int fallback) {
+  const char* v = std::getenv("PCSHOP_KILL_ROUNDS");
+  return v != nullptr && std::atoi(v) > 0 ? std::atoi(v) : fallback;
 }
 
 pid_t ProcessFixture::Child(int out, const std::function<int(int)>& scenario) {

@@ -18,6 +18,10 @@ namespace pcshop::app::testing {
 // inherits).
 size_t Threads();
 
+// The rounds of a kill test: `fallback`, or PCSHOP_KILL_ROUNDS when set (the
+// sanitizer pass, where a start takes much longer, runs fewer).
+int KillRounds(int fallback);
+
 class ProcessFixture : public StockFixture {
  protected:
   // Runs the program in a child; `scenario` gets the pipe to report on and

@@ -50,8 +50,8 @@ TEST_F(StockProcessTest, ASaleOfAConfigurationKilledAtRandomMomentsWritesAllItsR
   size_t sales = 0;        // whole sales found in 出库 after the last round
   int acknowledged = 0;    // sales a child saw reported done
   int unacknowledged = 0;  // rounds whose sale in flight was found written
-  constexpr int kRounds = 110;
-  for (int round = 0; round < kRounds; ++round) {
+  const int rounds = KillRounds(110);
+  for (int round = 0; round < rounds; ++round) {
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
     const pid_t pid = Child(fds[1], [&](int out) {
@@ -111,7 +111,11 @@ TEST_F(StockProcessTest, ASaleOfAConfigurationKilledAtRandomMomentsWritesAllItsR
     }
     sales = now;
   }
-  EXPECT_GT(acknowledged, kRounds);
+  // Some round saw a second write reported: the kills reach past the
+  // first. Over a few rounds (PCSHOP_KILL_ROUNDS) that is chance.
+  if (rounds >= 50) {
+    EXPECT_GT(acknowledged, rounds);
+  }
   // Kills between the commit and its report show that kills reach the
   // write's end; the sums below need every earlier sale whole.
   RecordProperty("sales_found_unreported", unacknowledged);
