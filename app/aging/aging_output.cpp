@@ -2,6 +2,7 @@
 // shared export, 打印 (the print preview), 存为图片 and 存为PDF through the
 // document service. All of them take the list as the window shows it.
 
+#include <algorithm>
 #include <string>
 
 #include "app/aging/aging_controls.h"
@@ -18,12 +19,16 @@ namespace {
 
 namespace t = sym::text;
 
+constexpr int32_t kMinPaperWidth = 90;
+
 // The list under its title, the date above it and the note on 期初 below;
 // total rows are the ones without a 序号.
 SheetContent AgedContent(calls::Calls& rt, const AgingWindow& w) {
   SheetContent content = ListContent(rt, ObjectOf(w.list), AgingTitle(rt, w));
   // The shop's own heading lines go here, before the list's own lines.
   content.lines.push_back(rt.ConstText(t::kAgingLineDate) + Today(rt));
+  // Narrow list columns (序号) would break their titles on paper.
+  for (SheetColumn& column : content.columns) column.width = std::max(kMinPaperWidth, column.width);
   for (SheetRow& row : content.rows) {
     row.total = !row.cells.empty() && row.cells[aging_column::kNumber].empty();
   }
