@@ -60,6 +60,38 @@ void TellOutcome(calls::Calls& rt, bool written) {
   rt.MessageBox(rt.ConstText(written ? sym::text::kExportSucceeded : sym::text::kExportFailed), 0);
 }
 
+// The export of the list to the day folder, named `stem` or, when null, after
+// the current table.
+void ExportListTo(calls::Calls& rt, const calls::ValueTriple& dialog,
+                  const calls::ValueTriple& list, const SheetSource& source, const char* stem) {
+  const ExportClock clock = ReadExportClock(rt);
+  PrepareListDialog(rt, dialog);
+  const std::string folder = ExportFolder(rt, clock);
+  const std::string suffix = ExportTimeSuffix(rt, clock);
+  const std::string named =
+      stem == nullptr ? ExportPath(rt, folder, suffix)
+                      : folder + rt.ConstText(sym::text::kBackslash) + FileNameSafe(stem) +
+                            rt.ConstText(sym::text::kUnderscore) + suffix;
+  const std::string path = UnusedPath(rt, named, rt.ConstText(sym::text::kXlsExtension));
+  if (!IsDirectory(rt, folder.c_str())) (void)EnsureDirectory(rt, folder);
+  if (IsDirectory(rt, folder.c_str())) {
+    rt.MessageBox(PathForMessage(rt, path).c_str(), 0);
+    if (WriteListAsHtml(rt, rt.GetControlHandle(list), path.c_str(), 1) == 1) {
+      rt.MessageBox(rt.ConstText(sym::text::kExportSucceeded), 0);
+      return;
+    }
+    rt.MessageBox(rt.ConstText(sym::text::kExportFailed), 0);
+  }
+  // The user picks up where the export meant to write.
+  OfferPath(rt, dialog, path);
+  if (!rt.ShowFileDialog(dialog)) return;
+  const calls::OwnedText chosen = ChosenFileName(rt, dialog);
+  // A failed write to the chosen file is said as plainly as on the automatic
+  // path; silence would read as success.
+  TellOutcome(rt, WriteChosenFile(rt, list, chosen.c_str(), source));
+}
+
+
 }  // namespace
 
 void PrepareSaveDialog(calls::Calls& rt, const calls::ValueTriple& dialog, uint32_t filter,
@@ -148,28 +180,14 @@ void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
 
 void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
                 const calls::ValueTriple& list, const SheetSource& source) {
-  const ExportClock clock = ReadExportClock(rt);
-  PrepareListDialog(rt, dialog);
-  const std::string folder = ExportFolder(rt, clock);
-  const std::string path = UnusedPath(rt, ExportPath(rt, folder, ExportTimeSuffix(rt, clock)),
-                                      rt.ConstText(sym::text::kXlsExtension));
-  if (!IsDirectory(rt, folder.c_str())) (void)EnsureDirectory(rt, folder);
-  if (IsDirectory(rt, folder.c_str())) {
-    rt.MessageBox(PathForMessage(rt, path).c_str(), 0);
-    if (WriteListAsHtml(rt, rt.GetControlHandle(list), path.c_str(), 1) == 1) {
-      rt.MessageBox(rt.ConstText(sym::text::kExportSucceeded), 0);
-      return;
-    }
-    rt.MessageBox(rt.ConstText(sym::text::kExportFailed), 0);
-  }
-  // The user picks up where the export meant to write.
-  OfferPath(rt, dialog, path);
-  if (!rt.ShowFileDialog(dialog)) return;
-  const calls::OwnedText chosen = ChosenFileName(rt, dialog);
-  // A failed write to the chosen file is said as plainly as on the automatic
-  // path; silence would read as success.
-  TellOutcome(rt, WriteChosenFile(rt, list, chosen.c_str(), source));
+  ExportListTo(rt, dialog, list, source, nullptr);
 }
+
+void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
+                const calls::ValueTriple& list, const SheetSource& source, const char* stem) {
+  ExportListTo(rt, dialog, list, source, stem);
+}
+
 
 void SaveListAs(calls::Calls& rt, const calls::ValueTriple& dialog,
                 const calls::ValueTriple& list) {

@@ -23,6 +23,10 @@ void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
                 const calls::ValueTriple& list);
 void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
                 const calls::ValueTriple& list, const SheetSource& source);
+// The same, the file named `stem` (GBK) + "_" + the time instead of after
+// the current table: for a list that is no table's.
+void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
+                const calls::ValueTriple& list, const SheetSource& source, const char* stem);
 
 // 另存为: asks in `dialog` for a file of one of the three types and writes
 // the list there as that type; tells the outcome.

@@ -1,6 +1,7 @@
-// The navigation buttons of the customer, stock-in, product, stock-out and
-// accounts windows and of the quote window's five window buttons. Each handler is a
-// switch from its window to the target, or the close of its window for 退出.
+// The navigation buttons of the customer, stock-in, product, stock-out,
+// accounts and aged-debts windows and of the quote window's five window
+// buttons. Each handler is a switch from its window to the target, or the
+// close of its window for 退出.
 // The stock-out window's "配置单" button is bound to nothing.
 
 #include "app/app_calls.h"
@@ -61,5 +62,17 @@ void AccountsToProduct(const calls::RoutineCall& c) { Switch(c, w::kProduct, w::
 void AccountsToStockIn(const calls::RoutineCall& c) { Switch(c, w::kStockIn, w::kAccounts); }
 void AccountsToStockOut(const calls::RoutineCall& c) { Switch(c, w::kStockOut, w::kAccounts); }
 void ExitAccountsWindow(const calls::RoutineCall& c) { Close(c, w::kAccounts); }
+
+
+// The aged-debts window, reached from 客户管理 and 往来账.
+void CustomerToAging(const calls::RoutineCall& c) { Switch(c, w::kAging, w::kCustomer); }
+void AccountsToAging(const calls::RoutineCall& c) { Switch(c, w::kAging, w::kAccounts); }
+void AgingToQuote(const calls::RoutineCall& c) { Switch(c, w::kQuote, w::kAging); }
+void AgingToCustomer(const calls::RoutineCall& c) { Switch(c, w::kCustomer, w::kAging); }
+void AgingToProduct(const calls::RoutineCall& c) { Switch(c, w::kProduct, w::kAging); }
+void AgingToStockIn(const calls::RoutineCall& c) { Switch(c, w::kStockIn, w::kAging); }
+void AgingToStockOut(const calls::RoutineCall& c) { Switch(c, w::kStockOut, w::kAging); }
+void AgingToAccounts(const calls::RoutineCall& c) { Switch(c, w::kAccounts, w::kAging); }
+void ExitAgingWindow(const calls::RoutineCall& c) { Close(c, w::kAging); }
 
 }  // namespace pcshop::app

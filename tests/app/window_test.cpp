@@ -1,4 +1,4 @@
-// The six windows through the real generated image and the runtime, offscreen:
+// The seven windows through the real generated image and the runtime, offscreen:
 // the user's paths between them, clicked through the test seam. The program
 // folder is this test's own folder, shared with the start-up tests, so they
 // hold the same lock (CMakeLists.txt) and clear it before and after each test.
@@ -35,6 +35,7 @@ constexpr char kStockIn[] = "窗口入库";
 constexpr char kProduct[] = "窗口商品管理";
 constexpr char kStockOut[] = "窗口出库";
 constexpr char kAccounts[] = "窗口往来账";
+constexpr char kAging[] = "窗口欠款账龄";
 
 // Every navigation button: the window it is in, its name, the window it leads
 // to (empty: it does nothing).
@@ -60,6 +61,11 @@ constexpr Route kRoutes[] = {
     {kAccounts, "按钮返回", kQuote},         {kAccounts, "按钮配置管理", kQuote},
     {kAccounts, "按钮客户管理", kCustomer},  {kAccounts, "按钮商品管理", kProduct},
     {kAccounts, "按钮入库管理", kStockIn},   {kAccounts, "按钮出库管理", kStockOut},
+    {kCustomer, "按钮欠款账龄", kAging},     {kAccounts, "按钮欠款账龄", kAging},
+    {kAging, "按钮返回", kQuote},            {kAging, "按钮配置管理", kQuote},
+    {kAging, "按钮客户管理", kCustomer},     {kAging, "按钮商品管理", kProduct},
+    {kAging, "按钮入库管理", kStockIn},      {kAging, "按钮出库管理", kStockOut},
+    {kAging, "按钮往来账", kAccounts},
 };
 
 // The quote window's button that opens each other window.
@@ -79,7 +85,13 @@ class WindowTest : public AppFixture {
   }
   // From the quote window to `window`.
   void Open(const std::string& window) {
-    if (window != kQuote) Click(kQuote, ButtonFromQuote(window));
+    if (window == kAging) {
+      // No button of the quote window leads there: through 客户管理.
+      Click(kQuote, ButtonFromQuote(kCustomer));
+      Click(kCustomer, "按钮欠款账龄");
+    } else if (window != kQuote) {
+      Click(kQuote, ButtonFromQuote(window));
+    }
     ASSERT_EQ(user_->OpenWindows(), Names{window});
   }
 };
@@ -102,7 +114,8 @@ TEST_F(WindowTest, EveryNavigationButtonLeavesOnlyItsTargetOpen) {
 }
 
 TEST_F(WindowTest, ExitInAnyWindowEndsTheMessageLoopWithCodeZero) {
-  for (const char* window : {kQuote, kCustomer, kStockIn, kProduct, kStockOut, kAccounts}) {
+  for (const char* window :
+       {kQuote, kCustomer, kStockIn, kProduct, kStockOut, kAccounts, kAging}) {
     SCOPED_TRACE(window);
     TearDown();
     SetUp();

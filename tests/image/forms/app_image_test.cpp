@@ -56,7 +56,8 @@ TEST(AppImageTest, HasSevenWindowsWithTheirCaptionsAndSize) {
   const std::vector<std::pair<uint32_t, const char*>> windows = {
       {sym::window::kQuote, "配置单"},     {sym::window::kCustomer, "客户管理"},
       {sym::window::kStockIn, "进销存"},   {sym::window::kProduct, "商品管理"},
-      {sym::window::kStockOut, "数据库"}, {sym::window::kAccounts, "往来账"}};
+      {sym::window::kStockOut, "数据库"}, {sym::window::kAccounts, "往来账"},
+      {sym::window::kAging, "欠款账龄"}};
   std::set<uint32_t> ids;
   for (const auto& [slot, caption] : windows) {
     const image::WindowForm& w = AppImage::Get().Window(WindowId(slot));
@@ -66,7 +67,7 @@ TEST(AppImageTest, HasSevenWindowsWithTheirCaptionsAndSize) {
     EXPECT_EQ(w.window.width, 1440) << caption;
     EXPECT_EQ(w.window.height, 800) << caption;
   }
-  EXPECT_EQ(ids.size(), 6u);
+  EXPECT_EQ(ids.size(), 7u);
   const image::WindowForm& quote = AppImage::Get().Window(WindowId(sym::window::kQuote));
   EXPECT_EQ(quote.window.left, 50);
   EXPECT_EQ(quote.window.top, 50);
@@ -366,7 +367,8 @@ TEST(AppImageTest, NavigationButtonsSwitchAsTheTableSays) {
   namespace pr = sym::control::product;
   namespace so = sym::control::stock_out;
   namespace ac = sym::control::accounts;
-  using namespace sym::window;  // NOLINT: the six window slots
+  namespace ag = sym::control::aging;
+  using namespace sym::window;  // NOLINT: the seven window slots
   const std::vector<std::tuple<uint32_t, uint32_t, uint32_t>> buttons = {
       {kQuote, q::按钮客户管理, r::kQuoteToCustomer},
       {kQuote, q::按钮入库管理, r::kQuoteToStockIn},
@@ -404,6 +406,16 @@ TEST(AppImageTest, NavigationButtonsSwitchAsTheTableSays) {
       {kAccounts, ac::按钮出库管理, r::kAccountsToStockOut},
       {kAccounts, ac::按钮返回, r::kAccountsToQuote},
       {kAccounts, ac::按钮退出, r::kExitAccountsWindow},
+      {kAccounts, ac::按钮欠款账龄, r::kAccountsToAging},
+      {kCustomer, cu::按钮欠款账龄, r::kCustomerToAging},
+      {kAging, ag::按钮返回, r::kAgingToQuote},
+      {kAging, ag::按钮配置管理, r::kAgingToQuote},
+      {kAging, ag::按钮客户管理, r::kAgingToCustomer},
+      {kAging, ag::按钮商品管理, r::kAgingToProduct},
+      {kAging, ag::按钮入库管理, r::kAgingToStockIn},
+      {kAging, ag::按钮出库管理, r::kAgingToStockOut},
+      {kAging, ag::按钮往来账, r::kAgingToAccounts},
+      {kAging, ag::按钮退出, r::kExitAgingWindow},
   };
   for (const auto& [window, control, routine] : buttons) {
     ExpectBinding(Bound(window, control), ev::kButtonClicked, routine);
