@@ -50,9 +50,9 @@ const std::vector<std::string> kCategories = {"CPU",  "散热器", "主板", "�
                                               "固态盘", "显卡", "显示器", "机箱", "电源",
                                               "键盘", "鼠标", "音箱", "其它"};
 
-TEST(AppImageTest, HasSevenWindowsWithTheirCaptionsAndSize) {
+TEST(AppImageTest, HasEightWindowsWithTheirCaptionsAndSize) {
   const image::ImageView& view = AppImage::Get().view();
-  ASSERT_EQ(view.windows.size(), 7u);
+  ASSERT_EQ(view.windows.size(), 8u);
   const std::vector<std::pair<uint32_t, const char*>> windows = {
       {sym::window::kQuote, "配置单"},     {sym::window::kCustomer, "客户管理"},
       {sym::window::kStockIn, "进销存"},   {sym::window::kProduct, "商品管理"},
