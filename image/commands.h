@@ -97,6 +97,7 @@ enum class ResultKind : uint8_t {
   X(SumGrouped,      120, kVariadic, kTyped)                   \
   X(AppendRecords,   121, kVariadic, kLogical)                 \
   X(UpgradeTable,    122, 2, kLogical)                         \
+  X(ReadMatching,    123, kVariadic, kTyped)                   \
   /* DLL commands */                                           \
   X(BindDllLibrary,  130, 2, kLogical)                         \
   /* Documents: a title, lines, a table, footer lines */       \

@@ -232,6 +232,14 @@ Result<std::vector<GroupSum>> TableStore::SumGrouped(std::string_view sum_field,
   return (*t)->SumGrouped(sum_field, keys);
 }
 
+Result<std::vector<MatchingRow>> TableStore::ReadMatching(std::string_view match_field,
+                                                          std::string_view value,
+                                                          std::span<const std::string> chosen) {
+  auto t = CurrentForChange("ReadMatching");
+  if (!t.ok()) return t.status();
+  return (*t)->ReadMatching(match_field, value, chosen);
+}
+
 Status TableStore::AppendRecords(std::span<const std::vector<FieldValue>> records) {
   auto t = CurrentForChange("AppendRecords");
   if (!t.ok()) return t.status();
