@@ -146,12 +146,17 @@ void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
   ExportList(rt, dialog, list, WholeList(list));
 }
 
-void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
-                const calls::ValueTriple& list, const SheetSource& source) {
+namespace {
+
+// The export to the day folder's file that `name_in` names in the folder,
+// given the time suffix.
+void ExportTo(calls::Calls& rt, const calls::ValueTriple& dialog, const calls::ValueTriple& list,
+              const SheetSource& source,
+              const std::function<std::string(const std::string&, const std::string&)>& name_in) {
   const ExportClock clock = ReadExportClock(rt);
   PrepareListDialog(rt, dialog);
   const std::string folder = ExportFolder(rt, clock);
-  const std::string path = UnusedPath(rt, ExportPath(rt, folder, ExportTimeSuffix(rt, clock)),
+  const std::string path = UnusedPath(rt, name_in(folder, ExportTimeSuffix(rt, clock)),
                                       rt.ConstText(sym::text::kXlsExtension));
   if (!IsDirectory(rt, folder.c_str())) (void)EnsureDirectory(rt, folder);
   if (IsDirectory(rt, folder.c_str())) {
@@ -169,6 +174,24 @@ void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
   // A failed write to the chosen file is said as plainly as on the automatic
   // path; silence would read as success.
   TellOutcome(rt, WriteChosenFile(rt, list, chosen.c_str(), source));
+}
+
+}  // namespace
+
+void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
+                const calls::ValueTriple& list, const SheetSource& source) {
+  ExportTo(rt, dialog, list, source, [&](const std::string& folder, const std::string& suffix) {
+    return ExportPath(rt, folder, suffix);
+  });
+}
+
+void ExportNamedList(calls::Calls& rt, const calls::ValueTriple& dialog,
+                     const calls::ValueTriple& list, const SheetSource& source,
+                     std::string_view stem) {
+  ExportTo(rt, dialog, list, source, [&](const std::string& folder, const std::string& suffix) {
+    return folder + rt.ConstText(sym::text::kBackslash) + FileNameSafe(stem) +
+           rt.ConstText(sym::text::kUnderscore) + suffix;
+  });
 }
 
 void SaveListAs(calls::Calls& rt, const calls::ValueTriple& dialog,

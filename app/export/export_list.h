@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "app/export/sheet_content.h"
 #include "image/calls/calls.h"
@@ -23,6 +25,13 @@ void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
                 const calls::ValueTriple& list);
 void ExportList(calls::Calls& rt, const calls::ValueTriple& dialog,
                 const calls::ValueTriple& list, const SheetSource& source);
+
+// As ExportList, the file named stem_year年month月day日hour点minute分.xls
+// after `stem` (GBK, cleaned as FileNameSafe cleans it) instead of the
+// current table.
+void ExportNamedList(calls::Calls& rt, const calls::ValueTriple& dialog,
+                     const calls::ValueTriple& list, const SheetSource& source,
+                     std::string_view stem);
 
 // 另存为: asks in `dialog` for a file of one of the three types and writes
 // the list there as that type; tells the outcome.
