@@ -1,5 +1,6 @@
 #include "app/accounts/statement_view.h"
 
+#include <algorithm>
 #include <array>
 
 #include "app/checks/date_order.h"
@@ -126,6 +127,11 @@ SheetContent StatementContent(calls::Calls& rt, const AccountsWindow& w, const S
   content.lines.push_back(Forward(rt, s.statement));
   content.lines.push_back(Closing(rt, s.statement));
   if (!content.rows.empty()) content.rows.back().total = true;
+  // On paper the narrow list columns would break 序号 and the dates.
+  if (content.columns.size() == col::kCount) {
+    content.columns[col::kNumber].width = std::max(content.columns[col::kNumber].width, 70);
+    content.columns[col::kDate].width = std::max(content.columns[col::kDate].width, 190);
+  }
   content.footer.push_back(rt.ConstText(t::kStatementFooter));
   return content;
 }
