@@ -22,7 +22,12 @@ AccountsWindow Accounts(calls::Calls& rt) {
           ref(c::编辑框金额, type::kEditBox),
           ref(c::组合框方式, type::kComboBox),
           ref(c::编辑框备注, type::kEditBox),
-          ref(c::超级列表框收付款, type::kListView)};
+          ref(c::超级列表框收付款, type::kListView),
+          ref(c::编辑框从, type::kEditBox),
+          ref(c::编辑框到, type::kEditBox),
+          ref(c::透明标签对账单, type::kLabel),
+          ref(c::超级列表框对账单, type::kListView),
+          ref(c::通用对话框1, type::kCommonDialog)};
 }
 
 void ChooseItemByText(calls::Calls& rt, const ControlRef& c, const char* text) {

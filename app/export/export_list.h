@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "app/export/sheet_content.h"
 #include "image/calls/calls.h"

@@ -24,6 +24,7 @@
 
 #include "image/calls/entry_points.h"
 #include "image/calls/group_sums.h"
+#include "image/calls/matching_rows.h"
 #include "image/calls/owned_block.h"
 #include "image/calls/value_triple.h"
 #include "image/commands.h"
@@ -216,6 +217,12 @@ class Calls {
   // when the table store refuses (no such field, no current table).
   std::optional<std::vector<KeyedSum>> SumGrouped(const char* sum_field,
                                                   std::span<const char* const> keys);
+  // The fields `fields` (integers as decimal text) of every record of the
+  // current table whose text field `match_field` holds exactly `value`, in
+  // record order, delete-marked ones too; nothing when the table store
+  // refuses (no such field, no current table).
+  std::optional<std::vector<TextRow>> ReadMatching(const char* match_field, const char* value,
+                                                   std::span<const char* const> fields);
   // `values` as records of `per_record` values each, appended to the current
   // table in one transaction: all or none.
   bool AppendRecords(int32_t per_record, std::span<const ValueTriple> values);

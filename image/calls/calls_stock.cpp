@@ -19,6 +19,18 @@ std::optional<std::vector<KeyedSum>> Calls::SumGrouped(const char* sum_field,
   return DecodeKeyedSums(result.bytes());
 }
 
+std::optional<std::vector<TextRow>> Calls::ReadMatching(const char* match_field, const char* value,
+                                                        std::span<const char* const> fields) {
+  std::vector<ValueTriple> arguments;
+  arguments.reserve(2 + fields.size());
+  arguments.push_back(Arg(match_field));
+  arguments.push_back(Arg(value));
+  for (const char* field : fields) arguments.push_back(Arg(field));
+  const OwnedBinary result = TakeBinary(Kernel(KernelCommand::kReadMatching, arguments));
+  if (result.get() == nullptr) return std::nullopt;
+  return DecodeTextRows(result.bytes());
+}
+
 bool Calls::AppendRecords(int32_t per_record, std::span<const ValueTriple> values) {
   std::vector<ValueTriple> arguments;
   arguments.reserve(1 + values.size());

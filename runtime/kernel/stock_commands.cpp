@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "image/calls/group_sums.h"
+#include "image/calls/matching_rows.h"
 #include "runtime/kernel/field_list_argument.h"
 #include "runtime/kernel/runtime.h"
 #include "runtime/kernel/runtime_memory.h"
@@ -27,6 +28,29 @@ ValueTriple SumGrouped(Runtime& rt, const CommandArguments& a) {
   out.reserve(groups->size());
   for (const tables::GroupSum& g : *groups) out.push_back({g.keys, g.sum});
   return BinaryResult(calls::EncodeKeyedSums(static_cast<uint32_t>(keys.size()), out));
+}
+
+// ReadMatching(match field, value, field ...): the matching records' fields
+// as a binary value (image/calls/matching_rows.h); an omitted value when the
+// read fails.
+ValueTriple ReadMatching(Runtime& rt, const CommandArguments& a) {
+  std::vector<std::string> chosen;
+  for (size_t i = 2; i < a.size(); ++i) chosen.emplace_back(a.Text(i));
+  const Result<std::vector<tables::MatchingRow>> rows =
+      rt.tables().ReadMatching(a.Text(0), a.Text(1), chosen);
+  rt.NoteTables(rows.status());
+  if (!rows.ok()) return {};
+  std::vector<calls::TextRow> out;
+  out.reserve(rows->size());
+  for (const tables::MatchingRow& row : *rows) {
+    calls::TextRow& texts = out.emplace_back();
+    texts.reserve(row.size());
+    for (const tables::FieldValue& v : row) {
+      texts.push_back(tables::IsText(v) ? std::get<std::string>(v)
+                                        : std::to_string(std::get<int64_t>(v)));
+    }
+  }
+  return BinaryResult(calls::EncodeTextRows(static_cast<uint32_t>(chosen.size()), out));
 }
 
 // AppendRecords(values per record, values ...): the values split into
@@ -64,6 +88,7 @@ std::optional<ValueTriple> StockTableCommand(Runtime& rt, KernelCommand command,
   const bool barred = rt.server_failure_said();
   switch (command) {
     case KernelCommand::kSumGrouped: return barred ? ValueTriple{} : SumGrouped(rt, a);
+    case KernelCommand::kReadMatching: return barred ? ValueTriple{} : ReadMatching(rt, a);
     case KernelCommand::kAppendRecords: return barred ? calls::Logical(false) : AppendRecords(rt, a);
     case KernelCommand::kChangeCount: {
       // -1 when it cannot be read: never equal to a counter seen before

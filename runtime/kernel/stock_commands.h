@@ -1,5 +1,5 @@
 #pragma once
-// The table store's aggregate, batch and upgrade commands.
+// The table store's aggregate, matching-read, batch and upgrade commands.
 
 #include <optional>
 

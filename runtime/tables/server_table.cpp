@@ -339,4 +339,38 @@ Result<std::vector<GroupSum>> ServerTable::SumGrouped(std::string_view sum_field
   return groups;
 }
 
+Result<std::vector<MatchingRow>> ServerTable::ReadMatching(std::string_view match_field,
+                                                           std::string_view value,
+                                                           std::span<const std::string> chosen) {
+  const Result<MatchingQuery> query =
+      BuildMatching(label_, fields_, match_field, chosen, records_, "$1");
+  if (!query.ok()) return query.status();
+  TakeNotices();
+  const PgParam params[] = {BytesParam(value)};
+  auto r = conn_->Run(query->sql, params, Context("ReadMatching"), Retry::kOnce);
+  if (!r.ok()) return r.status();
+  const PGresult* res = r->get();
+  std::vector<MatchingRow> rows;
+  rows.reserve(static_cast<size_t>(PQntuples(res)));
+  for (int row = 0; row < PQntuples(res); ++row) {
+    MatchingRow out;
+    out.reserve(query->chosen.size());
+    for (size_t i = 0; i < query->chosen.size(); ++i) {
+      const int column = static_cast<int>(i + 1);
+      if (PQgetisnull(res, row, column)) {
+        return Status::Corruption(label_ + ": record id " + std::to_string(CellInt8(res, row, 0)) +
+                                  ": field " + Printable(fields_[query->chosen[i]].name) +
+                                  " holds no value");
+      }
+      if (fields_[query->chosen[i]].type_code == kIntegerField) {
+        out.emplace_back(CellInt8(res, row, column));
+      } else {
+        out.emplace_back(std::string(CellBytes(res, row, column)));
+      }
+    }
+    rows.push_back(std::move(out));
+  }
+  return rows;
+}
+
 }  // namespace pcshop::tables

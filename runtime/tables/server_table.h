@@ -55,6 +55,8 @@ class ServerTable final : public Table {
   Status RemoveRecord() override;
   Result<std::vector<GroupSum>> SumGrouped(std::string_view sum_field,
                                            std::span<const std::string> keys) override;
+  Result<std::vector<MatchingRow>> ReadMatching(std::string_view match_field, std::string_view value,
+                                                std::span<const std::string> chosen) override;
   Status AppendRecords(std::span<const std::vector<FieldValue>> records) override;
   Result<int64_t> ChangeCount() override;
 

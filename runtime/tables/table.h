@@ -18,6 +18,7 @@
 
 #include "base/status.h"
 #include "runtime/tables/aggregate.h"
+#include "runtime/tables/matching.h"
 #include "runtime/tables/table_types.h"
 
 namespace pcshop::tables {
@@ -68,6 +69,11 @@ class Table {
   // record. An empty table has no group.
   virtual Result<std::vector<GroupSum>> SumGrouped(std::string_view sum_field,
                                                    std::span<const std::string> keys) = 0;
+  // The fields `chosen` of every record whose text field `match_field` holds
+  // exactly `value`, in record order, delete-marked ones too (matching.h).
+  virtual Result<std::vector<MatchingRow>> ReadMatching(std::string_view match_field,
+                                                        std::string_view value,
+                                                        std::span<const std::string> chosen) = 0;
   // Appends every record of `records` in one transaction: all of them or,
   // after any failure or a crash, none. The pointer moves onto the last one.
   virtual Status AppendRecords(std::span<const std::vector<FieldValue>> records) = 0;

@@ -82,6 +82,8 @@ class TableFile final : public Table {
   // groups in the order of their first record (aggregate.cpp).
   Result<std::vector<GroupSum>> SumGrouped(std::string_view sum_field,
                                            std::span<const std::string> keys) override;
+  Result<std::vector<MatchingRow>> ReadMatching(std::string_view match_field, std::string_view value,
+                                                std::span<const std::string> chosen) override;
   // Appends every record of `records` (each as AppendRecord takes its values)
   // in one transaction: all of them or, after any failure or a crash, none.
   // The pointer moves onto the last one (table_batch.cpp).

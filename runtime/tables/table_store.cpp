@@ -238,6 +238,14 @@ Result<int64_t> TableStore::ChangeCount() {
   return (*t)->ChangeCount();
 }
 
+Result<std::vector<MatchingRow>> TableStore::ReadMatching(std::string_view match_field,
+                                                          std::string_view value,
+                                                          std::span<const std::string> chosen) {
+  auto t = CurrentForChange("ReadMatching");
+  if (!t.ok()) return t.status();
+  return (*t)->ReadMatching(match_field, value, chosen);
+}
+
 Status TableStore::AppendRecords(std::span<const std::vector<FieldValue>> records) {
   auto t = CurrentForChange("AppendRecords");
   if (!t.ok()) return t.status();

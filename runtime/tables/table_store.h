@@ -127,6 +127,11 @@ class TableStore {
   // in one query (aggregate.h).
   Result<std::vector<GroupSum>> SumGrouped(std::string_view sum_field,
                                            std::span<const std::string> keys);
+  // Chosen fields of the current table's records whose text field
+  // `match_field` equals `value`, in one query (matching.h).
+  Result<std::vector<MatchingRow>> ReadMatching(std::string_view match_field,
+                                                std::string_view value,
+                                                std::span<const std::string> chosen);
   // Appends several records to the current table in one transaction.
   Status AppendRecords(std::span<const std::vector<FieldValue>> records);
   // The current table's change counter (Table::ChangeCount).

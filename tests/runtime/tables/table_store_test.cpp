@@ -499,6 +499,45 @@ TEST_P(ProductTableTest, GroupedSumsCountEveryRecordInTheOrderOfTheirFirst) {
   EXPECT_FALSE(store_->SumGrouped(Gbk("价格"), {}).ok());
 }
 
+TEST_P(ProductTableTest, ReadMatchingGivesTheChosenFieldsOfEqualRecordsInRecordOrder) {
+  const std::vector<std::string> price_model = {Gbk("价格"), Gbk("型号")};
+  EXPECT_TRUE(store_->ReadMatching(Gbk("品牌"), "a", price_model)->empty());  // an empty table
+  for (const auto& p : {Product("a", "m1", 5), Product(Gbk("英特尔"), "m2", -7),
+                        Product("a", "m3", 9), Product("ab", "m4", 1), Product("A", "m5", 2)}) {
+    ASSERT_TRUE(store_->AppendRecord(p).ok());
+  }
+  ASSERT_TRUE(store_->GoToRecord(3).ok());
+  ASSERT_TRUE(store_->DeleteRecord().ok());  // marked records count, as in the sums
+  using Rows = std::vector<MatchingRow>;
+  struct Case {
+    std::string value;
+    std::vector<std::string> chosen;
+    Rows rows;
+  };
+  const Case kCases[] = {
+      {"a", price_model, {{5, "m1"}, {9, "m3"}}},  // exact bytes: not "ab", not "A"
+      {Gbk("英特尔"), {Gbk("型号"), Gbk("品牌"), Gbk("型号")}, {{"m2", Gbk("英特尔"), "m2"}}},
+      {"a", {}, {{}, {}}},
+      {"", price_model, {}},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.value);
+    const auto rows = store_->ReadMatching(Gbk("品牌"), c.value, c.chosen);
+    ASSERT_TRUE(rows.ok()) << rows.status().message();
+    EXPECT_EQ(*rows, c.rows);
+  }
+  EXPECT_EQ(store_->ReadMatching(Gbk("价格"), "5", price_model).status().code(),
+            Status::Code::kTypeMismatch);
+  EXPECT_EQ(store_->ReadMatching(Gbk("颜色"), "a", price_model).status().message(),
+            Where("CPU.zdb") + ": ReadMatching: no field named 颜色");
+  EXPECT_EQ(store_->ReadMatching(Gbk("品牌"), "a", std::vector<std::string>{Gbk("颜色")})
+                .status()
+                .code(),
+            Status::Code::kNotFound);
+  EXPECT_FALSE(store_->SelectTable("none").ok());
+  EXPECT_FALSE(store_->ReadMatching(Gbk("品牌"), "a", price_model).ok());  // no current table
+}
+
 TEST_P(ProductTableTest, AppendRecordsWritesAllOrNothing) {
   Fill(2);
   std::vector<std::vector<FieldValue>> batch;
