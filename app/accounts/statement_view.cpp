@@ -126,10 +126,12 @@ SheetContent StatementContent(calls::Calls& rt, const AccountsWindow& w, const S
   content.lines.push_back(Forward(rt, s.statement));
   content.lines.push_back(Closing(rt, s.statement));
   if (!content.rows.empty()) content.rows.back().total = true;
-  // On paper the narrow list columns would break 序号 and the dates.
+  // On paper the narrow list columns would break 序号 and the dates, and the
+  // wide 摘要 would take their room.
   if (content.columns.size() == col::kCount) {
     content.columns[col::kNumber].width = std::max(content.columns[col::kNumber].width, 70);
-    content.columns[col::kDate].width = std::max(content.columns[col::kDate].width, 190);
+    content.columns[col::kDate].width = std::max(content.columns[col::kDate].width, 230);
+    content.columns[col::kSummary].width = std::min(content.columns[col::kSummary].width, 300);
   }
   content.footer.push_back(rt.ConstText(t::kStatementFooter));
   return content;

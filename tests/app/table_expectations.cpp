@@ -181,6 +181,11 @@ bool AppendProduct(const fs::path& file, const std::string& brand, int price) {
   return t.store.AppendRecord(values).ok();
 }
 
+bool AppendRecordTo(const fs::path& file, const std::vector<tables::FieldValue>& values) {
+  OneTable t(file);
+  return t.ok && t.store.AppendRecord(values).ok();
+}
+
 bool AppendCustomer(const fs::path& file, const std::string& name, const std::string& pinyin,
                     const std::string& phone) {
   if (!fs::exists(file)) {

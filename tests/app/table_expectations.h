@@ -78,6 +78,11 @@ int RecordCountOf(const std::filesystem::path& file);
 // Appends one product record (texts UTF-8) to the table file at `file`.
 bool AppendProduct(const std::filesystem::path& file, const std::string& brand, int price);
 
+// Appends `values` (texts GBK) as one record to the existing table file at
+// `file`.
+bool AppendRecordTo(const std::filesystem::path& file,
+                    const std::vector<tables::FieldValue>& values);
+
 // Appends one register record (texts UTF-8), opening balances 0, to the
 // table file at `file`, which is made with the register's layout when missing.
 bool AppendCustomer(const std::filesystem::path& file, const std::string& name,
