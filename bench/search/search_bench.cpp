@@ -153,7 +153,7 @@ bool Go(ui::UserActions& user, const char* window, const char* button) {
 
 // The first key press (the index built) and the key presses, `where` naming
 // them; the quote window is open and the tables hold what was seeded.
-bool Measure(Context& ctx, const std::string& where) {
+bool Measure(Context& ctx, const std::string& where, benchmark::BenchmarkReporter& reporter) {
   const auto start = Clock::now();
   (void)ctx.user->TypeText(kQuote, kSearch, "4");
   const Ms build = Clock::now() - start;
@@ -169,7 +169,7 @@ bool Measure(Context& ctx, const std::string& where) {
         ->Unit(benchmark::kMillisecond)
         ->UseManualTime()
         ->Iterations(300);
-    benchmark::RunSpecifiedBenchmarks();
+    benchmark::RunSpecifiedBenchmarks(&reporter);
   };
   run("Digit", products[0]);
   run("Initials", products[1]);
@@ -187,6 +187,9 @@ int main(int argc, char** argv) {
   using namespace pcshop;
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  // One reporter for every run: the benchmarks are registered and run a
+  // window at a time.
+  benchmark::ConsoleReporter reporter;
   std::optional<test_server::TestSchema> schema;
   if (test_server::TestServer() != nullptr) schema.emplace();
   bool ran = bench::RunProgram("search_bench", "", [&](bench::AppSession& s) {
@@ -206,20 +209,20 @@ int main(int argc, char** argv) {
         schema.reset();
       }
     }
-    if (!Measure(ctx, "Files")) return false;
+    if (!Measure(ctx, "Files", reporter)) return false;
     benchmark::ClearRegisteredBenchmarks();
     benchmark::RegisterBenchmark("BM_Rebuild_Files",
                                  [&ctx](benchmark::State& state) { Rebuild(state, ctx); })
         ->Unit(benchmark::kMillisecond)
         ->UseManualTime()
         ->Iterations(20);
-    benchmark::RunSpecifiedBenchmarks();
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     return true;
   });
   if (ran && schema && schema->ready()) {
     ran = bench::RunProgram("search_bench", schema->conninfo(), [&](bench::AppSession& s) {
       Context ctx{s.program / "DATA", s.user, 0};
-      return Measure(ctx, "Server");
+      return Measure(ctx, "Server", reporter);
     });
   } else if (schema) {
     std::fprintf(stderr, "search_bench: no server run: %s\n",
