@@ -1,5 +1,6 @@
 // 查询: a name, pinyin code or phone shows the first customer that has it;
 // otherwise every customer whose category, unit or remark equals the query.
+// A name taken from the query box's drop list shows that customer.
 
 #include <cstring>
 
@@ -42,6 +43,20 @@ void QueryCustomers(const calls::RoutineCall& call) {
     if (equals(names.category) || equals(names.unit) || equals(names.remark)) {
       AppendCustomerRow(rt, list, names, kNumberByRowCount, balances);
     }
+  }
+}
+
+void ListCustomerNamed(calls::Calls& rt, const char* name) {
+  const Balances balances = Balances::Load(rt);
+  SelectCustomerTable(rt);
+  const calls::ValueTriple list = ObjectOf(CustomerList(rt));
+  rt.ClearList(list);
+  const CustomerFieldNames names = CustomerFieldNamesOf(rt);
+  if (rt.FindRecord([&] {
+        const calls::OwnedText value = rt.ReadFieldText(names.name, {});
+        return std::strcmp(value.c_str(), name) == 0;
+      })) {
+    AppendCustomerRow(rt, list, names, kNumberByRowCount, balances);
   }
 }
 

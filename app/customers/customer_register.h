@@ -11,6 +11,10 @@ namespace pcshop::app {
 // Every record of the customer table in record order, numbered by position.
 void ListCustomers(calls::Calls& rt);
 
+// The list shows the first customer named `name` alone (none when the
+// register lost it).
+void ListCustomerNamed(calls::Calls& rt, const char* name);
+
 // Empties the nine inputs (no category selected); the query box stays.
 void ClearCustomerInputs(calls::Calls& rt);
 

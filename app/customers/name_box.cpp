@@ -3,42 +3,16 @@
 #include "app/customers/customer_controls.h"
 #include "app/customers/customer_record.h"
 #include "app/customers/customer_register.h"
+#include "app/search/search_indexes.h"
 #include "image/app_symbols.h"
 
 namespace pcshop::app {
-namespace {
-
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// GBK trail bytes are never ASCII letters' partners here: a lead byte is
-// 0x81 or above, so folding only A-Z leaves every double-byte character be.
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  if (prefix.size() > text.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (Lower(text[i]) != Lower(prefix[i])) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 std::vector<std::string> NamesMatching(calls::Calls& rt, std::string_view typed) {
-  SelectCustomerTable(rt);
-  const CustomerFieldNames names = CustomerFieldNamesOf(rt);
+  NameIndex& index = TheNameIndex(rt);
+  index.Refresh(rt);
   std::vector<std::string> out;
-  const int32_t count = rt.RecordCount();
-  for (int32_t n = 1; n <= count; ++n) {
-    if (!rt.GoToRecord(n)) continue;
-    std::string name(rt.ReadFieldText(names.name, {}).view());
-    if (name.empty()) continue;
-    if (typed.empty() || StartsWith(name, typed) ||
-        StartsWith(rt.ReadFieldText(names.pinyin, {}).view(), typed) ||
-        StartsWith(rt.ReadFieldText(names.phone, {}).view(), typed)) {
-      out.push_back(std::move(name));
-    }
-  }
+  for (const NameEntry* e : index.Find(typed)) out.push_back(e->name);
   return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// A box where a name of the register is chosen: find as you type by name,
-// pinyin code or phone, and the way to the register for a name it lacks.
+// A box where a name of the register is chosen: find as you type by any
+// part of the name, pinyin code or phone, and the way to the register for a
+// name it lacks.
 // The stock windows' counterparty box and 往来账's name box share it.
 
 #include <string>
@@ -12,9 +13,9 @@
 
 namespace pcshop::app {
 
-// The register's names whose name, pinyin code or phone starts with `typed`
-// (ASCII letters in either case), in record order; every name for "".
-// Leaves the customer table current.
+// The register's names that have every word of `typed` in their name,
+// pinyin code or phone, best first (app/search/name_index.h); every name in
+// record order for "". Leaves the customer table current.
 std::vector<std::string> NamesMatching(calls::Calls& rt, std::string_view typed);
 
 // Refills the editable combo box `box` with NamesMatching its text; the

@@ -1,6 +1,6 @@
 #include "app/search/product_index.h"
 
-#include <memory>
+#include <algorithm>
 
 #include "app/catalogue/catalogue_tables.h"
 #include "app/catalogue/product_fields.h"
@@ -11,9 +11,6 @@
 
 namespace pcshop::app {
 namespace {
-
-// Slot 8 holds the index's address; no other routine uses it.
-constexpr uint32_t kIndexSlot = sym::var::kSlot8;
 
 bool IsLead(char c) { return static_cast<unsigned char>(c) >= 0x81; }
 
@@ -122,18 +119,6 @@ size_t ProductIndex::size() const {
   size_t n = 0;
   for (const auto& t : tables_) n += t.size();
   return n;
-}
-
-ProductIndex& TheProductIndex(calls::Calls& rt) {
-  uintptr_t* slot = rt.Var(kIndexSlot);
-  if (*slot == 0) *slot = reinterpret_cast<uintptr_t>(std::make_unique<ProductIndex>().release());
-  return *reinterpret_cast<ProductIndex*>(*slot);
-}
-
-void FreeProductIndex(calls::Calls& rt) {
-  uintptr_t* slot = rt.Var(kIndexSlot);
-  std::unique_ptr<ProductIndex> owned(reinterpret_cast<ProductIndex*>(*slot));
-  *slot = 0;
 }
 
 }  // namespace pcshop::app

@@ -3,7 +3,7 @@
 // use from the fourteen category tables, each table read again only when
 // its change counter moved (this copy's writes or another counter's), and
 // the stock on hand summed again only when a stock table's counter moved.
-// One index serves every window of the process.
+// One index serves every window of the process (search_indexes.h).
 
 #include <array>
 #include <string>
@@ -57,10 +57,5 @@ class ProductIndex {
     return a;
   }
 };
-
-// The process's index, kept in a var slot; made on first use.
-ProductIndex& TheProductIndex(calls::Calls& rt);
-// Frees it (the exit routine).
-void FreeProductIndex(calls::Calls& rt);
 
 }  // namespace pcshop::app

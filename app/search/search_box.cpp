@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/catalogue/catalogue_tables.h"
-#include "app/search/product_index.h"
+#include "app/search/search_indexes.h"
 
 namespace pcshop::app {
 namespace {

@@ -35,6 +35,7 @@ namespace type = image::type_id;
     made.list = ref(c::超级列表框商品信息, type::kListView);                                 \
     made.query = ref(c::组合框商品查询类别, type::kComboBox);                                \
     made.dialog = ref(c::通用对话框1, type::kCommonDialog);                                  \
+    made.search = ref(c::编辑框查找商品, type::kEditBox);                                    \
     return made;                                                                          \
   }()
 

@@ -39,6 +39,7 @@ struct StockWindow {
   ControlRef query;     // 组合框商品查询类别
   ControlRef dialog;    // 通用对话框1
   ControlRef config;    // 组合框配置名 (stock-out only)
+  ControlRef search;    // 编辑框查找商品
 };
 
 StockWindow StockInWindow(calls::Calls& rt);

@@ -107,11 +107,12 @@ void StockBrandChosen(const calls::RoutineCall& call) {
   ClearPriceAndOnHand(rt, w);
 }
 
-// A product chosen: its default price (the catalogue's for a sale, the last
-// purchase's for a purchase) and its on-hand figure.
 void StockModelChosen(const calls::RoutineCall& call) {
   calls::Calls rt = AppCalls(call);
-  const StockWindow w = OpenStockWindow(rt);
+  ShowChosenProduct(rt, OpenStockWindow(rt));
+}
+
+void ShowChosenProduct(calls::Calls& rt, const StockWindow& w) {
   Movement product;
   product.kind = TextOf(rt, w.panel.kind).view();
   product.brand = TextOf(rt, w.panel.brand).view();

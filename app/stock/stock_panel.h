@@ -15,6 +15,11 @@ void ShowPanelOnHand(calls::Calls& rt, const StockWindow& w);
 // the next one, and a second 新增 needs a new quantity instead of recording the same goods again.
 void ClearPanelForNextMovement(calls::Calls& rt, const StockWindow& w);
 
+// The product in the panel's three boxes chosen: its default price (the
+// catalogue's for a sale, the last purchase's for a purchase), the amount and
+// its on-hand figure.
+void ShowChosenProduct(calls::Calls& rt, const StockWindow& w);
+
 // 金额 := 数量 × 价格 when both are whole numbers; empty otherwise.
 void ShowPanelAmount(calls::Calls& rt, const StockWindow& w);
 

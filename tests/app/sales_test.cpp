@@ -247,6 +247,15 @@ TEST_F(SalesTest, TheCounterpartyBoxFindsNamesAsTheyAreTypedWithoutCompletingThe
     Ok(user_->SetText(kOut, kWho, "曾"));
     user_->ProcessEvents();
     EXPECT_EQ(user_->Items(kOut, kWho), (Texts{"曾小明", "曾大"}));
+    // Any part finds: of the name, of the code, of the phone.
+    const std::pair<const char*, Texts> parts[] = {
+        {"小明", {"曾小明"}}, {"xm", {"曾小明"}}, {"380", {"张三"}}, {"d", {"曾大"}}};
+    for (const auto& [typed, names] : parts) {
+      Ok(user_->SetText(kOut, kWho, typed));
+      user_->ProcessEvents();
+      EXPECT_EQ(user_->Items(kOut, kWho), names) << typed;
+      EXPECT_EQ(user_->Text(kOut, kWho), typed);
+    }
   });
 }
 

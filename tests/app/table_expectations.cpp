@@ -174,10 +174,14 @@ int RecordCountOf(const fs::path& file) {
 }
 
 bool AppendProduct(const fs::path& file, const std::string& brand, int price) {
+  return AppendProduct(file, "显卡", brand, "X1", price, "");
+}
+
+bool AppendProduct(const fs::path& file, const std::string& kind, const std::string& brand,
+                   const std::string& model, int price, const std::string& remark) {
   OneTable t(file);
   if (!t.ok) return false;
-  const tables::FieldValue values[] = {Gbk("显卡"), Gbk(brand), std::string("X1"), price,
-                                       std::string()};
+  const tables::FieldValue values[] = {Gbk(kind), Gbk(brand), Gbk(model), price, Gbk(remark)};
   return t.store.AppendRecord(values).ok();
 }
 

@@ -77,6 +77,10 @@ int RecordCountOf(const std::filesystem::path& file);
 
 // Appends one product record (texts UTF-8) to the table file at `file`.
 bool AppendProduct(const std::filesystem::path& file, const std::string& brand, int price);
+// The same with every field given.
+bool AppendProduct(const std::filesystem::path& file, const std::string& kind,
+                   const std::string& brand, const std::string& model, int price,
+                   const std::string& remark);
 
 // Appends `values` (texts GBK) as one record to the existing table file at
 // `file`.

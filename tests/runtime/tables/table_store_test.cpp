@@ -636,5 +636,27 @@ TEST_P(TableStoreTest, ChangesByAnotherCopyShowAtTheNextWalk) {
   EXPECT_EQ(*b.SumGrouped(Gbk("价格"), brand), (std::vector<GroupSum>{{{"a"}, 19}}));
 }
 
+TEST_P(TableStoreTest, TheChangeCounterMovesWithEveryWriteOfEitherCopyAndOnlyThen) {
+  auto a_owner = NewStore();
+  auto b_owner = NewStore();
+  TableStore& a = *a_owner;
+  TableStore& b = *b_owner;
+  const std::string path = folder_.Text("CPU.zdb");
+  ASSERT_TRUE(a.CreateTable(path, ProductLayout()).ok());
+  ASSERT_TRUE(a.OpenTable(path, "CPU").ok());
+  ASSERT_TRUE(b.OpenTable(path, "CPU").ok());
+  const int64_t start = *b.ChangeCount();
+  EXPECT_EQ(*b.ChangeCount(), start) << "a read alone moved it";
+  ASSERT_TRUE(b.AppendRecord(Product("b", "m1", 1)).ok());
+  const int64_t own = *b.ChangeCount();
+  EXPECT_NE(own, start) << "its own write";
+  ASSERT_TRUE(a.GoFirst().ok());
+  ASSERT_TRUE(a.ModifyRecord(std::vector<OptionalValue>{std::nullopt, Gbk("改")}).ok());
+  EXPECT_NE(*b.ChangeCount(), own) << "the other copy's write";
+  const int64_t after = *b.ChangeCount();
+  EXPECT_EQ(Models(b), std::vector<std::string>{"m1"});
+  EXPECT_EQ(*b.ChangeCount(), after) << "reading the records moved it";
+}
+
 }  // namespace
 }  // namespace pcshop::tables
