@@ -1,6 +1,8 @@
 #include "app/search/product_index.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 
 #include "app/catalogue/catalogue_tables.h"
 #include "app/catalogue/product_fields.h"
@@ -48,18 +50,22 @@ void ProductIndex::LoadCategory(calls::Calls& rt, size_t category) {
   const ProductFieldNames names = FieldNames(rt);
   std::vector<SearchEntry>& table = tables_[category];
   table.clear();
-  const int32_t count = rt.RecordCount();
-  table.reserve(static_cast<size_t>(std::max(count, 0)));
-  for (int32_t n = 1; n <= count; ++n) {
-    if (!rt.GoToRecord(n)) continue;
-    ProductRow row = ReadProduct(rt, names);
+  // The whole table in one query: a record walk costs a call per field.
+  const std::array<const char*, 5> fields = {names.kind, names.brand, names.model, names.price,
+                                             names.remark};
+  const auto rows = rt.ReadMatching("", "", fields);
+  if (!rows) return;  // a table of another layout offers nothing to find
+  table.reserve(rows->size());
+  for (const calls::TextRow& row : *rows) {
+    if (row.size() != fields.size()) continue;
     SearchEntry& e = table.emplace_back();
     e.category = static_cast<int32_t>(category);
-    e.kind = row.kind.view();
-    e.brand = row.brand.view();
-    e.model = row.model.view();
-    e.price = row.price;
-    e.remark = row.remark.view();
+    e.kind = row[0];
+    e.brand = row[1];
+    e.model = row[2];
+    const std::string& price = row[3];
+    (void)std::from_chars(price.data(), price.data() + price.size(), e.price);
+    e.remark = row[4];
     FoldEntry(e);
     e.brand_initials = Initials(rt, e.brand_folded);
     e.remark_initials = Initials(rt, e.remark_folded);

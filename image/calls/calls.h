@@ -219,8 +219,9 @@ class Calls {
                                                   std::span<const char* const> keys);
   // The fields `fields` (integers as decimal text) of every record of the
   // current table whose text field `match_field` holds exactly `value`, in
-  // record order, delete-marked ones too; nothing when the table store
-  // refuses (no such field, no current table).
+  // record order, delete-marked ones too; every record when `match_field` is
+  // "" (a whole table in one query, not a walk). Nothing when the table
+  // store refuses (no such field, no current table).
   std::optional<std::vector<TextRow>> ReadMatching(const char* match_field, const char* value,
                                                    std::span<const char* const> fields);
   // `values` as records of `per_record` values each, appended to the current

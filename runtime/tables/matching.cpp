@@ -20,14 +20,16 @@ Result<MatchingQuery> BuildMatching(std::string_view label, std::span<const Fiel
     }
     return static_cast<size_t>(it - fields.begin());
   };
-  const Result<size_t> match = position(match_field);
-  if (!match.ok()) return match.status();
-  if (fields[*match].type_code != kTextField) {
-    return Status::TypeMismatch(std::string(label) + ": ReadMatching: field " +
-                                Printable(match_field) + " is not a text field");
-  }
   MatchingQuery q;
-  q.match_column = FieldColumn(*match);
+  if (!match_field.empty()) {
+    const Result<size_t> match = position(match_field);
+    if (!match.ok()) return match.status();
+    if (fields[*match].type_code != kTextField) {
+      return Status::TypeMismatch(std::string(label) + ": ReadMatching: field " +
+                                  Printable(match_field) + " is not a text field");
+    }
+    q.match_column = FieldColumn(*match);
+  }
   std::string columns = "id";  // for messages about a damaged record
   for (const std::string& name : chosen) {
     const Result<size_t> p = position(name);
@@ -35,8 +37,11 @@ Result<MatchingQuery> BuildMatching(std::string_view label, std::span<const Fiel
     q.chosen.push_back(*p);
     columns += ", " + FieldColumn(*p);
   }
-  q.sql = "SELECT " + columns + " FROM " + std::string(table) + " WHERE " + q.match_column +
-          " = " + std::string(parameter) + " ORDER BY id";
+  q.sql = "SELECT " + columns + " FROM " + std::string(table) +
+          (q.match_column.empty()
+               ? std::string()
+               : " WHERE " + q.match_column + " = " + std::string(parameter)) +
+          " ORDER BY id";
   return q;
 }
 
@@ -46,12 +51,15 @@ Result<std::vector<MatchingRow>> TableFile::ReadMatching(std::string_view match_
   const Result<MatchingQuery> query =
       BuildMatching(path_.string(), fields_, match_field, chosen, "records", "?");
   if (!query.ok()) return query.status();
+  const bool every = query->match_column.empty();
   // One name's rows out of 100,000 without a scan.
-  EnsureSumIndex(query->match_column);
+  if (!every) EnsureSumIndex(query->match_column);
   auto stmt = Cached(query->sql);
   if (!stmt.ok()) return stmt.status();
   StatementReset reset(*stmt);
-  if (const int rc = BindBytes(*stmt, 1, value); rc != SQLITE_OK) return Error(rc, "ReadMatching");
+  if (const int rc = every ? SQLITE_OK : BindBytes(*stmt, 1, value); rc != SQLITE_OK) {
+    return Error(rc, "ReadMatching");
+  }
   std::vector<MatchingRow> rows;
   int rc = SQLITE_OK;
   while ((rc = sqlite3_step(*stmt)) == SQLITE_ROW) {

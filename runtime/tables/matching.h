@@ -19,8 +19,9 @@ using MatchingRow = std::vector<FieldValue>;
 
 // The query as both backends run it over `table`: the match field checked to
 // be a text field and every chosen field to exist (errors named by `label`),
-// `parameter` standing for the value ("?" or "$1"). The query gives the
-// record's id, then the chosen fields. Records come in record order,
+// `parameter` standing for the value ("?" or "$1"); an empty match field
+// matches every record and takes no value. The query gives the record's id,
+// then the chosen fields. Records come in record order,
 // delete-marked ones too, as the grouped sums count them.
 struct MatchingQuery {
   std::string match_column;

@@ -347,7 +347,9 @@ Result<std::vector<MatchingRow>> ServerTable::ReadMatching(std::string_view matc
   if (!query.ok()) return query.status();
   TakeNotices();
   const PgParam params[] = {BytesParam(value)};
-  auto r = conn_->Run(query->sql, params, Context("ReadMatching"), Retry::kOnce);
+  const std::span<const PgParam> bound =
+      query->match_column.empty() ? std::span<const PgParam>() : std::span<const PgParam>(params);
+  auto r = conn_->Run(query->sql, bound, Context("ReadMatching"), Retry::kOnce);
   if (!r.ok()) return r.status();
   const PGresult* res = r->get();
   std::vector<MatchingRow> rows;

@@ -510,19 +510,23 @@ TEST_P(ProductTableTest, ReadMatchingGivesTheChosenFieldsOfEqualRecordsInRecordO
   ASSERT_TRUE(store_->DeleteRecord().ok());  // marked records count, as in the sums
   using Rows = std::vector<MatchingRow>;
   struct Case {
+    std::string field;
     std::string value;
     std::vector<std::string> chosen;
     Rows rows;
   };
   const Case kCases[] = {
-      {"a", price_model, {{5, "m1"}, {9, "m3"}}},  // exact bytes: not "ab", not "A"
-      {Gbk("英特尔"), {Gbk("型号"), Gbk("品牌"), Gbk("型号")}, {{"m2", Gbk("英特尔"), "m2"}}},
-      {"a", {}, {{}, {}}},
-      {"", price_model, {}},
+      {Gbk("品牌"), "a", price_model, {{5, "m1"}, {9, "m3"}}},  // exact bytes: not "ab", not "A"
+      {Gbk("品牌"), Gbk("英特尔"), {Gbk("型号"), Gbk("品牌"), Gbk("型号")},
+       {{"m2", Gbk("英特尔"), "m2"}}},
+      {Gbk("品牌"), "a", {}, {{}, {}}},
+      {Gbk("品牌"), "", price_model, {}},
+      // No match field: every record, the value unused.
+      {"", "a", {Gbk("型号")}, {{"m1"}, {"m2"}, {"m3"}, {"m4"}, {"m5"}}},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.value);
-    const auto rows = store_->ReadMatching(Gbk("品牌"), c.value, c.chosen);
+    const auto rows = store_->ReadMatching(c.field, c.value, c.chosen);
     ASSERT_TRUE(rows.ok()) << rows.status().message();
     EXPECT_EQ(*rows, c.rows);
   }
