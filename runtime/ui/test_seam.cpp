@@ -36,6 +36,20 @@ void Key(QWidget* target, int key, const QString& text = {},
   QCoreApplication::sendEvent(target, &release);
 }
 
+// A left click at `at` in `viewport`; the press may close what holds it, so
+// the release goes only to a viewport still there.
+void ClickAt(QWidget* viewport, const QPointF& at) {
+  const QPointF global = viewport->mapToGlobal(at);
+  QPointer<QWidget> guard(viewport);
+  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(viewport, &press);
+  if (!guard) return;
+  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(viewport, &release);
+}
+
 // Where keys go: the line edit of an editable combo box, else the widget.
 QWidget* KeyTarget(QWidget* widget) {
   if (auto* combo = dynamic_cast<QComboBox*>(widget); combo && combo->lineEdit()) {
@@ -124,16 +138,7 @@ Status UserActions::PressList(std::string_view window, std::string_view control,
   auto* list = ref ? dynamic_cast<ListView*>(windows_.Widget(*ref)) : nullptr;
   if (list == nullptr) return Missing(window, control);
   QWidget* viewport = list->viewport();
-  const QPointF at = QPointF(x, y) - QPointF(viewport->geometry().topLeft());
-  const QPointF global = viewport->mapToGlobal(at);
-  QPointer<QWidget> guard(viewport);
-  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
-                    Qt::NoModifier);
-  QCoreApplication::sendEvent(viewport, &press);
-  if (!guard) return Status::Ok();
-  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
-                      Qt::NoModifier);
-  QCoreApplication::sendEvent(viewport, &release);
+  ClickAt(viewport, QPointF(x, y) - QPointF(viewport->geometry().topLeft()));
   return Status::Ok();
 }
 
@@ -176,17 +181,7 @@ Status UserActions::ClickDropRow(std::string_view window, std::string_view contr
   if (drop == nullptr || !drop->isVisible() || row < 0 || row >= drop->RowCount()) {
     return Status::InvalidArgument("the drop list shows no row " + std::to_string(row));
   }
-  QWidget* viewport = drop->viewport();
-  const QPointF at = drop->visualItemRect(drop->topLevelItem(row)).center();
-  const QPointF global = viewport->mapToGlobal(at);
-  QPointer<QWidget> guard(viewport);
-  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
-                    Qt::NoModifier);
-  QCoreApplication::sendEvent(viewport, &press);
-  if (!guard) return Status::Ok();
-  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
-                      Qt::NoModifier);
-  QCoreApplication::sendEvent(viewport, &release);
+  ClickAt(drop->viewport(), drop->visualItemRect(drop->topLevelItem(row)).center());
   return Status::Ok();
 }
 
