@@ -43,15 +43,6 @@ class AccountsTest : public AppFixture {
     });
     EXPECT_EQ(Errors(), "") << "the runtime reported a fault";
   }
-  void Click(const char* window, const char* control) {
-    Ok(user_->Click(window, control));
-    user_->ProcessEvents();
-  }
-  Texts Messages() {
-    Texts texts = responder_.MessageTexts();
-    responder_.Clear();
-    return texts;
-  }
   // The name typed and confirmed with Enter, as a user does.
   void Choose(const std::string& name) {
     Ok(user_->SetText(kAccounts, "组合框姓名", name));

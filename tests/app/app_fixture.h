@@ -52,6 +52,17 @@ class AppFixture : public ::testing::Test {
   std::string Errors();
   void ClearProgramFolder();
   void Ok(const Status& s) { ASSERT_TRUE(s.ok()) << s.message(); }
+  // Clicks `control` and lets the program handle what the click raised.
+  void Click(const char* window, const char* control) {
+    Ok(user_->Click(window, control));
+    user_->ProcessEvents();
+  }
+  // The message boxes' texts (UTF-8) since the last call.
+  std::vector<std::string> Messages() {
+    std::vector<std::string> texts = responder_.MessageTexts();
+    responder_.Clear();
+    return texts;
+  }
   // Whether the program's tables are on the test server, not in files.
   static bool OnServer();
   // On the server: waits until no session of a program of this test is left

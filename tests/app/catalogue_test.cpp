@@ -49,10 +49,6 @@ class CatalogueTest : public AppFixture {
     EXPECT_EQ(Errors(), "") << "the runtime reported a fault";
   }
 
-  void Click(const char* window, const char* control) {
-    Ok(user_->Click(window, control));
-    user_->ProcessEvents();
-  }
   void ToProductWindow() { Click(kQuote, "按钮商品管理"); }
   void ToQuoteWindow() { Click(kProduct, "按钮返回"); }
 

@@ -85,10 +85,6 @@ class CustomerTest : public AppFixture {
     EXPECT_EQ(Errors(), "") << "the runtime reported a fault";
   }
 
-  void Click(const char* window, const char* control) {
-    Ok(user_->Click(window, control));
-    user_->ProcessEvents();
-  }
   void Click(const char* control) { Click(kWindow, control); }
   void Type(const char* control, const std::string& text) {
     Ok(user_->SetText(kWindow, control, text));

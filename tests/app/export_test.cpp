@@ -102,10 +102,6 @@ class ExportTest : public AppFixture {
     EXPECT_EQ(Errors(), "") << "the runtime reported a fault";
   }
 
-  void Click(const char* window, const char* control) {
-    Ok(user_->Click(window, control));
-    user_->ProcessEvents();
-  }
   // Presses 导出 in `window`; returns the candidate stamps around the press.
   std::array<Stamp, 2> Export(const char* window) {
     const std::time_t before = std::time(nullptr);

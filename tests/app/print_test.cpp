@@ -74,10 +74,6 @@ class PrintTest : public AppFixture {
     AppFixture::TearDown();
   }
 
-  void Click(const char* window, const char* control) {
-    Ok(user_->Click(window, control));
-    user_->ProcessEvents();
-  }
   void SetCell(int row, int column, const std::string& utf8) {
     const std::optional<ui::ControlRef> grid = runtime_->windows()->FindByName(kQuote, kGrid);
     ASSERT_TRUE(grid.has_value());

@@ -35,16 +35,6 @@ class ServerBoxTest : public AppFixture {
   void UseServer(const std::string& conninfo) {
     std::ofstream(folder_ / tables::kServerSettingsFile) << "server = " << conninfo << "\n";
   }
-  void Click(const char* window, const char* control) {
-    Ok(user_->Click(window, control));
-    user_->ProcessEvents();
-  }
-  // The message boxes' texts (UTF-8) since the last call.
-  Texts Messages() {
-    Texts texts = responder_.MessageTexts();
-    responder_.Clear();
-    return texts;
-  }
 };
 
 TEST_F(ServerBoxTest, AHostThatSwallowsConnectionsIsSaidWithinTenSecondsAtStart) {

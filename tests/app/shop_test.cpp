@@ -57,15 +57,6 @@ class ShopTest : public AppFixture {
       }
     });
   }
-  void Click(const char* window, const char* control) {
-    Ok(user_->Click(window, control));
-    user_->ProcessEvents();
-  }
-  Texts Messages() {
-    Texts texts = responder_.MessageTexts();
-    responder_.Clear();
-    return texts;
-  }
   void Enter(const std::string& name, const std::string& address, const std::string& phone) {
     Ok(user_->SetText(kShop, "编辑框店名", name));
     Ok(user_->SetText(kShop, "编辑框地址", address));
