@@ -85,6 +85,7 @@ class CustomerTest : public AppFixture {
     EXPECT_EQ(Errors(), "") << "the runtime reported a fault";
   }
 
+  using AppFixture::Click;
   void Click(const char* control) { Click(kWindow, control); }
   void Type(const char* control, const std::string& text) {
     Ok(user_->SetText(kWindow, control, text));
