@@ -6,13 +6,10 @@
 #include "image/app_symbols.h"
 
 namespace pcshop::app {
-namespace {
 
 namespace t = sym::text;
 
-// Σ 金额 per 姓名 and 类型 of the payments table, into `flows`; false when
-// the table store refuses.
-bool AddPayments(calls::Calls& rt, std::unordered_map<std::string, AccountFlows>& flows) {
+bool AddPaymentSums(calls::Calls& rt, std::unordered_map<std::string, AccountFlows>& flows) {
   if (!rt.SelectTable(rt.ConstText(t::kPaymentsTable))) return false;
   const std::array<const char*, 2> keys = {rt.ConstText(t::kFieldName),
                                            rt.ConstText(t::kFieldPaymentKind)};
@@ -28,6 +25,8 @@ bool AddPayments(calls::Calls& rt, std::unordered_map<std::string, AccountFlows>
   }
   return true;
 }
+
+namespace {
 
 // Σ (金额 − paid) per counterparty of one stock table, into `field` of
 // `flows`: two grouped sums by the counterparty. Rows without one (walk-in
@@ -60,7 +59,7 @@ Balance BalanceOf(int64_t opening_receivable, int64_t opening_payable,
 Balances Balances::Load(calls::Calls& rt) {
   Balances balances;
   const calls::OwnedText current = rt.CurrentTableName();
-  balances.known_ = AddPayments(rt, balances.flows_) &&
+  balances.known_ = AddPaymentSums(rt, balances.flows_) &&
                     AddUnpaid(rt, StockSide::kOut, balances.flows_, &AccountFlows::unpaid_sales) &&
                     AddUnpaid(rt, StockSide::kIn, balances.flows_, &AccountFlows::unpaid_purchases);
   if (!current.view().empty()) (void)rt.SelectTable(current.c_str());

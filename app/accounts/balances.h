@@ -32,6 +32,11 @@ struct Balance {
   int64_t payable = 0;
 };
 
+// Σ 金额 of the payments per 姓名 and 类型, added to `received` and `paid` of
+// `flows`: one grouped sum. Makes the payments table current; false when the
+// table store refuses.
+bool AddPaymentSums(calls::Calls& rt, std::unordered_map<std::string, AccountFlows>& flows);
+
 Balance BalanceOf(int64_t opening_receivable, int64_t opening_payable, const AccountFlows& flows);
 
 class Balances {

@@ -4,7 +4,7 @@
 #include <array>
 #include <charconv>
 
-#include "app/checks/date_order.h"
+#include "app/checks/day_number.h"
 #include "app/stock/stock_tables.h"
 #include "image/app_symbols.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/checks/date_order.h"
+#include "app/checks/day_number.h"
 #include "app/checks/typed_values.h"
 #include "app/customers/customer_record.h"
 #include "app/customers/name_box.h"

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "app/accounts/balances.h"
 #include "app/checks/day_number.h"
 #include "app/customers/customer_record.h"
 #include "app/stock/stock_tables.h"
@@ -25,16 +26,13 @@ struct NameFlows {
 
 using FlowsByName = std::unordered_map<std::string, NameFlows>;
 
+// Σ 收款 or Σ 付款 per name, as the balances sum them.
 bool AddPayments(calls::Calls& rt, AgingSide side, FlowsByName& flows) {
-  if (!rt.SelectTable(rt.ConstText(t::kPaymentsTable))) return false;
-  const std::array<const char*, 2> keys = {rt.ConstText(t::kFieldName),
-                                           rt.ConstText(t::kFieldPaymentKind)};
-  const auto sums = rt.SumGrouped(rt.ConstText(t::kFieldAmount), keys);
-  if (!sums) return false;
-  const std::string_view kind = rt.ConstText(
-      side == AgingSide::kReceivable ? t::kPaymentReceived : t::kPaymentMade);
-  for (const calls::KeyedSum& g : *sums) {
-    if (g.keys.size() == keys.size() && g.keys[1] == kind) flows[g.keys[0]].credited += g.sum;
+  std::unordered_map<std::string, AccountFlows> payments;
+  if (!AddPaymentSums(rt, payments)) return false;
+  for (const auto& [name, f] : payments) {
+    const int64_t credited = side == AgingSide::kReceivable ? f.received : f.paid;
+    if (credited != 0) flows[name].credited += credited;
   }
   return true;
 }

@@ -18,25 +18,20 @@ int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
 }  // namespace
 
 std::optional<int64_t> DayNumber(calls::Calls& rt, std::string_view text) {
-  const std::optional<std::string> canonical = CanonicalDate(rt, text);
-  if (!canonical) return std::nullopt;
-  // The canonical form is three runs of digits with one mark after each.
-  int64_t parts[3] = {0, 0, 0};
-  int part = -1;
-  bool in_digits = false;
-  for (char c : *canonical) {
-    const bool digit = c >= '0' && c <= '9';
-    if (digit && !in_digits && ++part > 2) return std::nullopt;
-    if (digit) parts[part] = parts[part] * 10 + (c - '0');
-    in_digits = digit;
-  }
-  if (part != 2) return std::nullopt;
-  return DaysFromCivil(parts[0], parts[1], parts[2]);
+  const std::optional<CalendarDate> date = ReadDate(rt, text);
+  if (!date) return std::nullopt;
+  return DaysFromCivil(date->year, date->month, date->day);
 }
 
 int64_t TodayNumber(calls::Calls& rt) {
   const double now = rt.Now();
   return DaysFromCivil(rt.GetYear(now), rt.GetMonth(now), rt.GetDay(now));
+}
+
+std::optional<int32_t> DateOrder(calls::Calls& rt, std::string_view text) {
+  const std::optional<CalendarDate> date = ReadDate(rt, text);
+  if (!date) return std::nullopt;
+  return date->year * 10000 + date->month * 100 + date->day;
 }
 
 }  // namespace pcshop::app

@@ -73,7 +73,7 @@ AmountReading ReadAmount(std::string_view text) {
   return {static_cast<int32_t>(*number), AmountProblem::kNone};
 }
 
-std::optional<std::string> CanonicalDate(calls::Calls& rt, std::string_view text) {
+std::optional<CalendarDate> ReadDate(calls::Calls& rt, std::string_view text) {
   const std::string_view year_mark = rt.ConstText(t::kYear);
   const std::string_view month_mark = rt.ConstText(t::kMonth);
   const std::string_view day_mark = rt.ConstText(t::kDay);
@@ -100,10 +100,17 @@ std::optional<std::string> CanonicalDate(calls::Calls& rt, std::string_view text
   if (*year < 1900 || *month < 1 || *month > 12 || *day < 1 || *day > DaysIn(*year, *month)) {
     return std::nullopt;
   }
-  std::string out = std::to_string(*year);
-  out.append(year_mark).append(std::to_string(*month)).append(month_mark);
-  out.append(std::to_string(*day)).append(day_mark);
-  return out;
+  return CalendarDate{static_cast<int32_t>(*year), static_cast<int32_t>(*month),
+                      static_cast<int32_t>(*day)};
+}
+
+std::optional<std::string> CanonicalDate(calls::Calls& rt, std::string_view text) {
+  const std::optional<CalendarDate> date = ReadDate(rt, text);
+  if (!date) return std::nullopt;
+  std::string out = std::to_string(date->year);
+  out.append(rt.ConstText(t::kYear)).append(std::to_string(date->month));
+  out.append(rt.ConstText(t::kMonth)).append(std::to_string(date->day));
+  return out.append(rt.ConstText(t::kDay));
 }
 
 std::string Today(calls::Calls& rt) {

@@ -27,8 +27,16 @@ struct AmountReading {
 };
 AmountReading ReadAmount(std::string_view text);
 
-// "2024年5月3日" for a real date written so or as 2024-5-3, 2024/05/03 or
-// 2024.5.3 (years 1900 to 9999); nothing for anything else.
+// A real date written as 2024年5月3日, 2024-5-3, 2024/05/03 or 2024.5.3
+// (years 1900 to 9999); nothing for anything else.
+struct CalendarDate {
+  int32_t year = 0;
+  int32_t month = 0;
+  int32_t day = 0;
+};
+std::optional<CalendarDate> ReadDate(calls::Calls& rt, std::string_view text);
+
+// "2024年5月3日" for a date ReadDate takes; nothing for anything else.
 std::optional<std::string> CanonicalDate(calls::Calls& rt, std::string_view text);
 
 // Today in the form CanonicalDate gives.
