@@ -113,7 +113,17 @@ enum class ResultKind : uint8_t {
   X(PreviewDocument,   145, 1, kLogical)                       \
   X(SaveDocumentPdf,   146, 2, kLogical)                       \
   X(SaveDocumentPicture, 147, 3, kLogical)                     \
-  X(CloseDocument,     148, 1, kNone)
+  X(CloseDocument,     148, 1, kNone)                         \
+  /* Backups: "" when done, else why not (GBK) */              \
+  X(BackupTables,      160, 4, kText)                          \
+  X(CheckBackup,       161, 1, kText)                          \
+  X(RestoreTables,     162, 2, kText)                          \
+  X(ListBackups,       163, 1, kTyped)                         \
+  X(RemoveBackup,      164, 1, kLogical)                       \
+  X(CopyBackup,        165, 2, kText)                          \
+  X(BackupTime,        166, 0, kText)                          \
+  X(TableNeedsUpgrade, 167, 2, kLogical)                       \
+  X(ChooseFolder,      168, 1, kText)
 
 // X(name, library, number, parameters, result); library 1 = ctlpk,
 // 2 = xlsbridge (the positions in the image's library list).

@@ -1,5 +1,6 @@
 #include "app/accounts/payment_table.h"
 
+#include "app/backup/backups.h"
 #include "app/quote/config_table.h"
 #include "image/app_symbols.h"
 
@@ -40,7 +41,7 @@ void OpenPaymentTable(calls::Calls& rt) {
 
 bool PaymentTableUsable(calls::Calls& rt) {
   const std::string path = PaymentTablePath(rt);
-  return rt.UpgradeTable(path.c_str(), PaymentFields(rt));
+  return UpgradeKeepingCopy(rt, path.c_str(), PaymentFields(rt));
 }
 
 void SelectPaymentTable(calls::Calls& rt) {

@@ -5,10 +5,12 @@
 
 #include "app/accounts/payment_table.h"
 #include "app/app_calls.h"
+#include "app/backup/backups.h"
 #include "app/catalogue/catalogue_tables.h"
 #include "app/quote/config_table.h"
 #include "app/quote/path_checks.h"
 #include "app/quote/skin_library.h"
+#include "app/quote/startup_tables.h"
 #include "app/routines.h"
 #include "app/shop/shop_table.h"
 
@@ -26,9 +28,7 @@ void EnsureDataFolder(calls::Calls& rt) {
 
 }  // namespace
 
-void OnQuoteWindowCreated(const calls::RoutineCall& call) {
-  calls::Calls rt = AppCalls(call);
-  DeployAndAttachSkin(rt);
+void PrepareStartupTables(calls::Calls& rt) {
   EnsureDataFolder(rt);
   CreateConfigTable(rt);
   CreateProductTables(rt);
@@ -37,6 +37,14 @@ void OnQuoteWindowCreated(const calls::RoutineCall& call) {
   // export names its file after it.
   OpenPaymentTable(rt);
   OpenStartupTables(rt);
+}
+
+void OnQuoteWindowCreated(const calls::RoutineCall& call) {
+  calls::Calls rt = AppCalls(call);
+  DeployAndAttachSkin(rt);
+  PrepareStartupTables(rt);
+  // After the tables are whole and open; a failure is said and start-up goes on.
+  DailyBackup(rt);
 }
 
 void ExitQuoteWindow(const calls::RoutineCall& call) {

@@ -1,5 +1,6 @@
 #include "app/shop/shop_table.h"
 
+#include "app/backup/backups.h"
 #include "app/quote/config_table.h"
 #include "image/app_symbols.h"
 
@@ -25,7 +26,7 @@ class ShopTableSelected {
  public:
   explicit ShopTableSelected(calls::Calls& rt) : rt_(rt), before_(rt.CurrentTableName()) {
     const std::string path = ShopTablePath(rt);
-    ok_ = rt.UpgradeTable(path.c_str(), ShopFields(rt)) &&
+    ok_ = UpgradeKeepingCopy(rt, path.c_str(), ShopFields(rt)) &&
           rt.OpenTable(path.c_str(), rt.ConstText(t::kShopTable)) &&
           rt.SelectTable(rt.ConstText(t::kShopTable));
   }
@@ -61,7 +62,7 @@ void PrepareShopTable(calls::Calls& rt) {
 
 bool ShopTableUsable(calls::Calls& rt) {
   const std::string path = ShopTablePath(rt);
-  return rt.UpgradeTable(path.c_str(), ShopFields(rt));
+  return UpgradeKeepingCopy(rt, path.c_str(), ShopFields(rt));
 }
 
 ShopInfo ReadShopInfo(calls::Calls& rt) {

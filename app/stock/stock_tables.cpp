@@ -1,5 +1,6 @@
 #include "app/stock/stock_tables.h"
 
+#include "app/backup/backups.h"
 #include "app/catalogue/catalogue_tables.h"
 #include "app/quote/config_table.h"
 #include "image/app_symbols.h"
@@ -59,13 +60,13 @@ void PrepareStockTables(calls::Calls& rt) {
     // refused: then it is upgraded like a file. A foreign layout is refused
     // untouched; the window says so.
     if (!rt.FileExists(path.c_str()) && rt.CreateTable(path.c_str(), fields)) continue;
-    (void)rt.UpgradeTable(path.c_str(), fields);
+    (void)UpgradeKeepingCopy(rt, path.c_str(), fields);
   }
 }
 
 bool StockTableUsable(calls::Calls& rt, StockSide side) {
   const std::string path = StockTablePath(rt, side);
-  return rt.UpgradeTable(path.c_str(), MovementFields(rt, side));
+  return UpgradeKeepingCopy(rt, path.c_str(), MovementFields(rt, side));
 }
 
 Movement ReadMovement(calls::Calls& rt, StockSide side) {

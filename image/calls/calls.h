@@ -234,6 +234,28 @@ class Calls {
   // change, this copy's or another's; -1 when it cannot be read.
   int32_t ChangeCount();
 
+  // --- Backups (calls_backup.cpp). Paths are GBK; a text result is empty
+  // when the work was done, else why it was not (GBK, for the user).
+  // Every table under `data_folder` (or on the server) into the new folder
+  // `backup_folder`, checked, with `when` and `why` in its manifest.
+  OwnedText BackupTables(const char* data_folder, const char* backup_folder, const char* when,
+                         const char* why);
+  OwnedText CheckBackup(const char* backup_folder);
+  // Checks, then replaces every table with the backup's and reopens them.
+  OwnedText RestoreTables(const char* backup_folder, const char* data_folder);
+  // Finished backups in `parent`, oldest first: name, when, why, bytes,
+  // table count, record count, "file count" per table joined by newlines.
+  std::optional<std::vector<TextRow>> ListBackups(const char* parent);
+  bool RemoveBackup(const char* backup_folder);
+  // A file copy of a finished backup into `destination`.
+  OwnedText CopyBackup(const char* backup_folder, const char* destination);
+  // "YYYY-MM-DD HH.MM.SS" now (or at the clock PCSHOP_CLOCK fixes).
+  OwnedText BackupTime();
+  // Whether UpgradeTable would add fields to the table at `path`.
+  bool TableNeedsUpgrade(const char* path, std::span<const FieldRecord> fields);
+  // A folder the user chooses; empty when cancelled.
+  OwnedText ChooseFolder(const char* title);
+
   // --- DLL commands.
   bool BindDllLibrary(const char* path, const char* function);
 

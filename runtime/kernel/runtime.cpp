@@ -12,6 +12,7 @@
 #include "runtime/files/program_folder.h"
 #include "runtime/tables/server_failure.h"
 #include "runtime/tables/server_settings.h"
+#include "runtime/tables/table_restore.h"
 #include "runtime/text/gbk_codec.h"
 #include "runtime/ui/window_manager.h"
 
@@ -106,6 +107,16 @@ bool Runtime::ChooseTables() {
   Status used = backend.ok() ? tables_.UseBackend(std::move(backend).value()) : backend.status();
   if (used.ok()) {
     tables_on_server_ = on_server;
+    if (on_server) {
+      const auto settings = tables::ReadServerSettings(folder);
+      if (settings.ok() && settings->has_value()) server_connection_ = (*settings)->connection;
+    } else {
+      // A restore cut short is finished (or undone) before a table opens.
+      const Status recovered = tables::RecoverDataFolder(folder / "DATA");
+      if (!recovered.ok()) {
+        std::fprintf(options_.errors, "runtime: %s\n", recovered.message().c_str());
+      }
+    }
     return true;
   }
   const auto failure = tables::ServerFailureOf(used);

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -109,6 +110,8 @@ class Runtime {
   bool server_failure_said() const { return server_failure_said_; }
   // Whether the tables are on a database server (pcshop-server.conf).
   bool tables_on_server() const { return tables_on_server_; }
+  // The server's connection string when the tables are on one, else empty.
+  const std::string& server_connection() const { return server_connection_; }
 
  private:
   void RunExitRoutine();
@@ -130,6 +133,7 @@ class Runtime {
   bool tables_refused_ = false;
   bool server_failure_said_ = false;  // in the current user action
   bool tables_on_server_ = false;
+  std::string server_connection_;
   int handler_depth_ = 0;          // event handlers running, one inside another
 
   tables::TableStore tables_;

@@ -11,6 +11,11 @@
 
 namespace pcshop::tables {
 
+// The folder of `file`, synced so that a name given in it survives a crash.
+[[nodiscard]] Status SyncFolderOf(const std::filesystem::path& file);
+// The folder itself, synced: the names of its entries survive a crash.
+[[nodiscard]] Status SyncFolder(const std::filesystem::path& folder);
+
 // A temporary file that is removed when it goes out of scope unless it was
 // published.
 class TemporaryFile {

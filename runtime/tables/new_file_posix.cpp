@@ -34,13 +34,16 @@ Status SyncPath(const std::filesystem::path& p, int flags) {
   return Status::Ok();
 }
 
-// The folder of `file`, synced so that a name given in it survives a crash.
+}  // namespace
+
 Status SyncFolderOf(const std::filesystem::path& file) {
   const std::filesystem::path dir = file.parent_path();
   return SyncPath(dir.empty() ? std::filesystem::path(".") : dir, O_RDONLY | O_DIRECTORY);
 }
 
-}  // namespace
+Status SyncFolder(const std::filesystem::path& folder) {
+  return SyncPath(folder, O_RDONLY | O_DIRECTORY);
+}
 
 Result<TemporaryFile> TemporaryFile::CreateBeside(const std::filesystem::path& final_path) {
   std::filesystem::path dir = final_path.parent_path();

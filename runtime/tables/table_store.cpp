@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "runtime/files/native_path.h"
+#include "runtime/tables/table_upgrade.h"
 
 namespace pcshop::tables {
 namespace {
@@ -267,6 +268,37 @@ Status TableStore::UpgradeTable(std::string_view path, std::span<const FieldSpec
     entry->file = std::move(file).value();
   }
   return Status::Ok();
+}
+
+Status TableStore::ReopenAround(const std::function<Status()>& change) {
+  if (Status s = CheckNotInCondition("ReopenAround"); !s.ok()) return s;
+  const std::string current = CurrentTableName();
+  current_ = nullptr;
+  for (auto& entry : tables_) entry->file.reset();
+  const Status changed = change();
+  Status reopened = Status::Ok();
+  for (auto it = tables_.begin(); it != tables_.end();) {
+    auto file = backend_->Open((*it)->normalised);
+    if (file.ok()) {
+      (*it)->file = std::move(file).value();
+      if ((*it)->alias == current) current_ = it->get();
+      ++it;
+    } else {
+      if (reopened.ok()) reopened = file.status();
+      it = tables_.erase(it);
+    }
+  }
+  return changed.ok() ? reopened : changed;
+}
+
+Result<bool> TableStore::NeedsUpgrade(std::string_view path, std::span<const FieldSpec> fields) {
+  auto native = files::ToNativePath(path);
+  if (!native.ok()) return Status::InvalidArgument("NeedsUpgrade: " + native.status().message());
+  auto table = backend_->Open(*native);
+  if (!table.ok()) return table.status();
+  const std::vector<FieldSpec>& have = (*table)->fields();
+  if (!CheckFieldPrefix("", have, fields).ok()) return false;
+  return have.size() < fields.size();
 }
 
 }  // namespace pcshop::tables

@@ -140,6 +140,15 @@ class TableStore {
   // beginning (table_upgrade.h); refuses any other layout untouched. A table
   // of that file open here is opened again on its new layout, pointer on 1.
   Status UpgradeTable(std::string_view path, std::span<const FieldSpec> fields);
+  // Closes every open table, runs `change` (which may replace their files
+  // or server tables) and opens them again under their aliases, pointers on
+  // record 1, the current table as before. A table that cannot be opened
+  // again is left closed; the first such failure is the result after
+  // `change`'s own.
+  Status ReopenAround(const std::function<Status()>& change);
+  // Whether UpgradeTable would add fields to the table at `path`: false for
+  // a table that has them and for one it would refuse.
+  Result<bool> NeedsUpgrade(std::string_view path, std::span<const FieldSpec> fields);
 
  private:
   struct OpenEntry;

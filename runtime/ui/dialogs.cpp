@@ -167,4 +167,25 @@ bool WindowManager::ShowFileDialog(ControlRef ref) {
   return true;
 }
 
+std::optional<std::string> WindowManager::ChooseFolder(std::string_view title) {
+  FileDialogRequest request;
+  request.folder = true;
+  for (;;) {
+    QString chosen;
+    if (responder_ != nullptr) {
+      const std::optional<std::string> answer = responder_->AnswerFileDialog(request);
+      if (!answer) return std::nullopt;
+      chosen = FromUtf8OrGbk(*answer);
+    } else {
+      EnsureApplication();
+      QWidget* owner = open_.empty() ? nullptr : open_.back()->widget.get();
+      chosen = QFileDialog::getExistingDirectory(owner, FromGbk(title));
+    }
+    if (chosen.isEmpty()) return std::nullopt;
+    if (Result<std::string> gbk = ToGbk(chosen); gbk.ok()) return std::move(gbk).value();
+    Warn(QStringLiteral("文件夹名含有GBK不能表示的字符 %1，请另选。")
+             .arg(FirstNonGbk(chosen).value_or(QString())));
+  }
+}
+
 }  // namespace pcshop::ui

@@ -23,6 +23,7 @@ struct FileDialogRequest {
   std::string filter;             // GBK, as the program set it ("excel文件|*.xls")
   std::string default_extension;  // GBK
   std::string start;              // UTF-8, the native path the dialog opens at
+  bool folder = false;            // a folder is chosen, not a file
 };
 
 class Responder {

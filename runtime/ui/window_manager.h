@@ -78,6 +78,8 @@ class WindowManager final : public dll::ListControls {
   void FocusControl(ControlRef ref);
   // True when a file was chosen; its name is then the kFileName property.
   bool ShowFileDialog(ControlRef ref);
+  // A folder the user chooses (GBK path), nothing when cancelled.
+  std::optional<std::string> ChooseFolder(std::string_view title);
   // Style 0: OK (0). Style 1: OK (0) or Cancel (1). No caption: "pcshop".
   int32_t MessageBox(std::string_view text, int32_t style, std::string_view caption);
 

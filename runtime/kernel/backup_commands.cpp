@@ -1,0 +1,153 @@
+#include "runtime/kernel/backup_commands.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "image/calls/matching_rows.h"
+#include "runtime/files/native_path.h"
+#include "runtime/kernel/field_list_argument.h"
+#include "runtime/kernel/runtime.h"
+#include "runtime/kernel/runtime_memory.h"
+#include "runtime/tables/table_backup.h"
+#include "runtime/tables/table_restore.h"
+#include "runtime/text/date_time.h"
+#include "runtime/text/gbk_codec.h"
+#include "runtime/ui/window_manager.h"
+
+namespace pcshop::kernel {
+
+using calls::ValueTriple;
+using image::KernelCommand;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A failure for the user's box: the status text in GBK (characters GBK
+// lacks become '?').
+ValueTriple Outcome(const Status& s) {
+  if (s.ok()) return TextResult("");
+  Result<std::string> gbk = text::Utf8ToGbk(s.message());
+  if (gbk.ok()) return TextResult(*gbk);
+  std::string ascii = s.message();
+  for (char& c : ascii) {
+    if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+  }
+  return TextResult(ascii);
+}
+
+Result<fs::path> Native(std::string_view gbk) {
+  if (gbk.empty()) return Status::InvalidArgument("no folder given");
+  return files::ToNativePath(gbk);
+}
+
+std::string Gbk(const std::string& utf8) {
+  Result<std::string> gbk = text::Utf8ToGbk(utf8);
+  return gbk.ok() ? *gbk : utf8;
+}
+
+// "YYYY-MM-DD HH.MM.SS": sorts by time and is a valid folder name everywhere.
+// PCSHOP_CLOCK ("YYYY-MM-DD HH:MM:SS") fixes the clock for tests.
+std::string BackupTime() {
+  text::LocalDateTime t;
+  bool fixed = false;
+  if (const char* clock = std::getenv("PCSHOP_CLOCK"); clock != nullptr) {
+    fixed = std::sscanf(clock, "%d-%d-%d %d:%d:%d", &t.year, &t.month, &t.day, &t.hour,
+                        &t.minute, &t.second) == 6;
+  }
+  if (!fixed) {
+    auto now = text::ToLocalDateTime(text::Now());
+    if (now.ok()) t = *now;
+  }
+  char out[32];
+  std::snprintf(out, sizeof out, "%04d-%02d-%02d %02d.%02d.%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return out;
+}
+
+ValueTriple Backup(Runtime& rt, const CommandArguments& a) {
+  auto data = Native(a.Text(0));
+  auto target = Native(a.Text(1));
+  if (!data.ok()) return Outcome(data.status());
+  if (!target.ok()) return Outcome(target.status());
+  const tables::BackupSource source{*data, rt.server_connection()};
+  auto made = tables::MakeBackup(source, *target, std::string(a.Text(2)), std::string(a.Text(3)));
+  return Outcome(made.status());
+}
+
+ValueTriple Restore(Runtime& rt, const CommandArguments& a) {
+  auto backup = Native(a.Text(0));
+  auto data = Native(a.Text(1));
+  if (!backup.ok()) return Outcome(backup.status());
+  if (!data.ok()) return Outcome(data.status());
+  // Checked before any table is closed: a damaged backup changes nothing.
+  if (auto checked = tables::CheckBackup(*backup); !checked.ok()) return Outcome(checked.status());
+  const std::string server = rt.server_connection();
+  const Status s = rt.tables().ReopenAround([&] {
+    return server.empty() ? tables::RestoreIntoFiles(*backup, *data)
+                          : tables::RestoreIntoServer(*backup, server);
+  });
+  return Outcome(s);
+}
+
+ValueTriple List(const CommandArguments& a) {
+  auto parent = Native(a.Text(0));
+  if (!parent.ok()) return {};
+  auto listed = tables::ListBackups(*parent);
+  if (!listed.ok()) return {};
+  std::vector<calls::TextRow> rows;
+  for (const tables::ListedBackup& b : *listed) {
+    int64_t records = 0;
+    std::string detail;
+    for (const tables::BackupTable& t : b.manifest.tables) {
+      records += t.records;
+      if (!detail.empty()) detail += "\n";
+      detail += Gbk(t.file) + " " + std::to_string(t.records);
+    }
+    rows.push_back({Gbk(b.name), b.manifest.when, b.manifest.why, std::to_string(b.bytes),
+                    std::to_string(b.manifest.tables.size()), std::to_string(records), detail});
+  }
+  return BinaryResult(calls::EncodeTextRows(7, rows));
+}
+
+}  // namespace
+
+std::optional<ValueTriple> BackupCommand(Runtime& rt, KernelCommand command,
+                                         const CommandArguments& a) {
+  switch (command) {
+    case KernelCommand::kBackupTables: return Backup(rt, a);
+    case KernelCommand::kCheckBackup: {
+      auto backup = Native(a.Text(0));
+      if (!backup.ok()) return Outcome(backup.status());
+      return Outcome(tables::CheckBackup(*backup).status());
+    }
+    case KernelCommand::kRestoreTables: return Restore(rt, a);
+    case KernelCommand::kListBackups: return List(a);
+    case KernelCommand::kRemoveBackup: {
+      auto backup = Native(a.Text(0));
+      return calls::Logical(backup.ok() && tables::RemoveBackup(*backup).ok());
+    }
+    case KernelCommand::kCopyBackup: {
+      auto backup = Native(a.Text(0));
+      auto destination = Native(a.Text(1));
+      if (!backup.ok()) return Outcome(backup.status());
+      if (!destination.ok()) return Outcome(destination.status());
+      return Outcome(tables::CopyBackup(*backup, *destination));
+    }
+    case KernelCommand::kBackupTime: return TextResult(BackupTime());
+    case KernelCommand::kTableNeedsUpgrade: {
+      const std::vector<tables::FieldSpec> fields = FieldList(a.size() > 1 ? a[1] : ValueTriple{});
+      const Result<bool> needs = rt.tables().NeedsUpgrade(a.Text(0), fields);
+      return calls::Logical(needs.ok() && *needs);
+    }
+    case KernelCommand::kChooseFolder: {
+      if (rt.windows() == nullptr) return TextResult("");
+      const std::optional<std::string> chosen = rt.windows()->ChooseFolder(a.Text(0));
+      return TextResult(chosen ? std::string_view(*chosen) : std::string_view());
+    }
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace pcshop::kernel
