@@ -42,6 +42,11 @@ Result<fs::path> Native(std::string_view gbk) {
   return files::ToNativePath(gbk);
 }
 
+std::string Utf8(std::string_view gbk) {
+  Result<std::string> utf8 = text::GbkToUtf8(gbk);
+  return utf8.ok() ? *utf8 : std::string(gbk);
+}
+
 std::string Gbk(const std::string& utf8) {
   Result<std::string> gbk = text::Utf8ToGbk(utf8);
   return gbk.ok() ? *gbk : utf8;
@@ -72,7 +77,8 @@ ValueTriple Backup(Runtime& rt, const CommandArguments& a) {
   if (!data.ok()) return Outcome(data.status());
   if (!target.ok()) return Outcome(target.status());
   const tables::BackupSource source{*data, rt.server_connection()};
-  auto made = tables::MakeBackup(source, *target, std::string(a.Text(2)), std::string(a.Text(3)));
+  // The manifest is UTF-8 throughout, as the file names in it are.
+  auto made = tables::MakeBackup(source, *target, Utf8(a.Text(2)), Utf8(a.Text(3)));
   return Outcome(made.status());
 }
 
@@ -105,7 +111,7 @@ ValueTriple List(const CommandArguments& a) {
       if (!detail.empty()) detail += "\n";
       detail += Gbk(t.file) + " " + std::to_string(t.records);
     }
-    rows.push_back({Gbk(b.name), b.manifest.when, b.manifest.why, std::to_string(b.bytes),
+    rows.push_back({Gbk(b.name), Gbk(b.manifest.when), Gbk(b.manifest.why), std::to_string(b.bytes),
                     std::to_string(b.manifest.tables.size()), std::to_string(records), detail});
   }
   return BinaryResult(calls::EncodeTextRows(7, rows));

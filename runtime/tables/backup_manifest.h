@@ -7,7 +7,7 @@
 // both backends):
 //   <backup>/DATA/<table>.zdb ...
 //   <backup>/manifest.txt   lines "when\t...", "why\t...", "table\t<file>\t<records>"
-// `when` and `why` are kept as the GBK bytes the application gave.
+// All of it UTF-8.
 
 #include <cstdint>
 #include <filesystem>

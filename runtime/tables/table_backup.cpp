@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "runtime/files/file_copy.h"
+#include "runtime/files/native_path.h"
 #include "runtime/tables/new_file.h"
 #include "runtime/tables/sqlite_handle.h"
 #include "tools/servercopy/file_tables.h"
@@ -94,8 +95,10 @@ Result<std::vector<BackupTable>> CopyServer(const std::string& server, const fs:
   if (!copied.ok()) return copied.status();
   std::vector<BackupTable> done;
   for (const servercopy::CopiedTable& t : *copied) {
-    const size_t slash = t.name.rfind('/');
-    done.push_back({t.name.substr(slash == std::string::npos ? 0 : slash + 1), t.records});
+    // The server's name is GBK ("DATA/显卡.zdb"); the file's is native.
+    auto native = files::ToNativePath(t.name);
+    if (!native.ok()) return native.status();
+    done.push_back({native->filename().string(), t.records});
   }
   return done;
 }

@@ -50,9 +50,9 @@ const std::vector<std::string> kCategories = {"CPU",  "散热器", "主板", "�
                                               "固态盘", "显卡", "显示器", "机箱", "电源",
                                               "键盘", "鼠标", "音箱", "其它"};
 
-TEST(AppImageTest, HasEightWindowsWithTheirCaptionsAndSize) {
+TEST(AppImageTest, HasNineWindowsWithTheirCaptionsAndSize) {
   const image::ImageView& view = AppImage::Get().view();
-  ASSERT_EQ(view.windows.size(), 8u);
+  ASSERT_EQ(view.windows.size(), 9u);
   const std::vector<std::pair<uint32_t, const char*>> windows = {
       {sym::window::kQuote, "配置单"},     {sym::window::kCustomer, "客户管理"},
       {sym::window::kStockIn, "进销存"},   {sym::window::kProduct, "商品管理"},
@@ -71,12 +71,16 @@ TEST(AppImageTest, HasEightWindowsWithTheirCaptionsAndSize) {
   const image::WindowForm& quote = AppImage::Get().Window(WindowId(sym::window::kQuote));
   EXPECT_EQ(quote.window.left, 50);
   EXPECT_EQ(quote.window.top, 50);
-  // 店铺信息 is a small dialog over the quote window, with a window id of its own.
-  const image::WindowForm& shop = AppImage::Get().Window(WindowId(sym::window::kShop));
-  EXPECT_FALSE(ids.contains(shop.id));
-  EXPECT_EQ(shop.window.caption, Gbk("店铺信息"));
-  EXPECT_LE(shop.window.left + shop.window.width, quote.window.left + 1440);
-  EXPECT_LE(shop.window.top + shop.window.height, quote.window.top + 800);
+  // 店铺信息 and 数据维护 are small dialogs over the quote window, with window
+  // ids of their own.
+  for (const auto& [slot, caption] : std::vector<std::pair<uint32_t, const char*>>{
+           {sym::window::kShop, "店铺信息"}, {sym::window::kBackup, "数据维护"}}) {
+    const image::WindowForm& dialog = AppImage::Get().Window(WindowId(slot));
+    EXPECT_FALSE(ids.contains(dialog.id)) << caption;
+    EXPECT_EQ(dialog.window.caption, Gbk(caption));
+    EXPECT_LE(dialog.window.left + dialog.window.width, quote.window.left + 1440) << caption;
+    EXPECT_LE(dialog.window.top + dialog.window.height, quote.window.top + 800) << caption;
+  }
 }
 
 TEST(AppImageTest, ShopWindowBoxesAreLimitedToTheirFieldsWidths) {
