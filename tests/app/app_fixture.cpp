@@ -102,6 +102,7 @@ void AppFixture::TearDown() {
 void AppFixture::ClearProgramFolder() {
   std::error_code ec;
   fs::remove_all(folder_ / "DATA", ec);
+  fs::remove_all(folder_ / "备份", ec);
   fs::remove(folder_ / "SkinMV.dll", ec);
   fs::remove(folder_ / tables::kServerSettingsFile, ec);
 }
