@@ -20,6 +20,8 @@ std::filesystem::path DataHome() {
 
 }  // namespace
 
+std::filesystem::path UserDataFolder() { return DataHome() / "pcshop"; }
+
 std::filesystem::path DriveFolder(char letter) {
   const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
   return DataHome() / "pcshop" / (std::string("drive_") + lower);

@@ -18,6 +18,8 @@ Result<std::filesystem::path> ToNativePath(std::string_view gbk_path);
 
 // The native folder that stands for drive `letter` (a-z, either case).
 std::filesystem::path DriveFolder(char letter);
+// The user's own folder of the program: $XDG_DATA_HOME/pcshop.
+std::filesystem::path UserDataFolder();
 
 // A native path as the application sees it: GBK, "/" kept as is. Characters
 // GBK cannot hold are an error.

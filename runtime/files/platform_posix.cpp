@@ -126,4 +126,8 @@ Result<std::filesystem::path> ExecutablePath() {
   }
 }
 
+bool FolderWritable(const std::filesystem::path& folder) {
+  return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 }  // namespace pcshop::files

@@ -30,4 +30,18 @@ Result<std::string> ProgramFolder() {
   return ProgramFolderOf(*exe);
 }
 
+Result<std::string> DataKeepingFolder() {
+  auto exe = ExecutablePath();
+  if (!exe.ok()) return exe.status();
+  if (FolderWritable(exe->parent_path())) return ProgramFolderOf(*exe);
+  const std::filesystem::path user = UserDataFolder();
+  std::string folder = user.string();
+  if (folder.find('\\') != std::string::npos) {
+    return Status::InvalidArgument("data folder contains a backslash: " + folder);
+  }
+  auto text = ToTextPath(folder);
+  if (!text.ok()) return Status::InvalidArgument("data folder cannot be written in GBK: " + folder);
+  return text;
+}
+
 }  // namespace pcshop::files

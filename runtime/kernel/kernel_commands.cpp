@@ -279,7 +279,9 @@ ValueTriple DispatchKernelCommand(Runtime& rt, uint32_t number,
   if (auto r = BackupCommand(rt, command, a)) return *r;
   switch (command) {
     case KernelCommand::kProgramFolder: {
-      const Result<std::string> folder = files::ProgramFolder();
+      // Where DATA and 备份 lie: beside the program, or in the user's data
+      // folder when the program's own cannot be written.
+      const Result<std::string> folder = files::DataKeepingFolder();
       return TextResult(folder.ok() ? std::string_view(*folder) : std::string_view());
     }
     case KernelCommand::kBindDllLibrary: {

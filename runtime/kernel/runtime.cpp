@@ -8,6 +8,7 @@
 #include "runtime/kernel/active_runtime.h"
 #include "runtime/kernel/entry_points.h"
 #include "runtime/kernel/image_binding.h"
+#include "runtime/files/file_copy.h"
 #include "runtime/files/native_path.h"
 #include "runtime/files/program_folder.h"
 #include "runtime/tables/server_failure.h"
@@ -92,15 +93,36 @@ Status Runtime::Start() {
   return Status::Ok();
 }
 
+namespace {
+
+// An installed program keeps its data in the user's folder: made there, with
+// a copy of the skin library, which the start-up looks for beside "the
+// program".
+void PrepareUserDataFolder(const std::filesystem::path& folder) {
+  const Result<std::filesystem::path> exe = files::ExecutablePath();
+  if (!exe.ok() || exe->parent_path() == folder) return;
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  const std::filesystem::path skin = folder / "SkinMV.dll";
+  if (!std::filesystem::exists(skin, ec)) {
+    (void)files::CopyFileAtomically(exe->parent_path() / "SkinMV.dll", skin, false);
+  }
+}
+
+}  // namespace
+
 bool Runtime::ChooseTables() {
   std::filesystem::path folder = options_.settings_folder;
   if (folder.empty()) {
-    const Result<std::string> program = files::ProgramFolder();
+    // The folder the application takes for its own: for an installed
+    // program the user's data folder, which then holds the settings too.
+    const Result<std::string> program = files::DataKeepingFolder();
     const Result<std::filesystem::path> native =
         program.ok() ? files::ToNativePath(*program) : Result<std::filesystem::path>(program.status());
     // A program folder the runtime cannot name holds no settings it could use.
     if (!native.ok()) return true;
     folder = *native;
+    PrepareUserDataFolder(folder);
   }
   auto backend = tables::ChooseTableBackend(folder);
   const bool on_server = backend.ok() && dynamic_cast<tables::FileBackend*>(backend->get()) == nullptr;
