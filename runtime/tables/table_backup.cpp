@@ -7,6 +7,7 @@
 
 #include "runtime/files/file_copy.h"
 #include "runtime/files/native_path.h"
+#include "runtime/tables/file_access.h"
 #include "runtime/tables/new_file.h"
 #include "runtime/tables/sqlite_handle.h"
 #include "tools/servercopy/file_tables.h"
@@ -40,7 +41,10 @@ Result<int64_t> CountRecords(sqlite3* db, const fs::path& file) {
 }
 
 Result<HeldTable> Hold(const fs::path& file) {
-  auto db = OpenReadOnlyConnection(file, kBusyTimeoutMs, false);
+  // A table nobody can write (a read-only disk, an immutable folder) is read
+  // as the store reads it: without the shared-memory file it cannot make.
+  const bool immutable = !CanWrite(file) || !CanWrite(file.parent_path());
+  auto db = OpenReadOnlyConnection(file, kBusyTimeoutMs, immutable);
   if (!db.ok()) return db.status();
   if (Status s = Exec(db->get(), "BEGIN", file, "starting the backup"); !s.ok()) return s;
   // The first read starts the snapshot the copy is taken from.
