@@ -26,6 +26,7 @@
 #include "image/calls/group_sums.h"
 #include "image/calls/matching_rows.h"
 #include "image/calls/owned_block.h"
+#include "image/calls/ranged_sums.h"
 #include "image/calls/value_triple.h"
 #include "image/commands.h"
 
@@ -222,6 +223,16 @@ class Calls {
   // record order, delete-marked ones too; every record when `match_field` is
   // "" (a whole table in one query, not a walk). Nothing when the table
   // store refuses (no such field, no current table).
+  // Sums of the integer terms `terms` ("A", "A*B" or "A?B": A where B is
+  // not 0) over the current table's records whose text date field
+  // `date_field` lies from day `first` to day `last` (days since
+  // 1970-01-01, both included), per group of the text fields `keys`, with
+  // each group's record count; one query. A record whose date cannot be
+  // read counts in no range. Nothing when the table store refuses.
+  std::optional<std::vector<RangedGroup>> SumInRange(const char* date_field, int64_t first,
+                                                     int64_t last,
+                                                     std::span<const char* const> terms,
+                                                     std::span<const char* const> keys);
   std::optional<std::vector<TextRow>> ReadMatching(const char* match_field, const char* value,
                                                    std::span<const char* const> fields);
   // `values` as records of `per_record` values each, appended to the current
