@@ -114,7 +114,10 @@ enum class ResultKind : uint8_t {
   X(PreviewDocument,   145, 1, kLogical)                       \
   X(SaveDocumentPdf,   146, 2, kLogical)                       \
   X(SaveDocumentPicture, 147, 3, kLogical)                     \
-  X(CloseDocument,     148, 1, kNone)
+  X(CloseDocument,     148, 1, kNone)                        \
+  /* Charts: series handed over as one text */                \
+  X(ShowChart,         150, 2, kLogical)                       \
+  X(SaveChartPicture,  151, 4, kLogical)
 
 // X(name, library, number, parameters, result); library 1 = ctlpk,
 // 2 = xlsbridge (the positions in the image's library list).

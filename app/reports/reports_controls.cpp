@@ -18,7 +18,8 @@ ReportsWindow Reports(calls::Calls& rt) {
   return {ref(c::组合框期间, type::kComboBox),       ref(c::编辑框从, type::kEditBox),
           ref(c::编辑框到, type::kEditBox),          ref(c::透明标签说明, type::kLabel),
           ref(c::超级列表框概况, type::kListView),   ref(c::组合框图表, type::kComboBox),
-          ref(c::透明标签图表说明, type::kLabel),    ref(c::组合框销售, type::kComboBox),
+          ref(c::透明标签图表说明, type::kLabel),    ref(c::分组框图表, type::kGroupBox),
+          ref(c::组合框销售, type::kComboBox),
           ref(c::超级列表框销售, type::kListView),   ref(c::组合框库存, type::kComboBox),
           ref(c::编辑框预警, type::kEditBox),        ref(c::超级列表框库存, type::kListView),
           ref(c::通用对话框1, type::kCommonDialog)};

@@ -15,6 +15,7 @@ struct ReportsWindow {
   ControlRef figures;      // 超级列表框概况: 项目, 本期, 上期
   ControlRef chart_kind;   // 组合框图表
   ControlRef chart_note;   // 透明标签图表说明
+  ControlRef chart;        // 分组框图表, where the chart is drawn
   ControlRef sales_kind;   // 组合框销售
   ControlRef sales;        // 超级列表框销售
   ControlRef stock_kind;   // 组合框库存

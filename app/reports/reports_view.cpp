@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/checks/day_number.h"
+#include "app/reports/report_charts.h"
 #include "app/reports/report_figures.h"
 #include "image/app_symbols.h"
 
@@ -72,6 +73,7 @@ void ShowReports(calls::Calls& rt, const ReportsWindow& w) {
   if (!period) {
     ClearAll(rt, w);
     SetTextOf(rt, w.summary, rt.ConstText(t::kReportBadRange));
+    ShowChart(rt, w);
     return;
   }
   const PeriodChoice choice = ChosenPeriod(rt, w);
@@ -81,6 +83,7 @@ void ShowReports(calls::Calls& rt, const ReportsWindow& w) {
   if (!now || !before) {
     ClearAll(rt, w);
     SetTextOf(rt, w.summary, rt.ConstText(t::kReportUnknown));
+    ShowChart(rt, w);
     return;
   }
   std::string summary = PeriodLine(rt, *period) + rt.ConstText(t::kReportPreviousPart) +
@@ -95,6 +98,7 @@ void ShowReports(calls::Calls& rt, const ReportsWindow& w) {
   FillList(rt, w.figures, FigureRows(rt, *now, *before));
   ShowSalesList(rt, w);
   ShowStockList(rt, w);
+  ShowChart(rt, w);
 }
 
 void ShowSalesList(calls::Calls& rt, const ReportsWindow& w) {

@@ -22,6 +22,7 @@
 #include <vector>
 #include <span>
 
+#include "image/calls/chart_text.h"
 #include "image/calls/entry_points.h"
 #include "image/calls/group_sums.h"
 #include "image/calls/matching_rows.h"
@@ -250,6 +251,11 @@ class Calls {
 
   // --- Documents: numbered from 1, 0 for none. Alignment 0 left, 1 right,
   // 2 centre; a row's style 1 makes it a totals row.
+  // Draws `chart` (image/calls/chart_text.h) over the control `host` of an
+  // open window, in place of the one drawn there before.
+  bool ShowChart(const ValueTriple& host, const ChartData& chart);
+  // Writes `chart` as a PNG picture of width x height pixels to `path`.
+  bool SaveChartPicture(const ChartData& chart, const char* path, int32_t width, int32_t height);
   int32_t NewDocument(const char* title);
   bool AddDocumentLine(int32_t document, const char* text);
   bool AddDocumentColumn(int32_t document, const char* title, int32_t alignment, int32_t width);

@@ -13,6 +13,7 @@
 #include "runtime/files/program_folder.h"
 #include "runtime/kernel/command_arguments.h"
 #include "runtime/kernel/command_dispatch.h"
+#include "runtime/kernel/chart_commands.h"
 #include "runtime/kernel/document_commands.h"
 #include "runtime/kernel/field_list_argument.h"
 #include "runtime/kernel/stock_commands.h"
@@ -275,6 +276,7 @@ ValueTriple DispatchKernelCommand(Runtime& rt, uint32_t number,
   if (auto r = FileCommand(rt, command, a)) return *r;
   if (auto r = WindowCommand(rt, command, a)) return *r;
   if (auto r = DocumentCommand(rt, command, a)) return *r;
+  if (auto r = ChartCommand(rt, command, a)) return *r;
   switch (command) {
     case KernelCommand::kProgramFolder: {
       const Result<std::string> folder = files::ProgramFolder();
