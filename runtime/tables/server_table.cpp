@@ -347,8 +347,8 @@ Result<std::vector<RangedSum>> ServerTable::SumInRange(std::string_view date_fie
                                   [&](const FieldSpec& f) { return f.name == date_field; });
   const std::string column =
       field == fields_.end() ? "NULL" : FieldColumn(static_cast<size_t>(field - fields_.begin()));
-  const ServerDay day = ServerDayExpression(column);
-  const RangedSumDialect dialect{records_ + ", " + day.lateral, day.day, "$1", "$2", "::bigint"};
+  const ServerDay day = ServerDayExpression(records_, column);
+  const RangedSumDialect dialect{day.from, day.day, "$1", "$2", "::bigint"};
   const Result<RangedSumQuery> query =
       BuildRangedSum(label_, fields_, date_field, terms, keys, dialect);
   if (!query.ok()) return query.status();

@@ -23,12 +23,13 @@ inline constexpr std::string_view kDayFunction = "pcshop_day";
 int RegisterDayFunction(sqlite3* db);
 
 // The same day number worked out by the server in SQL over the bytea column
-// `column` (NULL for no date): the GBK marks are matched in the column's
-// escaped form, so no byte sequence can make the expression fail.
+// `column` of `table`: `from` stands for the table in a FROM clause, its
+// records with the day beside them as `day` (NULL for no date). No byte
+// sequence can make it fail.
 struct ServerDay {
-  std::string lateral;  // a FROM item: LATERAL (...) d
-  std::string day;      // the day number over d, NULL for no date
+  std::string from;
+  std::string day;
 };
-ServerDay ServerDayExpression(std::string_view column);
+ServerDay ServerDayExpression(std::string_view table, std::string_view column);
 
 }  // namespace pcshop::tables
