@@ -102,6 +102,7 @@ enum class ResultKind : uint8_t {
   X(UpgradeTable,    122, 2, kLogical)                         \
   X(ChangeCount,     123, 0, kInteger)                         \
   X(ReadMatching,    124, kVariadic, kTyped)                   \
+  X(SumInRange,      125, kVariadic, kTyped)                   \
   /* DLL commands */                                           \
   X(BindDllLibrary,  130, 2, kLogical)                         \
   /* Documents: a title, lines, a table, footer lines */       \
@@ -114,6 +115,9 @@ enum class ResultKind : uint8_t {
   X(SaveDocumentPdf,   146, 2, kLogical)                       \
   X(SaveDocumentPicture, 147, 3, kLogical)                     \
   X(CloseDocument,     148, 1, kNone)                         \
+  /* Charts: series handed over as one text */                \
+  X(ShowChart,         150, 2, kLogical)                       \
+  X(SaveChartPicture,  151, 4, kLogical)                       \
   /* Backups: "" when done, else why not (GBK) */              \
   X(BackupTables,      160, 4, kText)                          \
   X(CheckBackup,       161, 1, kText)                          \

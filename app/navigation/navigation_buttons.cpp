@@ -1,5 +1,5 @@
 // The navigation buttons of the customer, stock-in, product, stock-out,
-// accounts and aged-debts windows and of the quote window's five window
+// accounts, aged-debts and reports windows and of the quote window's window
 // buttons. Each handler is a switch from its window to the target, or the
 // close of its window for 退出.
 // The stock-out window's "配置单" button is bound to nothing.
@@ -74,5 +74,16 @@ void AgingToStockIn(const calls::RoutineCall& c) { Switch(c, w::kStockIn, w::kAg
 void AgingToStockOut(const calls::RoutineCall& c) { Switch(c, w::kStockOut, w::kAging); }
 void AgingToAccounts(const calls::RoutineCall& c) { Switch(c, w::kAccounts, w::kAging); }
 void ExitAgingWindow(const calls::RoutineCall& c) { Close(c, w::kAging); }
+
+void QuoteToReports(const calls::RoutineCall& c) { Switch(c, w::kReports, w::kQuote); }
+void ProductToReports(const calls::RoutineCall& c) { Switch(c, w::kReports, w::kProduct); }
+void AccountsToReports(const calls::RoutineCall& c) { Switch(c, w::kReports, w::kAccounts); }
+void ReportsToQuote(const calls::RoutineCall& c) { Switch(c, w::kQuote, w::kReports); }
+void ReportsToCustomer(const calls::RoutineCall& c) { Switch(c, w::kCustomer, w::kReports); }
+void ReportsToProduct(const calls::RoutineCall& c) { Switch(c, w::kProduct, w::kReports); }
+void ReportsToStockIn(const calls::RoutineCall& c) { Switch(c, w::kStockIn, w::kReports); }
+void ReportsToStockOut(const calls::RoutineCall& c) { Switch(c, w::kStockOut, w::kReports); }
+void ReportsToAccounts(const calls::RoutineCall& c) { Switch(c, w::kAccounts, w::kReports); }
+void ExitReportsWindow(const calls::RoutineCall& c) { Close(c, w::kReports); }
 
 }  // namespace pcshop::app

@@ -455,6 +455,19 @@ std::vector<ValueTriple> RowArguments(std::initializer_list<ValueTriple> leading
 }
 }  // namespace
 
+bool Calls::ShowChart(const ValueTriple& host, const ChartData& chart) {
+  const std::string text = EncodeChart(chart);
+  return Kernel(KernelCommand::kShowChart, {host, Arg(text.c_str())}).low != 0;
+}
+
+bool Calls::SaveChartPicture(const ChartData& chart, const char* path, int32_t width,
+                             int32_t height) {
+  const std::string text = EncodeChart(chart);
+  return Kernel(KernelCommand::kSaveChartPicture,
+                {Arg(text.c_str()), Arg(path), Int(width), Int(height)})
+             .low != 0;
+}
+
 int32_t Calls::NewDocument(const char* title) {
   return Kernel(KernelCommand::kNewDocument, {Arg(title)}).AsInt();
 }

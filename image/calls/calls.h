@@ -22,10 +22,12 @@
 #include <vector>
 #include <span>
 
+#include "image/calls/chart_text.h"
 #include "image/calls/entry_points.h"
 #include "image/calls/group_sums.h"
 #include "image/calls/matching_rows.h"
 #include "image/calls/owned_block.h"
+#include "image/calls/ranged_sums.h"
 #include "image/calls/value_triple.h"
 #include "image/commands.h"
 
@@ -222,6 +224,16 @@ class Calls {
   // record order, delete-marked ones too; every record when `match_field` is
   // "" (a whole table in one query, not a walk). Nothing when the table
   // store refuses (no such field, no current table).
+  // Sums of the integer terms `terms` ("A", "A*B" or "A?B": A where B is
+  // not 0) over the current table's records whose text date field
+  // `date_field` lies from day `first` to day `last` (days since
+  // 1970-01-01, both included), per group of the text fields `keys`, with
+  // each group's record count; one query. A record whose date cannot be
+  // read counts in no range. Nothing when the table store refuses.
+  std::optional<std::vector<RangedGroup>> SumInRange(const char* date_field, int64_t first,
+                                                     int64_t last,
+                                                     std::span<const char* const> terms,
+                                                     std::span<const char* const> keys);
   std::optional<std::vector<TextRow>> ReadMatching(const char* match_field, const char* value,
                                                    std::span<const char* const> fields);
   // `values` as records of `per_record` values each, appended to the current
@@ -261,6 +273,11 @@ class Calls {
 
   // --- Documents: numbered from 1, 0 for none. Alignment 0 left, 1 right,
   // 2 centre; a row's style 1 makes it a totals row.
+  // Draws `chart` (image/calls/chart_text.h) over the control `host` of an
+  // open window, in place of the one drawn there before.
+  bool ShowChart(const ValueTriple& host, const ChartData& chart);
+  // Writes `chart` as a PNG picture of width x height pixels to `path`.
+  bool SaveChartPicture(const ChartData& chart, const char* path, int32_t width, int32_t height);
   int32_t NewDocument(const char* title);
   bool AddDocumentLine(int32_t document, const char* text);
   bool AddDocumentColumn(int32_t document, const char* title, int32_t alignment, int32_t width);

@@ -1,5 +1,7 @@
 // The table store's aggregate, batch and upgrade calls.
 
+#include <algorithm>
+#include <climits>
 #include <vector>
 
 #include "image/calls/calls.h"
@@ -17,6 +19,25 @@ std::optional<std::vector<KeyedSum>> Calls::SumGrouped(const char* sum_field,
   const OwnedBinary result = TakeBinary(Kernel(KernelCommand::kSumGrouped, arguments));
   if (result.get() == nullptr) return std::nullopt;
   return DecodeKeyedSums(result.bytes());
+}
+
+std::optional<std::vector<RangedGroup>> Calls::SumInRange(const char* date_field, int64_t first,
+                                                         int64_t last,
+                                                         std::span<const char* const> terms,
+                                                         std::span<const char* const> keys) {
+  // Day numbers of years 1900 to 9999 fit 32 bits; the term count tells the
+  // runtime where the keys begin.
+  std::vector<ValueTriple> arguments;
+  arguments.reserve(4 + terms.size() + keys.size());
+  arguments.push_back(Arg(date_field));
+  arguments.push_back(Int(static_cast<int32_t>(std::clamp<int64_t>(first, INT32_MIN, INT32_MAX))));
+  arguments.push_back(Int(static_cast<int32_t>(std::clamp<int64_t>(last, INT32_MIN, INT32_MAX))));
+  arguments.push_back(Int(static_cast<int32_t>(terms.size())));
+  for (const char* term : terms) arguments.push_back(Arg(term));
+  for (const char* key : keys) arguments.push_back(Arg(key));
+  const OwnedBinary result = TakeBinary(Kernel(KernelCommand::kSumInRange, arguments));
+  if (result.get() == nullptr) return std::nullopt;
+  return DecodeRangedGroups(result.bytes());
 }
 
 std::optional<std::vector<TextRow>> Calls::ReadMatching(const char* match_field, const char* value,

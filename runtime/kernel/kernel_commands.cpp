@@ -14,6 +14,7 @@
 #include "runtime/kernel/command_arguments.h"
 #include "runtime/kernel/command_dispatch.h"
 #include "runtime/kernel/backup_commands.h"
+#include "runtime/kernel/chart_commands.h"
 #include "runtime/kernel/document_commands.h"
 #include "runtime/kernel/field_list_argument.h"
 #include "runtime/kernel/stock_commands.h"
@@ -277,6 +278,7 @@ ValueTriple DispatchKernelCommand(Runtime& rt, uint32_t number,
   if (auto r = WindowCommand(rt, command, a)) return *r;
   if (auto r = DocumentCommand(rt, command, a)) return *r;
   if (auto r = BackupCommand(rt, command, a)) return *r;
+  if (auto r = ChartCommand(rt, command, a)) return *r;
   switch (command) {
     case KernelCommand::kProgramFolder: {
       // Where DATA and 备份 lie: beside the program, or in the user's data

@@ -5,6 +5,7 @@
 
 #include "image/calls/group_sums.h"
 #include "image/calls/matching_rows.h"
+#include "image/calls/ranged_sums.h"
 #include "runtime/kernel/field_list_argument.h"
 #include "runtime/kernel/runtime.h"
 #include "runtime/kernel/runtime_memory.h"
@@ -28,6 +29,27 @@ ValueTriple SumGrouped(Runtime& rt, const CommandArguments& a) {
   out.reserve(groups->size());
   for (const tables::GroupSum& g : *groups) out.push_back({g.keys, g.sum});
   return BinaryResult(calls::EncodeKeyedSums(static_cast<uint32_t>(keys.size()), out));
+}
+
+// SumInRange(date field, first day, last day, term count, terms ..., keys
+// ...): the groups as a binary value (image/calls/ranged_sums.h); an omitted
+// value when the sum fails or the term count does not fit the arguments.
+ValueTriple SumInRange(Runtime& rt, const CommandArguments& a) {
+  const int32_t term_count = a.Int(3);
+  if (a.size() < 4 || term_count < 1 || static_cast<size_t>(term_count) > a.size() - 4) return {};
+  std::vector<std::string> terms, keys;
+  for (size_t i = 4; i < a.size(); ++i) {
+    (i < 4 + static_cast<size_t>(term_count) ? terms : keys).emplace_back(a.Text(i));
+  }
+  const Result<std::vector<tables::RangedSum>> groups =
+      rt.tables().SumInRange(a.Text(0), tables::DayRange{a.Int(1), a.Int(2)}, terms, keys);
+  rt.NoteTables(groups.status());
+  if (!groups.ok()) return {};
+  std::vector<calls::RangedGroup> out;
+  out.reserve(groups->size());
+  for (const tables::RangedSum& g : *groups) out.push_back({g.keys, g.sums, g.count});
+  return BinaryResult(calls::EncodeRangedGroups(static_cast<uint32_t>(keys.size()),
+                                                static_cast<uint32_t>(terms.size()), out));
 }
 
 // ReadMatching(match field, value, field ...): the matching records' fields
@@ -89,6 +111,7 @@ std::optional<ValueTriple> StockTableCommand(Runtime& rt, KernelCommand command,
   switch (command) {
     case KernelCommand::kSumGrouped: return barred ? ValueTriple{} : SumGrouped(rt, a);
     case KernelCommand::kReadMatching: return barred ? ValueTriple{} : ReadMatching(rt, a);
+    case KernelCommand::kSumInRange: return barred ? ValueTriple{} : SumInRange(rt, a);
     case KernelCommand::kAppendRecords: return barred ? calls::Logical(false) : AppendRecords(rt, a);
     case KernelCommand::kChangeCount: {
       // -1 when it cannot be read: never equal to a counter seen before

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "runtime/tables/server_schema.h"
+#include "runtime/tables/stored_day.h"
 #include "runtime/tables/table_format.h"
 
 namespace pcshop::tables {
@@ -336,6 +337,48 @@ Result<std::vector<GroupSum>> ServerTable::SumGrouped(std::string_view sum_field
     groups.push_back(std::move(g));
   }
   sums_[sql] = KeptSums{*version, groups};
+  return groups;
+}
+
+Result<std::vector<RangedSum>> ServerTable::SumInRange(std::string_view date_field, DayRange days,
+                                                       std::span<const std::string> terms,
+                                                       std::span<const std::string> keys) {
+  const auto field = std::find_if(fields_.begin(), fields_.end(),
+                                  [&](const FieldSpec& f) { return f.name == date_field; });
+  const std::string column =
+      field == fields_.end() ? "NULL" : FieldColumn(static_cast<size_t>(field - fields_.begin()));
+  const ServerDay day = ServerDayExpression(records_, column);
+  const RangedSumDialect dialect{day.from, day.day, "$1", "$2", "::bigint"};
+  const Result<RangedSumQuery> query =
+      BuildRangedSum(label_, fields_, date_field, terms, keys, dialect);
+  if (!query.ok()) return query.status();
+  TakeNotices();
+  const std::string kept_key =
+      query->sql + '\n' + std::to_string(days.first) + ' ' + std::to_string(days.last);
+  const Result<int64_t> version = ReadVersion();
+  if (!version.ok()) return version.status();
+  if (const auto kept = ranged_.find(kept_key);
+      kept != ranged_.end() && kept->second.version == *version) {
+    return kept->second.groups;
+  }
+  const PgParam params[] = {Int8Param(days.first), Int8Param(days.last)};
+  auto r = conn_->Run(query->sql, params, Context("SumInRange"), Retry::kOnce);
+  if (!r.ok()) return r.status();
+  const PGresult* res = r->get();
+  const int n_keys = static_cast<int>(keys.size());
+  std::vector<RangedSum> groups;
+  groups.reserve(static_cast<size_t>(PQntuples(res)));
+  for (int row = 0; row < PQntuples(res); ++row) {
+    RangedSum g;
+    for (int i = 0; i < n_keys; ++i) g.keys.emplace_back(CellBytes(res, row, i));
+    for (size_t t = 0; t < terms.size(); ++t) {
+      g.sums.push_back(CellInt8(res, row, n_keys + static_cast<int>(t)));
+    }
+    g.count = CellInt8(res, row, n_keys + static_cast<int>(terms.size()));
+    groups.push_back(std::move(g));
+  }
+  if (ranged_.size() >= kKeptRangedLimit) ranged_.clear();
+  ranged_[kept_key] = KeptRanged{*version, groups};
   return groups;
 }
 

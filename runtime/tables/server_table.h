@@ -55,6 +55,9 @@ class ServerTable final : public Table {
   Status RemoveRecord() override;
   Result<std::vector<GroupSum>> SumGrouped(std::string_view sum_field,
                                            std::span<const std::string> keys) override;
+  Result<std::vector<RangedSum>> SumInRange(std::string_view date_field, DayRange days,
+                                            std::span<const std::string> terms,
+                                            std::span<const std::string> keys) override;
   Result<std::vector<MatchingRow>> ReadMatching(std::string_view match_field, std::string_view value,
                                                 std::span<const std::string> chosen) override;
   Status AppendRecords(std::span<const std::vector<FieldValue>> records) override;
@@ -117,6 +120,13 @@ class ServerTable final : public Table {
     std::vector<GroupSum> groups;
   };
   std::unordered_map<std::string, KeptSums> sums_;
+  // The last groups of each ranged query and range, kept the same way.
+  struct KeptRanged {
+    int64_t version = -1;
+    std::vector<RangedSum> groups;
+  };
+  static constexpr size_t kKeptRangedLimit = 64;
+  std::unordered_map<std::string, KeptRanged> ranged_;
   std::vector<int64_t> ids_;
   size_t page_first_ = 0;  // position of page_[0]
   std::vector<Row> page_;

@@ -19,6 +19,7 @@
 #include "base/status.h"
 #include "runtime/tables/aggregate.h"
 #include "runtime/tables/matching.h"
+#include "runtime/tables/ranged_sum.h"
 #include "runtime/tables/table_types.h"
 
 namespace pcshop::tables {
@@ -69,6 +70,12 @@ class Table {
   // record. An empty table has no group.
   virtual Result<std::vector<GroupSum>> SumGrouped(std::string_view sum_field,
                                                    std::span<const std::string> keys) = 0;
+  // As SumGrouped, over the records whose date field `date_field` lies in
+  // `days`, several terms at once (ranged_sum.h), with each group's count.
+  // A record whose date cannot be read lies in no range.
+  virtual Result<std::vector<RangedSum>> SumInRange(std::string_view date_field, DayRange days,
+                                                    std::span<const std::string> terms,
+                                                    std::span<const std::string> keys) = 0;
   // The fields `chosen` of every record whose text field `match_field` holds
   // exactly `value`, in record order, delete-marked ones too (matching.h).
   virtual Result<std::vector<MatchingRow>> ReadMatching(std::string_view match_field,

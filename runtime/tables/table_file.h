@@ -82,6 +82,9 @@ class TableFile final : public Table {
   // groups in the order of their first record (aggregate.cpp).
   Result<std::vector<GroupSum>> SumGrouped(std::string_view sum_field,
                                            std::span<const std::string> keys) override;
+  Result<std::vector<RangedSum>> SumInRange(std::string_view date_field, DayRange days,
+                                            std::span<const std::string> terms,
+                                            std::span<const std::string> keys) override;
   Result<std::vector<MatchingRow>> ReadMatching(std::string_view match_field, std::string_view value,
                                                 std::span<const std::string> chosen) override;
   // Appends every record of `records` (each as AppendRecord takes its values)
@@ -141,6 +144,7 @@ class TableFile final : public Table {
   bool read_only_ = false;
   // Column lists a sum index was made (or tried) for (aggregate.cpp).
   std::set<std::string> sum_indexes_;
+  bool day_function_ = false;  // pcshop_day registered on db_
   // The last groups of each sum query, with the file's version they were
   // read at: stock on hand is asked for on every list of the catalogue and
   // changes only with a movement, this copy's or another's.
@@ -149,6 +153,13 @@ class TableFile final : public Table {
     std::vector<GroupSum> groups;
   };
   std::unordered_map<std::string, KeptSums> sums_;
+  // The last groups of each ranged query and range, kept the same way.
+  struct KeptRanged {
+    int64_t version = -1;
+    std::vector<RangedSum> groups;
+  };
+  static constexpr size_t kKeptRangedLimit = 64;
+  std::unordered_map<std::string, KeptRanged> ranged_;
   std::unordered_map<std::string, size_t, TransparentHash, std::equal_to<>> field_index_;
   // Statements of the hot paths, prepared once; the rest are cached by text.
   Statement probe_;     // any read, to notice other copies' commits

@@ -233,6 +233,14 @@ Result<std::vector<GroupSum>> TableStore::SumGrouped(std::string_view sum_field,
   return (*t)->SumGrouped(sum_field, keys);
 }
 
+Result<std::vector<RangedSum>> TableStore::SumInRange(std::string_view date_field, DayRange days,
+                                                      std::span<const std::string> terms,
+                                                      std::span<const std::string> keys) {
+  auto t = CurrentForChange("SumInRange");
+  if (!t.ok()) return t.status();
+  return (*t)->SumInRange(date_field, days, terms, keys);
+}
+
 Result<int64_t> TableStore::ChangeCount() {
   auto t = CurrentForChange("ChangeCount");
   if (!t.ok()) return t.status();

@@ -127,6 +127,11 @@ class TableStore {
   // in one query (aggregate.h).
   Result<std::vector<GroupSum>> SumGrouped(std::string_view sum_field,
                                            std::span<const std::string> keys);
+  // Sums of the current table over a range of days, grouped, with counts,
+  // in one query (ranged_sum.h).
+  Result<std::vector<RangedSum>> SumInRange(std::string_view date_field, DayRange days,
+                                            std::span<const std::string> terms,
+                                            std::span<const std::string> keys);
   // Chosen fields of the current table's records whose text field
   // `match_field` equals `value`, in one query (matching.h).
   Result<std::vector<MatchingRow>> ReadMatching(std::string_view match_field,

@@ -57,6 +57,9 @@ def dump(node, out):
         return
     if role == "label":
         out.append("label\t" + clean(node.name))
+    elif node.description:
+        # A drawing that says what it shows (a chart): read as a label.
+        out.append("label\t" + clean(node.name) + " " + clean(node.description))
     elif role == "push button":
         out.append("button\t" + clean(node.name))
     elif role == "text":

@@ -50,14 +50,14 @@ const std::vector<std::string> kCategories = {"CPU",  "散热器", "主板", "�
                                               "固态盘", "显卡", "显示器", "机箱", "电源",
                                               "键盘", "鼠标", "音箱", "其它"};
 
-TEST(AppImageTest, HasNineWindowsWithTheirCaptionsAndSize) {
+TEST(AppImageTest, HasTenWindowsWithTheirCaptionsAndSize) {
   const image::ImageView& view = AppImage::Get().view();
-  ASSERT_EQ(view.windows.size(), 9u);
+  ASSERT_EQ(view.windows.size(), 10u);
   const std::vector<std::pair<uint32_t, const char*>> windows = {
       {sym::window::kQuote, "配置单"},     {sym::window::kCustomer, "客户管理"},
       {sym::window::kStockIn, "进销存"},   {sym::window::kProduct, "商品管理"},
       {sym::window::kStockOut, "数据库"}, {sym::window::kAccounts, "往来账"},
-      {sym::window::kAging, "欠款账龄"}};
+      {sym::window::kAging, "欠款账龄"},   {sym::window::kReports, "报表"}};
   std::set<uint32_t> ids;
   for (const auto& [slot, caption] : windows) {
     const image::WindowForm& w = AppImage::Get().Window(WindowId(slot));
@@ -67,7 +67,7 @@ TEST(AppImageTest, HasNineWindowsWithTheirCaptionsAndSize) {
     EXPECT_EQ(w.window.width, 1440) << caption;
     EXPECT_EQ(w.window.height, 800) << caption;
   }
-  EXPECT_EQ(ids.size(), 7u);
+  EXPECT_EQ(ids.size(), 8u);
   const image::WindowForm& quote = AppImage::Get().Window(WindowId(sym::window::kQuote));
   EXPECT_EQ(quote.window.left, 50);
   EXPECT_EQ(quote.window.top, 50);
@@ -372,6 +372,7 @@ TEST(AppImageTest, NavigationButtonsSwitchAsTheTableSays) {
   namespace so = sym::control::stock_out;
   namespace ac = sym::control::accounts;
   namespace ag = sym::control::aging;
+  namespace re = sym::control::reports;
   using namespace sym::window;  // NOLINT: the seven window slots
   const std::vector<std::tuple<uint32_t, uint32_t, uint32_t>> buttons = {
       {kQuote, q::按钮客户管理, r::kQuoteToCustomer},
@@ -420,6 +421,13 @@ TEST(AppImageTest, NavigationButtonsSwitchAsTheTableSays) {
       {kAging, ag::按钮出库管理, r::kAgingToStockOut},
       {kAging, ag::按钮往来账, r::kAgingToAccounts},
       {kAging, ag::按钮退出, r::kExitAgingWindow},
+      {kQuote, q::按钮报表, r::kQuoteToReports},
+      {kProduct, pr::按钮报表, r::kProductToReports},
+      {kAccounts, ac::按钮报表, r::kAccountsToReports},
+      {kReports, re::按钮返回, r::kReportsToQuote},
+      {kReports, re::按钮商品管理, r::kReportsToProduct},
+      {kReports, re::按钮往来账, r::kReportsToAccounts},
+      {kReports, re::按钮退出, r::kExitReportsWindow},
   };
   for (const auto& [window, control, routine] : buttons) {
     ExpectBinding(Bound(window, control), ev::kButtonClicked, routine);

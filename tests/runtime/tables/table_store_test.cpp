@@ -499,6 +499,66 @@ TEST_P(ProductTableTest, GroupedSumsCountEveryRecordInTheOrderOfTheirFirst) {
   EXPECT_FALSE(store_->SumGrouped(Gbk("价格"), {}).ok());
 }
 
+// 备注 stands in for a movement's date here; 2024-01-31 is day 19753.
+TEST_P(ProductTableTest, RangedSumsKeepTheDaysAskedForAndCountEachGroup) {
+  constexpr int64_t kJan31 = 19753;
+  struct Row {
+    const char* brand;
+    int64_t price;
+    const char* date;
+  };
+  const Row rows[] = {
+      {"a", 5, "2024年1月31日"}, {"b", 7, "2024年2月1日"}, {"a", 11, "2024-2-29"},
+      {"a", 13, "2024/3/1"},      {"b", 17, "2023年2月29日"}, {"b", 19, "2024年13月1日"},
+      {"b", 23, ""},              {"a", 29, "2024年2月1日 "}, {"a", 31, "1899-12-31"}};
+  for (const Row& r : rows) {
+    ASSERT_TRUE(store_->AppendRecord(std::vector<FieldValue>{Gbk("CPU"), r.brand, "m", r.price,
+                                                             Gbk(r.date)})
+                    .ok());
+  }
+  const std::vector<std::string> brand = {Gbk("品牌")};
+  const std::vector<std::string> price = {Gbk("价格")};
+  struct Case {
+    int64_t first, last;
+    std::vector<RangedSum> want;
+  };
+  const Case cases[] = {
+      // Undated and impossible dates lie in no range, however wide.
+      {-100000, 3000000, {{{"a"}, {29}, 3}, {{"b"}, {7}, 1}}},
+      {kJan31, kJan31, {{{"a"}, {5}, 1}}},
+      {kJan31 + 1, kJan31 + 29, {{{"b"}, {7}, 1}, {{"a"}, {11}, 1}}},  // all of February
+      {kJan31 + 31, kJan31 + 60, {}},                                    // an empty period
+      {kJan31 + 1, kJan31, {}},                                          // first after last
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.first);
+    const auto got = store_->SumInRange(Gbk("备注"), {c.first, c.last}, price, brand);
+    ASSERT_TRUE(got.ok()) << got.status().message();
+    EXPECT_EQ(*got, c.want);
+  }
+  // Products and conditional terms, without keys, in one group.
+  const std::vector<std::string> terms = {Gbk("价格"), Gbk("价格*价格"), Gbk("价格?价格")};
+  EXPECT_EQ(*store_->SumInRange(Gbk("备注"), {kJan31, kJan31 + 30}, terms, {}),
+            (std::vector<RangedSum>{{{}, {36, 25 + 49 + 121 + 169, 36}, 4}}));
+  // A second store sees a new record at once, past the kept result.
+  const auto other = NewStore();
+  ASSERT_TRUE(other->OpenTable(path_, "CPU").ok());
+  ASSERT_TRUE(other->AppendRecord(std::vector<FieldValue>{Gbk("CPU"), "a", "m", 100,
+                                                          Gbk("2024年1月31日")})
+                  .ok());
+  EXPECT_EQ(*store_->SumInRange(Gbk("备注"), {kJan31, kJan31}, price, brand),
+            (std::vector<RangedSum>{{{"a"}, {105}, 2}}));
+
+  EXPECT_EQ(store_->SumInRange(Gbk("价格"), {0, 1}, price, brand).status().code(),
+            Status::Code::kTypeMismatch);
+  EXPECT_EQ(store_->SumInRange(Gbk("备注"), {0, 1}, std::vector<std::string>{Gbk("价格*颜色")},
+                               brand)
+                .status()
+                .message(),
+            Where("CPU.zdb") + ": SumInRange: no field named 颜色");
+  EXPECT_FALSE(store_->SumInRange(Gbk("备注"), {0, 1}, {}, brand).ok());
+}
+
 TEST_P(ProductTableTest, ReadMatchingGivesTheChosenFieldsOfEqualRecordsInRecordOrder) {
   const std::vector<std::string> price_model = {Gbk("价格"), Gbk("型号")};
   EXPECT_TRUE(store_->ReadMatching(Gbk("品牌"), "a", price_model)->empty());  // an empty table

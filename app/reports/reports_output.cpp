@@ -1,0 +1,99 @@
+// The reports window's two lists for the shop's records: 导出 and 另存为
+// through the shared export, 打印, 存为图片 and 存为PDF through the document
+// service, each with the period above the list.
+
+#include <string>
+
+#include "app/app_calls.h"
+#include "app/export/document_files.h"
+#include "app/export/export_list.h"
+#include "app/reports/reports_controls.h"
+#include "app/reports/reports_view.h"
+#include "app/routines.h"
+#include "image/app_symbols.h"
+
+namespace pcshop::app {
+namespace {
+
+namespace t = sym::text;
+
+enum class Which { kSales, kStock };
+
+struct Chosen {
+  ReportsWindow w;
+  ControlRef list;
+  const char* title;
+};
+
+Chosen Choose(calls::Calls& rt, Which which) {
+  const ReportsWindow w = Reports(rt);
+  return which == Which::kSales ? Chosen{w, w.sales, SalesTitle(rt, w)}
+                                : Chosen{w, w.stock, StockTitle(rt, w)};
+}
+
+SheetContent Content(calls::Calls& rt, const Chosen& c) {
+  SheetContent content = ListContent(rt, ObjectOf(c.list), c.title);
+  if (const auto period = ChosenDays(rt, c.w)) content.lines.push_back(PeriodLine(rt, *period));
+  for (SheetRow& row : content.rows) {
+    row.total = !row.cells.empty() && row.cells[0] == rt.ConstText(t::kReportTotal);
+  }
+  content.footer.push_back(rt.ConstText(t::kReportFooter));
+  return content;
+}
+
+bool HasRows(calls::Calls& rt, const Chosen& c) {
+  return rt.GetListRowCount(ObjectOf(c.list)) > 0;
+}
+
+void Export(const calls::RoutineCall& call, Which which) {
+  calls::Calls rt = AppCalls(call);
+  const Chosen c = Choose(rt, which);
+  if (!HasRows(rt, c)) return;
+  ExportList(rt, ObjectOf(c.w.dialog), ObjectOf(c.list),
+             [c](calls::Calls& r) { return Content(r, c); }, c.title);
+}
+
+void SaveAs(const calls::RoutineCall& call, Which which) {
+  calls::Calls rt = AppCalls(call);
+  const Chosen c = Choose(rt, which);
+  if (!HasRows(rt, c)) return;
+  SaveListAs(rt, ObjectOf(c.w.dialog), ObjectOf(c.list),
+             [c](calls::Calls& r) { return Content(r, c); });
+}
+
+void Print(const calls::RoutineCall& call, Which which) {
+  calls::Calls rt = AppCalls(call);
+  const Chosen c = Choose(rt, which);
+  if (!HasRows(rt, c)) return;
+  PreviewContent(rt, Content(rt, c));
+}
+
+void SaveFile(const calls::RoutineCall& call, Which which, DocumentFileKind kind) {
+  calls::Calls rt = AppCalls(call);
+  const Chosen c = Choose(rt, which);
+  if (!HasRows(rt, c)) return;
+  SaveContentFile(rt, ObjectOf(c.w.dialog), Content(rt, c), c.title, c.title, kind);
+}
+
+}  // namespace
+
+void ExportSalesReport(const calls::RoutineCall& c) { Export(c, Which::kSales); }
+void SaveSalesReportAs(const calls::RoutineCall& c) { SaveAs(c, Which::kSales); }
+void PrintSalesReport(const calls::RoutineCall& c) { Print(c, Which::kSales); }
+void SaveSalesReportPicture(const calls::RoutineCall& c) {
+  SaveFile(c, Which::kSales, DocumentFileKind::kPicture);
+}
+void SaveSalesReportPdf(const calls::RoutineCall& c) {
+  SaveFile(c, Which::kSales, DocumentFileKind::kPdf);
+}
+void ExportStockReport(const calls::RoutineCall& c) { Export(c, Which::kStock); }
+void SaveStockReportAs(const calls::RoutineCall& c) { SaveAs(c, Which::kStock); }
+void PrintStockReport(const calls::RoutineCall& c) { Print(c, Which::kStock); }
+void SaveStockReportPicture(const calls::RoutineCall& c) {
+  SaveFile(c, Which::kStock, DocumentFileKind::kPicture);
+}
+void SaveStockReportPdf(const calls::RoutineCall& c) {
+  SaveFile(c, Which::kStock, DocumentFileKind::kPdf);
+}
+
+}  // namespace pcshop::app

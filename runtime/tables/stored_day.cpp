@@ -1,0 +1,123 @@
+#include "runtime/tables/stored_day.h"
+
+#include <chrono>
+
+namespace pcshop::tables {
+namespace {
+
+// 年, 月, 日 in GBK.
+constexpr std::string_view kYearMark = "\xC4\xEA";
+constexpr std::string_view kMonthMark = "\xD4\xC2";
+constexpr std::string_view kDayMark = "\xC8\xD5";
+
+std::optional<int64_t> Digits(std::string_view text, size_t& pos, size_t most) {
+  const size_t start = pos;
+  int64_t v = 0;
+  while (pos < text.size() && pos - start < most && text[pos] >= '0' && text[pos] <= '9') {
+    v = v * 10 + (text[pos] - '0');
+    ++pos;
+  }
+  if (pos == start) return std::nullopt;
+  return v;
+}
+
+bool Skip(std::string_view text, size_t& pos, std::string_view mark) {
+  if (mark.empty() || text.substr(pos, mark.size()) != mark) return false;
+  pos += mark.size();
+  return true;
+}
+
+void DayFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) != SQLITE_BLOB && sqlite3_value_type(argv[0]) != SQLITE_TEXT) {
+    sqlite3_result_null(ctx);
+    return;
+  }
+  const void* bytes = sqlite3_value_blob(argv[0]);
+  const int size = sqlite3_value_bytes(argv[0]);
+  const auto day = StoredDayNumber(
+      std::string_view(static_cast<const char*>(bytes), bytes ? static_cast<size_t>(size) : 0));
+  if (day) {
+    sqlite3_result_int64(ctx, *day);
+  } else {
+    sqlite3_result_null(ctx);
+  }
+}
+
+}  // namespace
+
+std::optional<int64_t> StoredDayNumber(std::string_view text) {
+  size_t pos = 0;
+  const auto year = Digits(text, pos, 4);
+  if (!year) return std::nullopt;
+  std::string_view second_mark, end_mark;
+  if (Skip(text, pos, kYearMark)) {
+    second_mark = kMonthMark;
+    end_mark = kDayMark;
+  } else if (pos < text.size() && (text[pos] == '-' || text[pos] == '/' || text[pos] == '.')) {
+    second_mark = text.substr(pos, 1);
+    ++pos;
+  } else {
+    return std::nullopt;
+  }
+  const auto month = Digits(text, pos, 2);
+  if (!month || !Skip(text, pos, second_mark)) return std::nullopt;
+  const auto day = Digits(text, pos, 2);
+  if (!day || (!end_mark.empty() && !Skip(text, pos, end_mark)) || pos != text.size()) {
+    return std::nullopt;
+  }
+  namespace c = std::chrono;
+  const c::year_month_day date{c::year{static_cast<int>(*year)},
+                               c::month{static_cast<unsigned>(*month)},
+                               c::day{static_cast<unsigned>(*day)}};
+  if (*year < 1900 || !date.ok()) return std::nullopt;
+  return c::sys_days{date}.time_since_epoch().count();
+}
+
+int RegisterDayFunction(sqlite3* db) {
+  return sqlite3_create_function_v2(db, std::string(kDayFunction).c_str(), 1,
+                                    SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                    DayFunction, nullptr, nullptr, nullptr);
+}
+
+ServerDay ServerDayExpression(std::string_view table, std::string_view column) {
+  // encode(.., 'escape') writes each byte above 0x7F as \ooo: 年 = \304\352,
+  // 月 = \324\302, 日 = \310\325. The marks become '-', the parts are split
+  // off and the text must be rebuilt from them in one of the four forms.
+  // Plain string functions and integer arithmetic: a regular expression or
+  // make_date over every record is many times slower. OFFSET 0 keeps the
+  // planner from pasting each part's expression into every use of it.
+  const std::string e = "encode(r." + std::string(column) + ", 'escape')";
+  const std::string t = "translate(replace(replace(replace(" + e +
+                        ", '\\304\\352', '-'), '\\324\\302', '-'), '\\310\\325', ''), '/.', '--')";
+  const std::string parts = "SELECT r.*, " + e + " AS pcshop_e, split_part(" + t +
+                            ", '-', 1) AS pcshop_y, split_part(" + t +
+                            ", '-', 2) AS pcshop_m, split_part(" + t +
+                            ", '-', 3) AS pcshop_d, translate(" + t +
+                            ", '0123456789', '') AS pcshop_s FROM " + std::string(table) +
+                            " r OFFSET 0";
+  const std::string ok =
+      "(q.pcshop_s = '--' AND length(q.pcshop_y) BETWEEN 1 AND 4 AND length(q.pcshop_m) BETWEEN 1 "
+      "AND 2 AND length(q.pcshop_d) BETWEEN 1 AND 2 AND q.pcshop_e IN (q.pcshop_y || "
+      "'\\304\\352' || q.pcshop_m || '\\324\\302' || q.pcshop_d || '\\310\\325', q.pcshop_y || '-' "
+      "|| q.pcshop_m || '-' || q.pcshop_d, q.pcshop_y || '/' || q.pcshop_m || '/' || q.pcshop_d, "
+      "q.pcshop_y || '.' || q.pcshop_m || '.' || q.pcshop_d))";
+  const std::string numbers = "SELECT q.*, CASE WHEN " + ok + " THEN q.pcshop_y::int END AS pcshop_yi, CASE WHEN " +
+                              ok + " THEN q.pcshop_m::int END AS pcshop_mi, CASE WHEN " + ok +
+                              " THEN q.pcshop_d::int END AS pcshop_di FROM (" + parts +
+                              ") q OFFSET 0";
+  // Days from the civil date (March-based years), valid dates only.
+  const std::string y = "(v.pcshop_yi - (v.pcshop_mi <= 2)::int)";
+  const std::string day =
+      "CASE WHEN v.pcshop_yi >= 1900 AND v.pcshop_di >= 1 AND v.pcshop_di <= CASE WHEN "
+      "v.pcshop_mi IN (1, 3, 5, 7, 8, 10, 12) THEN 31 WHEN v.pcshop_mi IN (4, 6, 9, 11) THEN 30 "
+      "WHEN v.pcshop_mi = 2 THEN 28 + (v.pcshop_yi % 4 = 0 AND (v.pcshop_yi % 100 <> 0 OR "
+      "v.pcshop_yi % 400 = 0))::int ELSE 0 END THEN " +
+      y + " / 400 * 146097 + (" + y + " % 400) * 365 + (" + y + " % 400) / 4 - (" + y +
+      " % 400) / 100 + (153 * ((v.pcshop_mi + 9) % 12) + 2) / 5 + v.pcshop_di - 1 - 719468 END";
+  ServerDay out;
+  out.from = "(SELECT v.*, " + day + " AS pcshop_day FROM (" + numbers + ") v) w";
+  out.day = "w.pcshop_day";
+  return out;
+}
+
+}  // namespace pcshop::tables

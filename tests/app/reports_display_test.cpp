@@ -1,0 +1,110 @@
+// 报表 in the built program on a virtual display: the window opens on this
+// month of a seeded shop, its chart is drawn and read through the
+// accessibility bus, choosing 今天 changes the figures, and the print
+// preview opens. With PCSHOP_REPORTS_SHOTS set to a folder, the screen is
+// saved there with the month shown (reports.png) and with the preview open
+// (reports_print.png).
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <string>
+
+#include "tests/app/counter_driver.h"
+#include "tests/app/table_expectations.h"
+
+namespace pcshop::app::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr char kReports[] = "报表";
+constexpr Point kQuoteToReports = {384, 715};
+constexpr Point kPeriodArrow = {215, 80};
+constexpr Point kPrintSales = {461, 356};
+
+// The day `days` before today as the tables write it.
+std::string DaysAgo(int days) {
+  namespace c = std::chrono;
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  ::localtime_r(&now, &tm);
+  const c::year_month_day d{c::sys_days{c::year{tm.tm_year + 1900} / (tm.tm_mon + 1) / tm.tm_mday} -
+                            c::days{days}};
+  return std::to_string(static_cast<int>(d.year())) + "年" +
+         std::to_string(static_cast<unsigned>(d.month())) + "月" +
+         std::to_string(static_cast<unsigned>(d.day())) + "日";
+}
+
+// The 本期 cell of the figures' first row (销售额).
+std::string SalesShown(const ScreenText& s) {
+  for (const auto& row : s.Window(kReports).rows) {
+    if (row.size() >= 2 && row[0] == "销售额") return row[1];
+  }
+  return {};
+}
+
+bool ChartShown(const ScreenText& s, const std::string& part) {
+  const auto& labels = s.Window(kReports).labels;
+  return std::any_of(labels.begin(), labels.end(), [&](const std::string& l) {
+    return l.rfind("销售额与毛利", 0) == 0 && l.find(part) != std::string::npos;
+  });
+}
+
+TEST(ReportsDisplayTest, TheMonthShowsWithItsChartTodayChangesTheFiguresAndThePreviewOpens) {
+  if (const std::string missing = DisplayMissing(); !missing.empty()) GTEST_SKIP() << missing;
+  Counter counter;
+  ASSERT_TRUE(counter.ready()) << "a display or a session bus did not start";
+  const std::filesystem::path data = counter.run().data_folder();
+  // A first start makes the tables; then a sale today and one earlier this
+  // month, or yesterday on the first of a month (still a sale not of today).
+  ASSERT_TRUE(counter.Start()) << "the quote window did not show";
+  counter.run().Terminate();
+  ASSERT_TRUE(counter.run().WaitFor([&] { return !counter.Running(); }, 5s));
+  ASSERT_TRUE(AppendRecordTo(data / "入库.zdb", {Gbk("显卡"), Gbk("七彩虹"), std::string("G1"),
+                                                 int64_t{2000}, std::string(), int64_t{5},
+                                                 int64_t{10000}, Gbk(DaysAgo(40)),
+                                                 std::string(), int64_t{10000}}));
+  for (const auto& [days, amount] : {std::pair{0, 2399}, std::pair{1, 2500}}) {
+    ASSERT_TRUE(AppendRecordTo(data / "出库.zdb",
+                               {Gbk("显卡"), Gbk("七彩虹"), std::string("G1"), int64_t{amount},
+                                std::string(), int64_t{1}, int64_t{amount}, Gbk(DaysAgo(days)),
+                                std::string(), int64_t{amount}, int64_t{2000}}));
+  }
+  ASSERT_TRUE(counter.Start()) << "the quote window did not show again";
+  ASSERT_TRUE(counter.Navigate("配置单", kQuoteToReports, kReports));
+
+  ScreenText shown;
+  // This month holds today's sale, and the chart reads out its series.
+  ASSERT_TRUE(counter.WaitForScreen(
+      [](const ScreenText& s) { return !SalesShown(s).empty() && ChartShown(s, "2399"); },
+      &shown, 10s))
+      << shown.raw;
+  const std::string month = SalesShown(shown);
+  EXPECT_TRUE(month == "4899" || month == "2399") << month;
+  const char* shots = std::getenv("PCSHOP_REPORTS_SHOTS");
+  const auto snapshot = [&](const char* name) {
+    if (shots != nullptr && shots[0] != '\0') {
+      EXPECT_TRUE(counter.Snapshot(std::filesystem::path(shots) / name));
+    }
+  };
+  snapshot("reports.png");
+
+  ASSERT_TRUE(counter.Choose(kReports, kPeriodArrow, 0));  // 今天
+  EXPECT_TRUE(counter.WaitForScreen(
+      [](const ScreenText& s) { return SalesShown(s) == "2399" && ChartShown(s, "2399"); },
+      &shown, 5s))
+      << shown.raw;
+
+  ASSERT_TRUE(counter.Press(kReports, kPrintSales));
+  EXPECT_TRUE(counter.WaitForWindow("打印预览")) << counter.Screen().raw;
+  snapshot("reports_print.png");
+  ASSERT_TRUE(counter.Key("Escape"));
+}
+
+}  // namespace
+}  // namespace pcshop::app::testing

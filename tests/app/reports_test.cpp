@@ -1,0 +1,184 @@
+// 报表 through the real generated image and the runtime, offscreen: a small
+// shop with purchases at two costs, sales on account and in cash, a sale
+// without a cost and a return written as a deletion, every figure and list
+// against a hand computation, across a month boundary and for an empty
+// period. The program folder is shared with the other app tests: same lock.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/reports/report_period.h"
+#include "runtime/tables/table_store.h"
+#include "tests/app/stock_fixture.h"
+#include "tests/app/table_expectations.h"
+
+namespace pcshop::app::testing {
+namespace {
+
+constexpr char kReports[] = "窗口报表";
+
+struct Line {
+  const char* kind;
+  const char* brand;
+  const char* model;
+  int quantity, amount;
+  const char* date;
+  const char* name;
+  int paid, cost;  // cost only for sales
+};
+
+class ReportsTest : public StockFixture {
+ protected:
+  void Seed(const char* side, const std::vector<Line>& lines) {
+    const bool sale = std::string(side) == "出库";
+    TestStore store;
+    Ok(store.OpenTable(StockFile(side).string(), "seed"));
+    for (const Line& l : lines) {
+      std::vector<tables::FieldValue> values = {
+          Gbk(l.kind),         Gbk(l.brand), Gbk(l.model), int64_t{0},    std::string(),
+          int64_t{l.quantity}, l.amount,     Gbk(l.date),  Gbk(l.name),   int64_t{l.paid}};
+      if (sale) values.emplace_back(int64_t{l.cost});
+      Ok(store.AppendRecord(values));
+    }
+  }
+  // The shop of the hand computation below.
+  void SeedShop() {
+    SeedRegister(data(), {{"张三", 20, 0, "zs"}, {"李四", 0, 0, "ls"}, {"华强", 0, 0, "hq"}});
+    Seed("入库", {{"CPU", "A", "X1", 10, 1000, "2024年1月10日", "华强", 1000, 0},
+                  {"CPU", "A", "X1", 10, 1200, "2024年2月5日", "华强", 200, 0},
+                  {"内存", "B", "M1", 5, 500, "2024年1月20日", "", 500, 0}});
+    Seed("出库", {{"CPU", "A", "X1", 2, 300, "2024年1月31日", "张三", 0, 100},
+                  {"CPU", "A", "X1", 1, 160, "2024年2月1日", "", 160, 110},
+                  {"内存", "B", "M1", 3, 450, "2024年2月29日", "张三", 200, 100},
+                  {"显卡", "C", "G1", 1, 999, "2024年2月10日", "李四", 999, 0},
+                  {"CPU", "A", "X1", 5, 800, "2024年2月15日", "张三", 0, 110},
+                  {"CPU", "A", "X1", 1, 150, "2024年3月1日", "", 150, 110}});
+    // The return of the 2月15日 sale: its line deleted, as 出库管理 does.
+    TestStore store;
+    Ok(store.OpenTable(StockFile("出库").string(), "seed"));
+    Ok(store.GoToRecord(5));
+    Ok(store.RemoveRecord());
+    TestStore payments;
+    Ok(payments.OpenTable((data() / (Gbk("收付款") + ".zdb")).string(), "seed"));
+    for (const auto& [date, name, kind, amount] :
+         {std::tuple{"2024年1月15日", "张三", "收款", 50}, {"2024年2月20日", "张三", "收款", 100},
+          {"2024年2月25日", "华强", "付款", 300}}) {
+      const tables::FieldValue values[] = {Gbk(date), Gbk(name), Gbk(kind), int64_t{amount},
+                                           Gbk("现金"), std::string()};
+      Ok(payments.AppendRecord(values));
+    }
+  }
+  void ChooseRange(const char* from, const char* to) {
+    Ok(user_->ChooseComboItem(kReports, "组合框期间", 5));
+    Ok(user_->SetText(kReports, "编辑框从", from));
+    Ok(user_->SetText(kReports, "编辑框到", to));
+    Click(kReports, "按钮刷新");
+  }
+  Texts Rows(const char* list, int columns) {
+    Texts rows;
+    for (int r = 0; r < user_->RowCount(kReports, list); ++r) {
+      std::string row;
+      for (int c = 0; c < columns; ++c) row += (c ? "|" : "") + user_->Cell(kReports, list, r, c);
+      rows.push_back(row);
+    }
+    return rows;
+  }
+};
+
+// By hand, 2024年2月1日-29日 against the 29 days before (1月3日-31日):
+//   sales 160 + 450 + 999 = 1609 (the returned 800 gone), cost 1×110 + 3×100
+//   = 410 of the 610 that carry a cost (显卡 has none): profit 200, 32.8%;
+//   January: 300, cost 200, profit 100, 33.3%.
+//   应收 at 2月29日: 期初 20 + 张三 300 + 250 unpaid − 150 received = 420; at
+//   1月31日: 20 + 300 − 50 = 270. 应付: 1000 unpaid − 300 paid = 700; 0.
+//   Stock: CPU 20 in − 4 out = 16 at 2200/20 = 110: 1760; 内存 2 at 100: 200;
+//   显卡 sold but never received: −1, no value.
+TEST_F(ReportsTest, FiguresAndListsMatchAHandComputationAcrossAMonthBoundary) {
+  Run([&] {
+    Click(kQuote, "按钮报表");
+    ASSERT_TRUE(user_->IsOpen(kReports));
+    SeedShop();
+    ChooseRange("2024年2月1日", "2024-2-29");
+    EXPECT_EQ(user_->Text(kReports, "透明标签说明"),
+              "期间：2024年2月1日 至 2024年2月29日；上期：2024年1月3日 至 2024年1月31日；"
+              "无成本的销售额 999 元未计毛利");
+    EXPECT_EQ(Rows("超级列表框概况", 3),
+              (Texts{"销售额|1609|300", "销售成本|410|200", "毛利|200|100",
+                     "毛利率|32.8%|33.3%", "销售笔数|3|1", "进货额|1200|1500", "进货笔数|1|2",
+                     "收款|100|50", "付款|300|0", "期末应收|420|270", "期末应付|700|0"}));
+    EXPECT_EQ(Rows("超级列表框销售", 8),
+              (Texts{"显卡|C|G1|1|999|0|0|1", "内存|B|M1|3|450|300|150|1",
+                     "CPU|A|X1|1|160|110|50|1", "合计|||5|1609|410|200|3"}));
+    Ok(user_->ChooseComboItem(kReports, "组合框销售", 2));
+    EXPECT_EQ(Rows("超级列表框销售", 8),
+              (Texts{"李四|||1|999|0|0|1", "张三|||3|450|300|150|1", "散客|||1|160|110|50|1",
+                     "合计|||5|1609|410|200|3"}));
+    EXPECT_EQ(Rows("超级列表框库存", 7),
+              (Texts{"CPU|||16||1760|", "内存|||2||200|", "合计|||18||1960|"}));
+    Ok(user_->ChooseComboItem(kReports, "组合框库存", 1));
+    EXPECT_EQ(Rows("超级列表框库存", 7), (Texts{"显卡|C|G1|-1||0|1"}));
+    Ok(user_->SetText(kReports, "编辑框预警", "2"));
+    Ok(user_->ChooseComboItem(kReports, "组合框库存", 1));
+    EXPECT_EQ(Rows("超级列表框库存", 7), (Texts{"内存|B|M1|2|100|200|3", "显卡|C|G1|-1||0|1"}));
+    // Nothing sold in the 90 days up to today: all stock is slow.
+    Ok(user_->ChooseComboItem(kReports, "组合框库存", 2));
+    EXPECT_EQ(Rows("超级列表框库存", 7),
+              (Texts{"CPU|A|X1|16|110|1760|1", "内存|B|M1|2|100|200|3"}));
+    EXPECT_EQ(user_->Text(kReports, "透明标签图表说明"), "");
+  });
+}
+
+TEST_F(ReportsTest, AnEmptyPeriodShowsZerosAndSaysSo) {
+  Run([&] {
+    Click(kQuote, "按钮报表");
+    SeedShop();
+    ChooseRange("2023年1月1日", "2023年1月31日");
+    EXPECT_EQ(user_->Text(kReports, "透明标签说明"),
+              "期间：2023年1月1日 至 2023年1月31日；上期：2022年12月1日 至 2022年12月31日；"
+              "本期没有记录，各项为0");
+    EXPECT_EQ(Rows("超级列表框概况", 3),
+              (Texts{"销售额|0|0", "销售成本|0|0", "毛利|0|0", "毛利率|-|-", "销售笔数|0|0",
+                     "进货额|0|0", "进货笔数|0|0", "收款|0|0", "付款|0|0", "期末应收|20|20",
+                     "期末应付|0|0"}));
+    EXPECT_EQ(Rows("超级列表框销售", 8), (Texts{"合计|||0|0|0|0|0"}));
+    EXPECT_EQ(user_->Text(kReports, "透明标签图表说明"), "本期没有数据，图表为空");
+    // A range that cannot be read clears the figures and says how to write it.
+    ChooseRange("2023年2月30日", "2023年3月1日");
+    EXPECT_EQ(user_->RowCount(kReports, "超级列表框概况"), 0);
+    EXPECT_EQ(user_->Text(kReports, "透明标签说明"),
+              "请在“从”和“到”填入日期（如2024年5月3日），“从”不能晚于“到”");
+  });
+}
+
+// 2024年3月13日 is a Wednesday, day 19795.
+TEST(ReportPeriodTest, ChoicesCoverWholeCalendarUnitsAndThePreviousOneBesideThem) {
+  constexpr int64_t kMar13 = 19795;
+  constexpr int64_t kFeb1 = kMar13 - 41, kMar1 = kMar13 - 12, kJan1 = kFeb1 - 31;
+  struct Case {
+    PeriodChoice choice;
+    DayRange period, previous;
+  };
+  const Case cases[] = {
+      {PeriodChoice::kToday, {kMar13, kMar13}, {kMar13 - 1, kMar13 - 1}},
+      {PeriodChoice::kThisWeek, {kMar13 - 2, kMar13 + 4}, {kMar13 - 9, kMar13 - 3}},
+      {PeriodChoice::kThisMonth, {kMar1, kMar1 + 30}, {kFeb1, kMar1 - 1}},
+      {PeriodChoice::kLastMonth, {kFeb1, kMar1 - 1}, {kJan1, kFeb1 - 1}},
+      {PeriodChoice::kThisYear, {kJan1, kJan1 + 365}, {kJan1 - 365, kJan1 - 1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.choice));
+    const auto period = PeriodOf(c.choice, kMar13, std::nullopt, std::nullopt);
+    ASSERT_TRUE(period);
+    EXPECT_EQ(*period, c.period);
+    EXPECT_EQ(PreviousPeriod(c.choice, *period), c.previous);
+  }
+  EXPECT_EQ(PeriodOf(PeriodChoice::kRange, kMar13, kMar1, kMar13), (DayRange{kMar1, kMar13}));
+  EXPECT_EQ(PreviousPeriod(PeriodChoice::kRange, {kMar1, kMar13}), (DayRange{kMar1 - 13, kMar1 - 1}));
+  EXPECT_FALSE(PeriodOf(PeriodChoice::kRange, kMar13, kMar13, kMar1));
+  EXPECT_FALSE(PeriodOf(PeriodChoice::kRange, kMar13, std::nullopt, kMar1));
+}
+
+}  // namespace
+}  // namespace pcshop::app::testing
