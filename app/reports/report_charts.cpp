@@ -26,9 +26,11 @@ using calls::ChartPoint;
 constexpr int64_t kLongestDaily = 92;  // three months
 constexpr size_t kTop = 10;
 
-// A day or a month as a chart label: "5月3日", "2024年5月".
+// A day or a month as a chart label: "5月3日", "2024年5月"; within one
+// month the day alone ("3"), so that 31 bars keep readable labels.
 struct Buckets {
   bool monthly = false;
+  bool one_month = false;
   // key: day number, or year * 12 + month - 1
   int64_t KeyOf(int64_t day) const {
     if (!monthly) return day;
@@ -41,10 +43,17 @@ struct Buckets {
              rt.ConstText(t::kMonth);
     }
     const c::year_month_day d{c::sys_days{c::days{key}}};
+    if (one_month) return std::to_string(static_cast<unsigned>(d.day()));
     return std::to_string(static_cast<unsigned>(d.month())) + rt.ConstText(t::kMonth) +
            std::to_string(static_cast<unsigned>(d.day())) + rt.ConstText(t::kDay);
   }
 };
+
+bool SameMonth(DayRange period) {
+  const c::year_month_day first{c::sys_days{c::days{period.first}}};
+  const c::year_month_day last{c::sys_days{c::days{period.last}}};
+  return first.year() == last.year() && first.month() == last.month();
+}
 
 std::string Term(calls::Calls& rt, uint32_t a, const char* op, uint32_t b) {
   return std::string(rt.ConstText(a)) + op + rt.ConstText(b);
@@ -87,7 +96,7 @@ std::optional<ChartData> SalesProfit(calls::Calls& rt, DayRange period) {
   const std::array<const char*, 1> date = {rt.ConstText(t::kFieldDate)};
   const auto groups = Sums(rt, StockSide::kOut, period, terms, date);
   if (!groups) return std::nullopt;
-  const Buckets b{period.days() > kLongestDaily};
+  const Buckets b{period.days() > kLongestDaily, SameMonth(period)};
   ChartData chart{ChartKind::kBars, rt.ConstText(t::kReportChartSalesProfit), {}, {}};
   if (groups->empty()) return chart;
   chart.series.push_back({rt.ConstText(t::kReportSales), PerBucket(rt, *groups, b, period, 0, {})});
