@@ -260,6 +260,19 @@ class Calls {
   bool SaveWorkbook(const ValueTriple& book, const char* path, int32_t format);
   void CloseWorkbook(const ValueTriple& book);
 
+  // --- Price lists read (xlsbridge): a number from 1 even for a file that
+  // could not be read (SheetFileMessage says why), 0 when too many are open.
+  // Encoding 0 by evidence, 1 UTF-8, 2 GBK/GB18030; sheet from 0; rows and
+  // columns from 0.
+  int32_t OpenSheetFile(const char* path, int32_t encoding, int32_t sheet);
+  OwnedText SheetFileMessage(int32_t file);
+  int32_t SheetFileInfo(int32_t file, image::SheetInfo what);
+  OwnedText SheetCell(int32_t file, int32_t row, int32_t column);
+  OwnedText SheetRowProblem(int32_t file, int32_t row);
+  int32_t SheetRowNumber(int32_t file, int32_t row);
+  OwnedText SheetName(int32_t file, int32_t sheet);
+  void CloseSheetFile(int32_t file);
+
  private:
   template <typename Fn>
   Fn Entry(image::EntryPoint e) const {
