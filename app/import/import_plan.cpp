@@ -7,7 +7,7 @@
 namespace pcshop::app {
 namespace {
 
-constexpr int32_t kOther = 13;  // 其它; the quote rows 其它一 and 其它二 are it too
+constexpr int32_t kCategories = 14;
 
 std::string Trimmed(std::string_view gbk) {
   const size_t first = gbk.find_first_not_of(" \t\r\n");
@@ -24,7 +24,7 @@ const std::string& Cell(const ListRow& row, int32_t column) {
 int32_t CategoryOf(std::string_view cell, std::span<const std::string> names) {
   const std::string folded = FoldCompact(cell);
   for (size_t i = 0; i < names.size(); ++i) {
-    if (folded == FoldCompact(names[i])) return static_cast<int32_t>(i < 14 ? i : kOther);
+    if (folded == FoldCompact(names[i])) return static_cast<int32_t>(i);
   }
   return -1;
 }
@@ -61,7 +61,7 @@ ImportPlan PlanImport(const PlanInput& in) {
   plan.rows.reserve(in.rows.size());
   std::unordered_map<std::string, size_t> seen;  // key -> index in plan.rows
   std::vector<bool> mentioned(in.catalogue.size(), false);
-  std::vector<bool> category_named(14, false);
+  std::vector<bool> category_named(kCategories, false);
   for (const ListRow& source : in.rows) {
     PlannedRow& row = plan.rows.emplace_back();
     row.number = source.number;
@@ -80,7 +80,7 @@ ImportPlan PlanImport(const PlanInput& in) {
     row.remark = Trimmed(Cell(source, in.map[ImportField::kRemark]));
     const PriceRead price = ReadPrice(Cell(source, in.map[ImportField::kPrice]), in.price_signs);
     row.price = price.price;
-    if (row.category < 0 || row.category >= 14) {
+    if (row.category < 0 || row.category >= kCategories) {
       Refuse(row, Refusal::kNoCategory);
     } else if (row.brand.empty()) {
       Refuse(row, Refusal::kNoBrand);
@@ -90,7 +90,7 @@ ImportPlan PlanImport(const PlanInput& in) {
       row.price_problem = price.problem;
       Refuse(row, Refusal::kPrice);
     }
-    if (row.category >= 0 && row.category < 14) category_named[row.category] = true;
+    if (row.category >= 0 && row.category < kCategories) category_named[row.category] = true;
     if (row.brand.empty() || row.model.empty() || row.category < 0) continue;
 
     const std::string key = ProductKey(row.category, row.brand, row.model);
@@ -122,12 +122,13 @@ ImportPlan PlanImport(const PlanInput& in) {
     row.kind = row.price > product.price   ? RowKind::kUp
                : row.price < product.price ? RowKind::kDown
                                            : RowKind::kUnchanged;
-    if (row.kind == RowKind::kUnchanged) row.ticked = false;
+    // Same price: worth writing only for a new remark.
+    if (row.kind == RowKind::kUnchanged) row.ticked = row.has_remark && row.remark != product.remark;
   }
   for (const PlannedRow& row : plan.rows) ++plan.counts[static_cast<size_t>(row.kind)];
   for (size_t i = 0; i < in.catalogue.size(); ++i) {
     const int32_t category = in.catalogue[i].category;
-    if (!mentioned[i] && category >= 0 && category < 14 && category_named[category]) {
+    if (!mentioned[i] && category >= 0 && category < kCategories && category_named[category]) {
       plan.not_mentioned.push_back(static_cast<int32_t>(i));
     }
   }

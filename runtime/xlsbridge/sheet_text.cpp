@@ -102,7 +102,8 @@ std::string CodePointText(uint32_t cp) {
   return buffer;
 }
 
-// The first character of `utf8` that GBK cannot hold, as itself and U+XXXX.
+// The first character of `utf8` that GBK cannot hold, as U+XXXX: the message
+// itself goes out in GBK, so it cannot show the character.
 std::string FirstNonGbk(std::string_view utf8) {
   for (size_t i = 0; i < utf8.size();) {
     size_t n = 1;
@@ -119,7 +120,7 @@ std::string FirstNonGbk(std::string_view utf8) {
     if (!text::Utf8ToGbk(ch).ok()) {
       uint32_t cp = n == 1 ? b : (b & (0x7F >> n));
       for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(ch[k]) & 0x3F);
-      return "“" + std::string(ch) + "”（" + CodePointText(cp) + "）";
+      return CodePointText(cp);
     }
     i += n;
   }
@@ -190,17 +191,25 @@ Status AddUtf8Row(SheetData& data, int32_t number, std::vector<std::string> cell
   }
   if (cells.size() > kMaxSheetColumns) cells.resize(kMaxSheetColumns);
   data.columns = std::max(data.columns, cells.size());
+  SheetRow row;
+  row.number = number;
+  // A cell that holds the separator itself (a control character no list
+  // needs, but a file may carry) goes through the converter on its own.
+  bool separate = false;
+  for (const std::string& cell : cells) {
+    separate = separate || cell.find(kCellSeparator) != std::string::npos;
+  }
   std::string joined;
   for (size_t i = 0; i < cells.size(); ++i) {
     if (i > 0) joined += kCellSeparator;
     joined += cells[i];
   }
-  SheetRow row;
-  row.number = number;
   Result<std::string> gbk = text::Utf8ToGbk(joined);
   if (!gbk.ok()) {
-    row.problem = "第" + std::to_string(number) + "行含有GBK不能表示的字符" +
+    row.problem = "第" + std::to_string(number) + "行含有GBK不能表示的字符 " +
                   FirstNonGbk(joined) + "，此行不能导入。";
+  } else if (separate) {
+    for (const std::string& cell : cells) row.cells.push_back(text::Utf8ToGbk(cell).value());
   } else {
     size_t start = 0;
     for (;;) {

@@ -1,5 +1,7 @@
 #include "app/import/import_plan.h"
 
+#include "app/import/import_log.h"
+
 #include <gtest/gtest.h>
 
 #include "tests/runtime/text/gbk_literal.h"
@@ -155,6 +157,37 @@ TEST_F(PlanTest, DuplicatesAndAmbiguousProductsAreRefused) {
   EXPECT_EQ(plan.rows[1].refusal, Refusal::kAmbiguous);
   // Without a category column and none chosen, every row is refused.
   EXPECT_EQ(Plan({{"华硕", "X", "1"}}, map).rows[0].refusal, Refusal::kNoCategory);
+}
+
+TEST_F(PlanTest, ChangesKeepTheCataloguesSpellingAndUndoLeavesWhatChangedSince) {
+  ColumnMap map;
+  map.column = {-1, 0, 1, 2, 3};
+  ImportPlan plan = Plan({{"七彩虹", "rtx4060 ultra w", "2299", "白色"},   // price down
+                          {"七彩虹", "RTX 4070", "4599", "新款"},          // remark only
+                          {"华硕", "DUAL 4060", "2599", ""},               // unticked below
+                          {"技嘉", "EAGLE", "2450", "三风扇"}},             // new
+                         map, 6);
+  plan.rows[2].ticked = false;
+  const std::vector<LoggedChange> log = ChangesToApply(plan, catalogue_);
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0].model, "RTX 4060 Ultra W");  // the catalogue's spelling
+  EXPECT_EQ(log[0].old_price, 2399);
+  EXPECT_EQ(log[0].new_price, 2299);
+  EXPECT_EQ(log[1].new_remark, Gbk("新款"));
+  EXPECT_TRUE(log[2].added);
+
+  // The catalogue after the import, then 4070's price changed by hand.
+  std::vector<CatalogueProduct> now = catalogue_;
+  now[1].price = 2299;
+  now[2].remark = Gbk("新款");
+  now[2].price = 4499;
+  now.push_back({6, Gbk("技嘉"), "EAGLE", Gbk("三风扇"), 2450});
+  UndoPlan undo = PlanUndo(log, now);
+  EXPECT_EQ(undo.undo, (std::vector<size_t>{0, 2}));
+  EXPECT_EQ(undo.changed_since, std::vector<size_t>{1});
+  // An added product deleted since is changed since, not added back.
+  now.pop_back();
+  EXPECT_EQ(PlanUndo(log, now).changed_since, (std::vector<size_t>{1, 2}));
 }
 
 }  // namespace
