@@ -1,6 +1,7 @@
 #include "app/import/import_plan.h"
 
 #include "app/import/import_log.h"
+#include "app/import/row_reason.h"
 
 #include <gtest/gtest.h>
 
@@ -157,6 +158,14 @@ TEST_F(PlanTest, DuplicatesAndAmbiguousProductsAreRefused) {
   EXPECT_EQ(plan.rows[1].refusal, Refusal::kAmbiguous);
   // Without a category column and none chosen, every row is refused.
   EXPECT_EQ(Plan({{"华硕", "X", "1"}}, map).rows[0].refusal, Refusal::kNoCategory);
+
+  const ReasonTexts texts{"c", "b", "m", "pe", "pn", "pf", "pp", "pt", "dup ", " row", "amb"};
+  EXPECT_EQ(RowReason(plan.rows[0], texts), "dup 4 row");
+  EXPECT_EQ(RowReason(plan.rows[1], texts), "amb");
+  const ImportPlan prices = Plan({{"a", "b", ""}, {"a", "c", "1.5"}, {"a", "d", "-"}}, map, 6);
+  EXPECT_EQ(RowReason(prices.rows[0], texts), "pe");
+  EXPECT_EQ(RowReason(prices.rows[1], texts), "pf");
+  EXPECT_EQ(RowReason(prices.rows[2], texts), "pn");
 }
 
 TEST_F(PlanTest, ChangesKeepTheCataloguesSpellingAndUndoLeavesWhatChangedSince) {
