@@ -140,6 +140,25 @@ TEST(SheetReaderTest, XlsxWrittenByTheWorkbookWriterReadsBack) {
                               {Gbk("品牌"), Gbk("价格")}, {Gbk("七彩虹"), "1299"}, {"Intel", "1299.5"}}));
 }
 
+// Saved by LibreOffice Calc (scripts/make-import-fixtures): shared strings,
+// a formula's cached value, a title line above the header, two sheets.
+TEST(SheetReaderTest, XlsxWrittenByLibreOfficeReadsBack) {
+  const fs::path path = fs::path(PCSHOP_TEST_DATA) / "import" / "libreoffice.xlsx";
+  Result<SheetData> data = ReadSheetFile(path, TextEncoding::kDetect, 0);
+  ASSERT_TRUE(data.ok()) << data.status().message();
+  EXPECT_EQ(data->sheet_names, (std::vector<std::string>{Gbk("显卡报价"), "CPU"}));
+  EXPECT_EQ(Cells(*data), (std::vector<std::vector<std::string>>{
+                              {Gbk("某某科技 今日报价")},
+                              {Gbk("厂商"), Gbk("型号规格"), Gbk("渠道价"), Gbk("说明")},
+                              {Gbk("七彩虹"), "RTX 4060 Ultra W", "2299", Gbk("白色")},
+                              {Gbk("华硕"), "DUAL 4060", "2400"},
+                              {Gbk("技嘉"), "RTX 4060 EAGLE", Gbk("询价")}}));
+  Result<SheetData> cpu = ReadSheetFile(path, TextEncoding::kDetect, 1);
+  ASSERT_TRUE(cpu.ok());
+  EXPECT_EQ(Cells(*cpu), (std::vector<std::vector<std::string>>{
+                             {Gbk("品牌"), Gbk("型号"), Gbk("价格")}, {"Intel", "i5-13400F", "1299"}}));
+}
+
 TEST(SheetReaderTest, XlsxCellKindsGapsAndSheetChoice) {
   const std::string sheet =
       R"(<worksheet><sheetData><row r="2"><c r="A2" t="s"><v>0</v></c><c r="C2" t="s"><v>1</v></c></row>)"
