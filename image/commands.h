@@ -102,6 +102,7 @@ enum class ResultKind : uint8_t {
   X(UpgradeTable,    122, 2, kLogical)                         \
   X(ChangeCount,     123, 0, kInteger)                         \
   X(ReadMatching,    124, kVariadic, kTyped)                   \
+  X(WriteRecords,    127, kVariadic, kLogical)                 \
   /* DLL commands */                                           \
   X(BindDllLibrary,  130, 2, kLogical)                         \
   /* Documents: a title, lines, a table, footer lines */       \

@@ -8,6 +8,9 @@
 
 #include "app/app_calls.h"
 #include "app/catalogue/entry_panel.h"
+#include "app/catalogue/product_list.h"
+#include "app/import/import_apply.h"
+#include "app/import/before_apply.h"
 #include "app/import/import_preview.h"
 #include "app/import/row_reason.h"
 #include "app/routines.h"
@@ -169,6 +172,8 @@ void ImportPriceList(const calls::RoutineCall& call) {
   if (path.view().empty()) return;
   // Returns once the window is closed.
   (void)rt.LoadWindow(rt.Id(sym::window::kImport), true);
+  // The list shows what an apply or an undo left.
+  ListAllProducts(rt);
 }
 
 void OnImportWindowCreated(const calls::RoutineCall& call) {
@@ -216,6 +221,52 @@ void ToggleImportRow(const calls::RoutineCall& call) {
   StoreUntickedRows(rt, c, unticked);
   (void)Refresh(rt, c, false);
   SetIndexOf(rt, c.list, row);
+}
+
+void ApplyImport(const calls::RoutineCall& call) {
+  calls::Calls rt = AppCalls(call);
+  const ImportControls c = ImportWindowControls(rt);
+  const calls::OwnedText path = TextOf(rt, c.file);
+  // Planned again against the catalogue as it is now, not as it was shown.
+  const ImportPreview p = BuildPreview(rt, c, path.c_str(), EncodingOfChoice(IndexOf(rt, c.encoding)),
+                                       std::max(0, IndexOf(rt, c.sheet)), false);
+  if (!p.list.message.empty()) return (void)rt.MessageBox(p.list.message.c_str(), 0);
+  const std::vector<LoggedChange> changes = ChangesToApply(p.plan, p.catalogue);
+  if (changes.empty()) return (void)rt.MessageBox(rt.ConstText(t::kImportNothingToApply), 0);
+  const std::string count = Number(static_cast<int64_t>(changes.size()));
+  const std::string ask =
+      rt.ConstText(t::kImportConfirmBefore) + count + rt.ConstText(t::kImportConfirmAfter);
+  if (rt.MessageBox(ask.c_str(), 1) != 0) return;
+  if (!BeforeImportApplied(rt)) return;
+  if (!ApplyChanges(rt, changes, p.catalogue, p.category_names)) {
+    RollBackUnfinishedImport(rt);
+    (void)rt.MessageBox(rt.ConstText(t::kImportApplyFailed), 0);
+  } else {
+    const std::string done =
+        rt.ConstText(t::kImportApplied) + count + rt.ConstText(t::kImportCountEnd);
+    (void)rt.MessageBox(done.c_str(), 0);
+  }
+  StoreUntickedRows(rt, c, {});
+  (void)Refresh(rt, c, false);
+}
+
+void UndoLastImport(const calls::RoutineCall& call) {
+  calls::Calls rt = AppCalls(call);
+  if (rt.MessageBox(rt.ConstText(t::kImportConfirmUndo), 1) != 0) return;
+  const UndoOutcome out = UndoImportChanges(rt);
+  if (out.nothing) return (void)rt.MessageBox(rt.ConstText(t::kImportNothingToUndo), 0);
+  if (!out.ok) return (void)rt.MessageBox(rt.ConstText(t::kImportUndoFailed), 0);
+  std::string said = rt.ConstText(t::kImportUndone) + Number(static_cast<int64_t>(out.undone)) +
+                     rt.ConstText(t::kImportCountEnd);
+  if (!out.changed_since.empty()) {
+    said += std::string("\r\n") + rt.ConstText(t::kImportChangedSince);
+    for (const LoggedChange& changed : out.changed_since) {
+      said += "\r\n" + changed.brand + " " + changed.model;
+    }
+  }
+  (void)rt.MessageBox(said.c_str(), 0);
+  const ImportControls c = ImportWindowControls(rt);
+  (void)Refresh(rt, c, false);
 }
 
 void CloseImportWindow(const calls::RoutineCall& call) {

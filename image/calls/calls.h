@@ -227,6 +227,9 @@ class Calls {
   // `values` as records of `per_record` values each, appended to the current
   // table in one transaction: all or none.
   bool AppendRecords(int32_t per_record, std::span<const ValueTriple> values);
+  // Per record: its number (0 appends) and `per_record` values; every
+  // record modified or appended in one transaction.
+  bool WriteRecords(int32_t per_record, std::span<const ValueTriple> values);
   // Brings the table file at `path` to `fields` when its own fields are their
   // beginning; false, the file untouched, for any other layout.
   bool UpgradeTable(const char* path, std::span<const FieldRecord> fields);
