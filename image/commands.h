@@ -103,6 +103,7 @@ enum class ResultKind : uint8_t {
   X(ChangeCount,     123, 0, kInteger)                         \
   X(ReadMatching,    124, kVariadic, kTyped)                   \
   X(SumInRange,      125, kVariadic, kTyped)                   \
+  X(WriteRecords,    127, kVariadic, kLogical)                 \
   /* DLL commands */                                           \
   X(BindDllLibrary,  130, 2, kLogical)                         \
   /* Documents: a title, lines, a table, footer lines */       \
@@ -145,11 +146,30 @@ enum class ResultKind : uint8_t {
   X(AddWorkbookColumn,2, 3, 3, kLogical)                       \
   X(AddWorkbookRow,   2, 4, kVariadic, kLogical)               \
   X(SaveWorkbook,     2, 5, 3, kLogical)                       \
-  X(CloseWorkbook,    2, 6, 1, kNone)
+  X(CloseWorkbook,    2, 6, 1, kNone)                          \
+  /* Price lists read (xlsbridge): path, encoding, sheet */    \
+  X(OpenSheetFile,    2, 7, 3, kInteger)                       \
+  X(SheetFileMessage, 2, 8, 1, kText)                          \
+  X(SheetFileInfo,    2, 9, 2, kInteger)                       \
+  X(SheetCell,        2, 10, 3, kText)                         \
+  X(SheetRowProblem,  2, 11, 2, kText)                         \
+  X(SheetRowNumber,   2, 12, 2, kInteger)                      \
+  X(SheetName,        2, 13, 2, kText)                         \
+  X(CloseSheetFile,   2, 14, 1, kNone)
 // clang-format on
 
 inline constexpr uint32_t kCtlpkLibrary = 1;
 inline constexpr uint32_t kXlsbridgeLibrary = 2;
+
+// SheetFileInfo(file, what): what a read price list holds.
+enum class SheetInfo : int32_t {
+  kRows = 1,      // rows that hold a cell
+  kColumns = 2,
+  kEncoding = 3,  // 1 UTF-8, 2 GBK/GB18030, 3 UTF-8 with mark, 4 UTF-16; 0 a workbook
+  kSheets = 4,
+  kKind = 5,      // 1 .xlsx, 2 CSV, 3 HTML table
+  kSheet = 6,     // the sheet read, from 0
+};
 
 // AppendUniqueRecord(k, k key field names, values in field order): the test
 // for a record with the same key and the append are one write.

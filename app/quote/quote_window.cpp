@@ -7,6 +7,8 @@
 #include "app/app_calls.h"
 #include "app/backup/backups.h"
 #include "app/catalogue/catalogue_tables.h"
+#include "app/import/import_apply.h"
+#include "app/import/import_table.h"
 #include "app/quote/config_table.h"
 #include "app/quote/path_checks.h"
 #include "app/quote/skin_library.h"
@@ -37,6 +39,8 @@ void PrepareStartupTables(calls::Calls& rt) {
   // export names its file after it.
   OpenPaymentTable(rt);
   OpenStartupTables(rt);
+  PrepareImportTable(rt);
+  RollBackUnfinishedImport(rt);
 }
 
 void OnQuoteWindowCreated(const calls::RoutineCall& call) {

@@ -524,4 +524,29 @@ void Calls::CloseWorkbook(const ValueTriple& book) {
   Library(LibraryCommand::kCloseWorkbook, {book});
 }
 
+// --- Price lists read.
+int32_t Calls::OpenSheetFile(const char* path, int32_t encoding, int32_t sheet) {
+  return Library(LibraryCommand::kOpenSheetFile, {Arg(path), Int(encoding), Int(sheet)}).AsInt();
+}
+OwnedText Calls::SheetFileMessage(int32_t file) {
+  return TakeText(Library(LibraryCommand::kSheetFileMessage, {Int(file)}));
+}
+int32_t Calls::SheetFileInfo(int32_t file, image::SheetInfo what) {
+  return Library(LibraryCommand::kSheetFileInfo, {Int(file), Int(static_cast<int32_t>(what))})
+      .AsInt();
+}
+OwnedText Calls::SheetCell(int32_t file, int32_t row, int32_t column) {
+  return TakeText(Library(LibraryCommand::kSheetCell, {Int(file), Int(row), Int(column)}));
+}
+OwnedText Calls::SheetRowProblem(int32_t file, int32_t row) {
+  return TakeText(Library(LibraryCommand::kSheetRowProblem, {Int(file), Int(row)}));
+}
+int32_t Calls::SheetRowNumber(int32_t file, int32_t row) {
+  return Library(LibraryCommand::kSheetRowNumber, {Int(file), Int(row)}).AsInt();
+}
+OwnedText Calls::SheetName(int32_t file, int32_t sheet) {
+  return TakeText(Library(LibraryCommand::kSheetName, {Int(file), Int(sheet)}));
+}
+void Calls::CloseSheetFile(int32_t file) { Library(LibraryCommand::kCloseSheetFile, {Int(file)}); }
+
 }  // namespace pcshop::calls

@@ -239,6 +239,9 @@ class Calls {
   // `values` as records of `per_record` values each, appended to the current
   // table in one transaction: all or none.
   bool AppendRecords(int32_t per_record, std::span<const ValueTriple> values);
+  // Per record: its number (0 appends) and `per_record` values; every
+  // record modified or appended in one transaction.
+  bool WriteRecords(int32_t per_record, std::span<const ValueTriple> values);
   // Brings the table file at `path` to `fields` when its own fields are their
   // beginning; false, the file untouched, for any other layout.
   bool UpgradeTable(const char* path, std::span<const FieldRecord> fields);
@@ -298,6 +301,19 @@ class Calls {
   bool AddWorkbookRow(const ValueTriple& book, int32_t style, std::span<const char* const> cells);
   bool SaveWorkbook(const ValueTriple& book, const char* path, int32_t format);
   void CloseWorkbook(const ValueTriple& book);
+
+  // --- Price lists read (xlsbridge): a number from 1 even for a file that
+  // could not be read (SheetFileMessage says why), 0 when too many are open.
+  // Encoding 0 by evidence, 1 UTF-8, 2 GBK/GB18030; sheet from 0; rows and
+  // columns from 0.
+  int32_t OpenSheetFile(const char* path, int32_t encoding, int32_t sheet);
+  OwnedText SheetFileMessage(int32_t file);
+  int32_t SheetFileInfo(int32_t file, image::SheetInfo what);
+  OwnedText SheetCell(int32_t file, int32_t row, int32_t column);
+  OwnedText SheetRowProblem(int32_t file, int32_t row);
+  int32_t SheetRowNumber(int32_t file, int32_t row);
+  OwnedText SheetName(int32_t file, int32_t sheet);
+  void CloseSheetFile(int32_t file);
 
  private:
   template <typename Fn>

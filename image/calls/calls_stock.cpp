@@ -60,6 +60,14 @@ bool Calls::AppendRecords(int32_t per_record, std::span<const ValueTriple> value
   return Kernel(KernelCommand::kAppendRecords, arguments).low != 0;
 }
 
+bool Calls::WriteRecords(int32_t per_record, std::span<const ValueTriple> values) {
+  std::vector<ValueTriple> arguments;
+  arguments.reserve(1 + values.size());
+  arguments.push_back(Int(per_record));
+  arguments.insert(arguments.end(), values.begin(), values.end());
+  return Kernel(KernelCommand::kWriteRecords, arguments).low != 0;
+}
+
 bool Calls::UpgradeTable(const char* path, std::span<const FieldRecord> fields) {
   // The field list goes as CreateTable's does: an array value of addresses.
   std::vector<uint64_t> array;

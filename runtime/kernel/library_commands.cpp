@@ -8,6 +8,7 @@
 #include "runtime/files/program_folder.h"
 #include "runtime/kernel/command_dispatch.h"
 #include "runtime/kernel/runtime.h"
+#include "runtime/kernel/sheet_commands.h"
 #include "runtime/kernel/window_commands.h"
 #include "runtime/kernel/workbook_commands.h"
 #include "runtime/ui/window_manager.h"
@@ -59,6 +60,7 @@ calls::ValueTriple DispatchLibraryCommand(Runtime& rt, uint32_t library, uint32_
   const auto command =
       static_cast<image::LibraryCommand>(image::LibraryCommandValue(library, number));
   if (info != nullptr && library == image::kXlsbridgeLibrary) {
+    if (IsSheetCommand(command)) return SheetCommand(rt, command, CommandArguments(arguments));
     return WorkbookCommand(rt, command, CommandArguments(arguments));
   }
   if (info == nullptr || rt.windows() == nullptr) {

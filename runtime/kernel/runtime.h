@@ -27,6 +27,7 @@
 #include "base/status.h"
 #include "runtime/tables/table_store.h"
 #include "runtime/text/pinyin.h"
+#include "runtime/xlsbridge/sheet_files.h"
 #include "runtime/xlsbridge/workbook.h"
 
 namespace pcshop::ui {
@@ -80,6 +81,7 @@ class Runtime {
   dll::DllBindings& dll_bindings() { return dll_bindings_; }
   document::Documents& documents() { return documents_; }
   xlsbridge::Workbooks& workbooks() { return workbooks_; }
+  xlsbridge::SheetFiles& sheet_files() { return sheet_files_; }
   // The platform function of DLL command `index`, resolved once at Load;
   // null when the runtime supplies none (or there is no such command).
   const dll::DllFunction* dll_function(uint32_t index) const {
@@ -141,6 +143,7 @@ class Runtime {
   dll::DllBindings dll_bindings_;
   document::Documents documents_;
   xlsbridge::Workbooks workbooks_;
+  xlsbridge::SheetFiles sheet_files_;
   std::vector<std::optional<dll::DllFunction>> dll_functions_;  // by DLL-command index
   std::optional<text::PinyinReader> pinyin_;
   std::unique_ptr<ui::WindowManager> windows_;  // after the view it reads

@@ -101,6 +101,30 @@ ValueTriple AppendRecords(Runtime& rt, const CommandArguments& a) {
   return calls::Logical(appended.ok());
 }
 
+// WriteRecords(values per record, then per record: its number, 0 to
+// append, and that many values): one transaction. An omitted value keeps a
+// modified record's field and gives an appended one its empty value.
+ValueTriple WriteRecords(Runtime& rt, const CommandArguments& a) {
+  tables::TableStore& t = rt.tables();
+  const int32_t width = a.Int(0);
+  const Result<std::vector<tables::FieldSpec>> fields = t.Fields();
+  if (!fields.ok() || width < 1 || static_cast<size_t>(width) > fields->size()) {
+    return calls::Logical(false);
+  }
+  const size_t step = static_cast<size_t>(width) + 1;
+  const size_t given = a.size() - 1;
+  if (given == 0 || given % step != 0) return calls::Logical(false);
+  std::vector<tables::RecordWrite> writes(given / step);
+  for (size_t w = 0; w < writes.size(); ++w) {
+    const size_t first = 1 + w * step;
+    writes[w].record = a.Int(first);
+    for (size_t i = 1; i < step; ++i) writes[w].values.push_back(a.FieldValue(first + i));
+  }
+  const Status written = t.WriteRecords(writes);
+  rt.NoteTables(written);
+  return calls::Logical(written.ok());
+}
+
 }  // namespace
 
 std::optional<ValueTriple> StockTableCommand(Runtime& rt, KernelCommand command,
@@ -113,6 +137,7 @@ std::optional<ValueTriple> StockTableCommand(Runtime& rt, KernelCommand command,
     case KernelCommand::kReadMatching: return barred ? ValueTriple{} : ReadMatching(rt, a);
     case KernelCommand::kSumInRange: return barred ? ValueTriple{} : SumInRange(rt, a);
     case KernelCommand::kAppendRecords: return barred ? calls::Logical(false) : AppendRecords(rt, a);
+    case KernelCommand::kWriteRecords: return barred ? calls::Logical(false) : WriteRecords(rt, a);
     case KernelCommand::kChangeCount: {
       // -1 when it cannot be read: never equal to a counter seen before
       // it, so a reader rebuilds rather than trusting old data.

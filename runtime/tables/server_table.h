@@ -61,6 +61,7 @@ class ServerTable final : public Table {
   Result<std::vector<MatchingRow>> ReadMatching(std::string_view match_field, std::string_view value,
                                                 std::span<const std::string> chosen) override;
   Status AppendRecords(std::span<const std::vector<FieldValue>> records) override;
+  Status WriteRecords(std::span<const RecordWrite> writes) override;
   Result<int64_t> ChangeCount() override;
 
  private:

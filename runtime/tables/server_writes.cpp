@@ -273,4 +273,52 @@ Status ServerTable::AppendRecords(std::span<const std::vector<FieldValue>> recor
   return Status::Ok();
 }
 
+Status ServerTable::WriteRecords(std::span<const RecordWrite> writes) {
+  if (writes.empty()) return Status::InvalidArgument(label_ + ": WriteRecords: no records");
+  // Record numbers become ids as this counter last listed them: a record
+  // another counter removed since is then not found, and nothing is written.
+  if (Status s = EnsureIds(); !s.ok()) return s;
+  std::vector<int64_t> ids(writes.size(), 0);
+  for (size_t w = 0; w < writes.size(); ++w) {
+    const RecordWrite& write = writes[w];
+    const std::string what = "WriteRecords, record " + std::to_string(w + 1);
+    if (Status s = CheckValues(fields_, write.values, label_, what); !s.ok()) return s;
+    if (write.record < 0 || write.record > static_cast<int64_t>(ids_.size())) {
+      return Status::NotFound(label_ + ": " + what + ": no record " + std::to_string(write.record));
+    }
+    if (write.record > 0) ids[w] = ids_[static_cast<size_t>(write.record - 1)];
+  }
+  Status s = RunWrite("WriteRecords", [&]() -> Status {
+    for (size_t w = 0; w < writes.size(); ++w) {
+      std::vector<PgParam> params;
+      std::string sql;
+      if (writes[w].record == 0) {
+        AddRowParams(AppendedRow(fields_, writes[w].values), &params);
+        sql = InsertSql(1);
+      } else {
+        params.push_back(Int8Param(ids[w]));
+        sql = "UPDATE " + records_ + " SET deleted = false";
+        const std::vector<OptionalValue>& values = writes[w].values;
+        for (size_t i = 0; i < values.size(); ++i) {
+          if (!values[i]) continue;
+          params.push_back(ValueParam(*values[i]));
+          sql += ", " + FieldColumn(i) + " = $" + std::to_string(params.size());
+        }
+        sql += " WHERE id = $1 RETURNING id";
+      }
+      auto r = conn_->Run(sql, params, Context("WriteRecords"), Retry::kNo);
+      if (!r.ok()) return r.status();
+      if (PQntuples(r->get()) == 0) {
+        return Status::NotFound(label_ + ": WriteRecords: record " +
+                                std::to_string(writes[w].record) + " was removed by another copy");
+      }
+    }
+    return Status::Ok();
+  });
+  // The list of ids and the page are read again at the next move.
+  Forget();
+  LeaveRecord();
+  return s;
+}
+
 }  // namespace pcshop::tables

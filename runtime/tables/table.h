@@ -84,6 +84,10 @@ class Table {
   // Appends every record of `records` in one transaction: all of them or,
   // after any failure or a crash, none. The pointer moves onto the last one.
   virtual Status AppendRecords(std::span<const std::vector<FieldValue>> records) = 0;
+  // Modifies and appends records in one transaction: all of them or, after
+  // any failure (a record another copy removed meanwhile) or a crash, none.
+  // The pointer ends on no record.
+  virtual Status WriteRecords(std::span<const RecordWrite> writes) = 0;
   // A number that moves with every committed change to the table, this
   // copy's or another's; equal numbers mean nothing changed in between.
   virtual Result<int64_t> ChangeCount() = 0;

@@ -13,14 +13,6 @@ namespace {
 
 std::string RecordLabel(int64_t id) { return "record id " + std::to_string(id); }
 
-void BindValue(sqlite3_stmt* stmt, int index, const FieldValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) {
-    BindBytes(stmt, index, *text);
-  } else {
-    sqlite3_bind_int64(stmt, index, std::get<int64_t>(value));
-  }
-}
-
 // Steps one read; a WAL file that cannot be read shows here, not at the open.
 int ProbeRead(sqlite3* db) {
   sqlite3_stmt* raw = nullptr;

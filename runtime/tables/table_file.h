@@ -91,6 +91,7 @@ class TableFile final : public Table {
   // in one transaction: all of them or, after any failure or a crash, none.
   // The pointer moves onto the last one (table_batch.cpp).
   Status AppendRecords(std::span<const std::vector<FieldValue>> records) override;
+  Status WriteRecords(std::span<const RecordWrite> writes) override;
   Result<int64_t> ChangeCount() override;
 
  private:

@@ -40,6 +40,14 @@ std::string RecordsTableSql(const char* name, std::span<const FieldSpec> fields)
 
 }  // namespace
 
+void BindValue(sqlite3_stmt* stmt, int index, const FieldValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) {
+    BindBytes(stmt, index, *text);
+  } else {
+    sqlite3_bind_int64(stmt, index, std::get<int64_t>(value));
+  }
+}
+
 std::string FieldColumn(size_t i) { return FieldColumnName(i); }
 
 std::string FieldColumnList(size_t count) {

@@ -27,6 +27,8 @@ inline constexpr int32_t kThirtyTwoBitFormatVersion = 1;
 
 // Column of field i (0-based) in the records table.
 std::string FieldColumn(size_t i);
+// Binds a field's value: a text as a blob, an integer as one.
+void BindValue(sqlite3_stmt* stmt, int index, const FieldValue& value);
 
 // "c1, c2, ..., cN".
 std::string FieldColumnList(size_t count);

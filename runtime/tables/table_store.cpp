@@ -261,6 +261,12 @@ Status TableStore::AppendRecords(std::span<const std::vector<FieldValue>> record
   return (*t)->AppendRecords(records);
 }
 
+Status TableStore::WriteRecords(std::span<const RecordWrite> writes) {
+  auto t = CurrentForChange("WriteRecords");
+  if (!t.ok()) return t.status();
+  return (*t)->WriteRecords(writes);
+}
+
 Status TableStore::UpgradeTable(std::string_view path, std::span<const FieldSpec> fields) {
   if (Status s = CheckNotInCondition("UpgradeTable"); !s.ok()) return s;
   auto native = files::ToNativePath(path);

@@ -139,6 +139,8 @@ class TableStore {
                                                 std::span<const std::string> chosen);
   // Appends several records to the current table in one transaction.
   Status AppendRecords(std::span<const std::vector<FieldValue>> records);
+  // Modifies and appends records of the current table in one transaction.
+  Status WriteRecords(std::span<const RecordWrite> writes);
   // The current table's change counter (Table::ChangeCount).
   Result<int64_t> ChangeCount();
   // Brings the table file at `path` to `fields` when its own are their

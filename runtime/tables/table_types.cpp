@@ -68,6 +68,22 @@ std::vector<FieldValue> PaddedRow(std::span<const FieldSpec> fields,
   return row;
 }
 
+std::vector<FieldValue> AppendedRow(std::span<const FieldSpec> fields,
+                                    std::span<const OptionalValue> values) {
+  std::vector<FieldValue> given;
+  given.reserve(values.size());
+  for (size_t i = 0; i < values.size() && i < fields.size(); ++i) {
+    if (values[i]) {
+      given.push_back(*values[i]);
+    } else if (fields[i].type_code == kTextField) {
+      given.emplace_back(std::string());
+    } else {
+      given.emplace_back(int64_t{0});
+    }
+  }
+  return PaddedRow(fields, given);
+}
+
 std::string Printable(std::string_view gbk) {
   if (auto utf8 = text::GbkToUtf8(gbk); utf8.ok()) return std::move(utf8).value();
   static constexpr char kHex[] = "0123456789ABCDEF";

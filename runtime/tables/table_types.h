@@ -44,6 +44,13 @@ inline FieldValue ToValue(const FieldView& v) {
 // A value that may be left out (ModifyRecord: the field stays as it is).
 using OptionalValue = std::optional<FieldValue>;
 
+// One write of a batch: `record` 0 appends `values` (a left-out value is its
+// field's empty one); else record `record` (from 1) gets the values given.
+struct RecordWrite {
+  int64_t record = 0;
+  std::vector<OptionalValue> values;
+};
+
 inline bool IsText(const FieldValue& v) { return std::holds_alternative<std::string>(v); }
 
 // Checks a field list for CreateTable: at least one field, at most
@@ -62,6 +69,10 @@ Status CheckValues(std::span<const FieldSpec> fields, std::span<const OptionalVa
 // `values` padded with the empty value ("" or 0) of each field left out.
 std::vector<FieldValue> PaddedRow(std::span<const FieldSpec> fields,
                                   std::span<const FieldValue> values);
+// As PaddedRow, a left-out value inside the list too taking its field's
+// empty value.
+std::vector<FieldValue> AppendedRow(std::span<const FieldSpec> fields,
+                                    std::span<const OptionalValue> values);
 
 // A GBK name for a message: UTF-8 when it decodes, hex bytes otherwise.
 std::string Printable(std::string_view gbk);

@@ -50,14 +50,15 @@ const std::vector<std::string> kCategories = {"CPU",  "散热器", "主板", "�
                                               "固态盘", "显卡", "显示器", "机箱", "电源",
                                               "键盘", "鼠标", "音箱", "其它"};
 
-TEST(AppImageTest, HasTenWindowsWithTheirCaptionsAndSize) {
+TEST(AppImageTest, HasElevenWindowsWithTheirCaptionsAndSize) {
   const image::ImageView& view = AppImage::Get().view();
-  ASSERT_EQ(view.windows.size(), 10u);
+  ASSERT_EQ(view.windows.size(), 11u);
   const std::vector<std::pair<uint32_t, const char*>> windows = {
       {sym::window::kQuote, "配置单"},     {sym::window::kCustomer, "客户管理"},
       {sym::window::kStockIn, "进销存"},   {sym::window::kProduct, "商品管理"},
       {sym::window::kStockOut, "数据库"}, {sym::window::kAccounts, "往来账"},
-      {sym::window::kAging, "欠款账龄"},   {sym::window::kReports, "报表"}};
+      {sym::window::kAging, "欠款账龄"},   {sym::window::kReports, "报表"},
+      {sym::window::kImport, "导入价格表"}};
   std::set<uint32_t> ids;
   for (const auto& [slot, caption] : windows) {
     const image::WindowForm& w = AppImage::Get().Window(WindowId(slot));
@@ -67,7 +68,7 @@ TEST(AppImageTest, HasTenWindowsWithTheirCaptionsAndSize) {
     EXPECT_EQ(w.window.width, 1440) << caption;
     EXPECT_EQ(w.window.height, 800) << caption;
   }
-  EXPECT_EQ(ids.size(), 8u);
+  EXPECT_EQ(ids.size(), 9u);
   const image::WindowForm& quote = AppImage::Get().Window(WindowId(sym::window::kQuote));
   EXPECT_EQ(quote.window.left, 50);
   EXPECT_EQ(quote.window.top, 50);

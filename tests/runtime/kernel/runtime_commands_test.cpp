@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "image/calls/calls.h"
 #include "runtime/files/native_path.h"
@@ -154,6 +155,35 @@ TEST_F(RuntimeCommandsTest, TextFileLinesAreWritten) {
   EXPECT_TRUE(calls_->CloseTextFile(file));
   EXPECT_TRUE(calls_->FileExists(path.c_str()));
   EXPECT_EQ(calls_->OpenTextFile(TextPath("no/such/out.xls").c_str(), 1), 0);
+}
+
+TEST_F(RuntimeCommandsTest, PriceListIsReadThroughTheLibraryCommands) {
+  using image::SheetInfo;
+  // GBK "品牌,价格" and "七彩虹,1299", then 𠀀 (GB18030 only) in row 3.
+  const std::string csv = "\xC6\xB7\xC5\xC6,\xBC\xDB\xB8\xF1\r\n\xC6\xDF\xB2\xCA\xBA\xE7,1299\r\n"
+                          "\x95\x32\x82\x36,1\r\n";
+  const std::filesystem::path native = dir_ / "list.csv";
+  { std::ofstream(native, std::ios::binary) << csv; }
+  const int32_t file = calls_->OpenSheetFile(TextPath("list.csv").c_str(), 0, 0);
+  ASSERT_GT(file, 0);
+  EXPECT_EQ(calls_->SheetFileMessage(file).view(), "");
+  EXPECT_EQ(calls_->SheetFileInfo(file, SheetInfo::kRows), 3);
+  EXPECT_EQ(calls_->SheetFileInfo(file, SheetInfo::kColumns), 2);
+  EXPECT_EQ(calls_->SheetFileInfo(file, SheetInfo::kEncoding), 2);
+  EXPECT_EQ(calls_->SheetCell(file, 1, 0).view(), "\xC6\xDF\xB2\xCA\xBA\xE7");
+  EXPECT_EQ(calls_->SheetCell(file, 1, 9).view(), "");
+  EXPECT_EQ(calls_->SheetRowNumber(file, 2), 3);
+  EXPECT_EQ(calls_->SheetRowProblem(file, 1).view(), "");
+  EXPECT_TRUE(calls_->SheetRowProblem(file, 2).view().starts_with("\xB5\xDA" "3"));  // 第3行
+  calls_->CloseSheetFile(file);
+  EXPECT_EQ(calls_->SheetFileInfo(file, SheetInfo::kRows), 0);
+
+  { std::ofstream(dir_ / "bad.xlsx", std::ios::binary) << std::string("PK\x03\x04broken", 10); }
+  const int32_t bad = calls_->OpenSheetFile(TextPath("bad.xlsx").c_str(), 0, 0);
+  ASSERT_GT(bad, 0);
+  EXPECT_FALSE(calls_->SheetFileMessage(bad).view().empty());
+  EXPECT_EQ(calls_->SheetFileInfo(bad, SheetInfo::kRows), 0);
+  calls_->CloseSheetFile(bad);
 }
 
 TEST_F(RuntimeCommandsTest, PlatformPathWritesTheNativeSeparatorAndKeepsTrailBytes) {
