@@ -23,7 +23,7 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr char kReports[] = "报表";
-constexpr Point kQuoteToReports = {384, 715};
+constexpr Point kQuoteToReports = {257, 768};
 constexpr Point kPeriodArrow = {215, 80};
 constexpr Point kPrintSales = {461, 356};
 
