@@ -1,5 +1,7 @@
 #include "runtime/files/program_folder.h"
 
+#include <system_error>
+
 #include "runtime/files/native_path.h"
 
 namespace pcshop::files {
@@ -33,7 +35,14 @@ Result<std::string> ProgramFolder() {
 Result<std::string> DataKeepingFolder() {
   auto exe = ExecutablePath();
   if (!exe.ok()) return exe.status();
-  if (FolderWritable(exe->parent_path())) return ProgramFolderOf(*exe);
+  // A program folder that already holds the shop's DATA keeps it there even
+  // when it cannot be written: those tables open read-only as before, rather
+  // than an empty shop appearing in the user's folder.
+  std::error_code ec;
+  if (FolderWritable(exe->parent_path()) ||
+      std::filesystem::is_directory(exe->parent_path() / "DATA", ec)) {
+    return ProgramFolderOf(*exe);
+  }
   const std::filesystem::path user = UserDataFolder();
   std::string folder = user.string();
   if (folder.find('\\') != std::string::npos) {
