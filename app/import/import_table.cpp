@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/lists/side_table.h"
 #include "app/quote/config_table.h"
 #include "image/app_symbols.h"
 
@@ -38,28 +39,9 @@ std::string ImportTablePath(calls::Calls& rt) {
   return std::string(folder.view()) + rt.ConstText(t::kTablePathImport);
 }
 
-// Makes the log current for the life of the object, then brings back the
-// table that was current.
-class ImportTableSelected {
- public:
-  explicit ImportTableSelected(calls::Calls& rt) : rt_(rt), before_(rt.CurrentTableName()) {
-    const std::string path = ImportTablePath(rt);
-    ok_ = rt.UpgradeTable(path.c_str(), ImportFields(rt)) &&
-          rt.OpenTable(path.c_str(), rt.ConstText(t::kImportTable)) &&
-          rt.SelectTable(rt.ConstText(t::kImportTable));
-  }
-  ImportTableSelected(const ImportTableSelected&) = delete;
-  ImportTableSelected& operator=(const ImportTableSelected&) = delete;
-  ~ImportTableSelected() {
-    if (!before_.view().empty()) (void)rt_.SelectTable(before_.c_str());
-  }
-  bool ok() const { return ok_; }
-
- private:
-  calls::Calls& rt_;
-  calls::OwnedText before_;
-  bool ok_ = false;
-};
+SideTableSelected ImportLogSelected(calls::Calls& rt) {
+  return {rt, ImportTablePath(rt), rt.ConstText(t::kImportTable), ImportFields(rt)};
+}
 
 // One line's values in field order; the texts must outlive the call.
 std::vector<calls::ValueTriple> Line(calls::Calls& rt, int32_t number, ImportState state,
@@ -86,7 +68,7 @@ void PrepareImportTable(calls::Calls& rt) {
 
 ImportRecord LastImport(calls::Calls& rt) {
   ImportRecord last;
-  const ImportTableSelected table(rt);
+  const SideTableSelected table = ImportLogSelected(rt);
   if (!table.ok()) return last;
   const std::vector<calls::FieldRecord> fields = ImportFields(rt);
   auto text = [&](size_t f) { return std::string(rt.ReadFieldText(fields[f].name, {}).view()); };
@@ -116,7 +98,7 @@ ImportRecord LastImport(calls::Calls& rt) {
 }
 
 bool LogImportBegun(calls::Calls& rt, int32_t number, std::span<const LoggedChange> changes) {
-  const ImportTableSelected table(rt);
+  const SideTableSelected table = ImportLogSelected(rt);
   if (!table.ok()) return false;
   const LoggedChange none;
   std::vector<calls::ValueTriple> values = Line(rt, number, ImportState::kBegun, none);
@@ -128,7 +110,7 @@ bool LogImportBegun(calls::Calls& rt, int32_t number, std::span<const LoggedChan
 }
 
 bool LogImportState(calls::Calls& rt, int32_t number, ImportState state) {
-  const ImportTableSelected table(rt);
+  const SideTableSelected table = ImportLogSelected(rt);
   if (!table.ok()) return false;
   const LoggedChange none;
   const std::vector<calls::ValueTriple> values = Line(rt, number, state, none);

@@ -1,6 +1,7 @@
 #include "app/shop/shop_table.h"
 
 #include "app/backup/backups.h"
+#include "app/lists/side_table.h"
 #include "app/quote/config_table.h"
 #include "image/app_symbols.h"
 
@@ -19,29 +20,9 @@ std::string ShopTablePath(calls::Calls& rt) {
   return std::string(folder.view()) + rt.ConstText(t::kTablePathShop);
 }
 
-// Makes the shop table current for the life of the object, then brings
-// back the table that was current: the quote's export names its file after
-// the current table.
-class ShopTableSelected {
- public:
-  explicit ShopTableSelected(calls::Calls& rt) : rt_(rt), before_(rt.CurrentTableName()) {
-    const std::string path = ShopTablePath(rt);
-    ok_ = UpgradeKeepingCopy(rt, path.c_str(), ShopFields(rt)) &&
-          rt.OpenTable(path.c_str(), rt.ConstText(t::kShopTable)) &&
-          rt.SelectTable(rt.ConstText(t::kShopTable));
-  }
-  ShopTableSelected(const ShopTableSelected&) = delete;
-  ShopTableSelected& operator=(const ShopTableSelected&) = delete;
-  ~ShopTableSelected() {
-    if (!before_.view().empty()) (void)rt_.SelectTable(before_.c_str());
-  }
-  bool ok() const { return ok_; }
-
- private:
-  calls::Calls& rt_;
-  calls::OwnedText before_;
-  bool ok_ = false;
-};
+SideTableSelected ShopTableSelected(calls::Calls& rt) {
+  return {rt, ShopTablePath(rt), rt.ConstText(t::kShopTable), ShopFields(rt)};
+}
 
 }  // namespace
 
@@ -67,7 +48,7 @@ bool ShopTableUsable(calls::Calls& rt) {
 
 ShopInfo ReadShopInfo(calls::Calls& rt) {
   ShopInfo info;
-  const ShopTableSelected table(rt);
+  const SideTableSelected table = ShopTableSelected(rt);
   if (!table.ok() || rt.RecordCount() < 1 || !rt.GoToRecord(1)) return info;
   info.name = rt.ReadFieldText(rt.ConstText(t::kFieldShopName), {}).view();
   info.address = rt.ReadFieldText(rt.ConstText(t::kFieldAddress), {}).view();
@@ -76,7 +57,7 @@ ShopInfo ReadShopInfo(calls::Calls& rt) {
 }
 
 bool WriteShopInfo(calls::Calls& rt, const ShopInfo& info) {
-  const ShopTableSelected table(rt);
+  const SideTableSelected table = ShopTableSelected(rt);
   if (!table.ok()) return false;
   const calls::ValueTriple values[] = {rt.Arg(info.name.c_str()), rt.Arg(info.address.c_str()),
                                        rt.Arg(info.phone.c_str())};
