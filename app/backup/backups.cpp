@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "app/process_state.h"
 #include "app/quote/path_checks.h"
 #include "image/app_symbols.h"
 
@@ -9,6 +10,9 @@ namespace pcshop::app {
 namespace {
 
 namespace t = sym::text;
+
+// Names tried when other copies take them in the same second.
+constexpr int kNameAttempts = 3;
 
 template <typename Int>
 Int Number(const std::string& text) {
@@ -72,14 +76,18 @@ std::vector<std::string> BackupsToRemove(const std::vector<BackupEntry>& entries
 std::string MakeBackup(calls::Calls& rt, uint32_t why) {
   const std::string when = Gbk(rt.BackupTime());
   const std::string reason = rt.ConstText(why);
-  std::string name = when + " " + reason;
-  // Two backups for the same reason in one second get distinct names.
-  for (int n = 2; IsDirectory(rt, BackupPath(rt, name).c_str()); ++n) {
-    name = when + " " + reason + " " + std::to_string(n);
+  std::string failure;
+  // Two backups for the same reason in one second get distinct names; when
+  // another copy takes the name while this one copies, the next name is tried.
+  for (int n = 1, attempts = 0; attempts < kNameAttempts; ++n) {
+    const std::string name = n == 1 ? when + " " + reason : when + " " + reason + " " + std::to_string(n);
+    const std::string path = BackupPath(rt, name);
+    if (IsDirectory(rt, path.c_str())) continue;
+    ++attempts;
+    failure = Gbk(rt.BackupTables(DataFolderPath(rt).c_str(), path.c_str(), when.c_str(),
+                                  reason.c_str()));
+    if (failure.empty() || !IsDirectory(rt, path.c_str())) break;
   }
-  std::string failure = Gbk(rt.BackupTables(DataFolderPath(rt).c_str(),
-                                            BackupPath(rt, name).c_str(), when.c_str(),
-                                            reason.c_str()));
   if (!failure.empty()) return failure;
   for (const std::string& old : BackupsToRemove(ListBackupEntries(rt), rt.ConstText(t::kBackupDaily))) {
     (void)rt.RemoveBackup(BackupPath(rt, old).c_str());
@@ -96,6 +104,9 @@ bool BackupBefore(calls::Calls& rt, uint32_t why) {
 
 void DailyBackup(calls::Calls& rt) {
   const std::string today = Gbk(rt.BackupTime()).substr(0, 10);
+  std::string& tried = TheProcessState(rt).daily_backup_tried;
+  if (tried == today) return;
+  tried = today;
   const std::string_view daily = rt.ConstText(t::kBackupDaily);
   for (const BackupEntry& e : ListBackupEntries(rt)) {
     if (e.why == daily && e.when.compare(0, 10, today) == 0) return;

@@ -45,7 +45,8 @@ std::string MakeBackup(calls::Calls& rt, uint32_t why);
 bool BackupBefore(calls::Calls& rt, uint32_t why);
 
 // The daily backup, made when none has been made today: the first start of
-// each day. A failure is said once in a box and the program goes on.
+// each day. Tried once a day per process: a failure (a read-only shop) is
+// said once in a box and the program goes on.
 void DailyBackup(calls::Calls& rt);
 
 // UpgradeTable, with a backup first when the table's layout will grow.

@@ -5,7 +5,7 @@
 #include "app/app_calls.h"
 #include "app/quote/skin_library.h"
 #include "app/routines.h"
-#include "app/search/search_indexes.h"
+#include "app/process_state.h"
 #include "image/link_table.h"
 
 namespace pcshop::app {
@@ -42,7 +42,7 @@ void ExitRoutine(const calls::RoutineCall& call) {
   uintptr_t* hit_test = rt.Var(kVarSlots[0]);
   rt.FreeMemory(reinterpret_cast<void*>(*hit_test));
   *hit_test = 0;
-  FreeSearchIndexes(rt);
+  FreeProcessState(rt);
   for (uint32_t index : image::kOwnedVarSlots) {
     uintptr_t* slot = rt.Var(kVarSlots[index]);
     if (*slot != 0) rt.FreeMemory(reinterpret_cast<void*>(*slot));

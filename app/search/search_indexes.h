@@ -1,17 +1,16 @@
 #pragma once
 // The process's search indexes, one each for the catalogue and the customer
-// register, shared by every window; kept in a var slot and made on first
-// use.
+// register, shared by every window (process_state.h).
 
-#include "app/search/name_index.h"
-#include "app/search/product_index.h"
-#include "image/calls/calls.h"
+#include "app/process_state.h"
 
 namespace pcshop::app {
 
-ProductIndex& TheProductIndex(calls::Calls& rt);
-NameIndex& TheNameIndex(calls::Calls& rt);
-// Frees both (the exit routine).
-void FreeSearchIndexes(calls::Calls& rt);
+inline ProductIndex& TheProductIndex(calls::Calls& rt) {
+  return TheProcessState(rt).products;
+}
+inline NameIndex& TheNameIndex(calls::Calls& rt) {
+  return TheProcessState(rt).names;
+}
 
 }  // namespace pcshop::app

@@ -2,7 +2,12 @@
 
 #include <sqlite3.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <system_error>
 
 #include "runtime/files/file_copy.h"
@@ -143,28 +148,70 @@ int64_t BytesOf(const fs::path& data) {
   return bytes;
 }
 
-// Removes the partial folder unless it was published.
+constexpr std::string_view kPartialPrefix = ".partial-";
+
+// The process a partial folder's name says built it; 0 for none.
+pid_t BuilderOf(const std::string& name) {
+  const size_t dash = name.rfind('-');
+  if (dash == std::string::npos || dash + 1 == name.size()) return 0;
+  pid_t pid = 0;
+  const char* first = name.data() + dash + 1;
+  const char* last = name.data() + name.size();
+  const auto [end, ec] = std::from_chars(first, last, pid);
+  return ec == std::errc() && end == last ? pid : 0;
+}
+
+// Partial folders left by copies that were cut short; a running copy's
+// folder is its own business.
+void RemoveLeftPartials(const fs::path& parent) {
+  std::error_code ec;
+  std::vector<fs::path> left;
+  for (const auto& entry : fs::directory_iterator(parent, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with(kPartialPrefix)) continue;
+    const pid_t pid = BuilderOf(name);
+    if (pid <= 0 || (kill(pid, 0) != 0 && errno == ESRCH)) left.push_back(entry.path());
+  }
+  for (const fs::path& p : left) fs::remove_all(p, ec);
+}
+
+// The folder a backup is built in before it gets its name: this process's
+// own, made exclusively, so two copies backing up in the same second never
+// share one. Removed unless it was published.
 class PartialFolder {
  public:
-  explicit PartialFolder(fs::path path) : path_(std::move(path)) {}
+  explicit PartialFolder(const fs::path& target) : path_(PartialNameOf(target)) {}
   PartialFolder(const PartialFolder&) = delete;
   PartialFolder& operator=(const PartialFolder&) = delete;
   ~PartialFolder() {
     std::error_code ec;
-    if (!published_) fs::remove_all(path_, ec);
+    if (made_ && !published_) fs::remove_all(path_, ec);
+  }
+  Status Make() {
+    RemoveLeftPartials(path_.parent_path());
+    std::error_code ec;
+    fs::remove_all(path_, ec);  // by an earlier process of the same number
+    if (!fs::create_directory(path_, ec)) {
+      return ec ? FsError(path_, "making the backup folder", ec)
+                : Status::InvalidArgument(path_.string() + ": exists already");
+    }
+    made_ = true;
+    return Status::Ok();
   }
   const fs::path& path() const { return path_; }
   void published() { published_ = true; }
 
  private:
   fs::path path_;
+  bool made_ = false;
   bool published_ = false;
 };
 
 }  // namespace
 
 fs::path PartialNameOf(const fs::path& final_path) {
-  return final_path.parent_path() / (".partial-" + final_path.filename().string());
+  return final_path.parent_path() / (std::string(kPartialPrefix) + final_path.filename().string() +
+                                     "-" + std::to_string(getpid()));
 }
 
 Result<BackupManifest> MakeBackup(const BackupSource& source, const fs::path& target,
@@ -173,8 +220,8 @@ Result<BackupManifest> MakeBackup(const BackupSource& source, const fs::path& ta
   if (fs::exists(target, ec)) return Status::InvalidArgument(target.string() + ": exists already");
   fs::create_directories(target.parent_path(), ec);
   if (ec) return FsError(target.parent_path(), "making the backup folder", ec);
-  PartialFolder partial(PartialNameOf(target));
-  fs::remove_all(partial.path(), ec);  // left by a backup that was cut short
+  PartialFolder partial(target);
+  if (Status s = partial.Make(); !s.ok()) return s;
   const fs::path data = partial.path() / kBackupDataFolder;
   fs::create_directories(data, ec);
   if (ec) return FsError(data, "making the backup folder", ec);
@@ -239,8 +286,8 @@ Status CopyBackup(const fs::path& backup, const fs::path& destination) {
   const fs::path target = destination / backup.filename();
   std::error_code ec;
   if (fs::exists(target, ec)) return Status::InvalidArgument(target.string() + ": exists already");
-  PartialFolder partial(PartialNameOf(target));
-  fs::remove_all(partial.path(), ec);
+  PartialFolder partial(target);
+  if (Status s = partial.Make(); !s.ok()) return s;
   fs::create_directories(partial.path() / kBackupDataFolder, ec);
   if (ec) return FsError(partial.path(), "making the copy", ec);
   for (const BackupTable& t : manifest->tables) {

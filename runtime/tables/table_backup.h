@@ -4,10 +4,11 @@
 // with finished backups: check, list, remove, copy elsewhere.
 //
 // A backup is built under a hidden temporary name beside its final one
-// (".partial-<name>"), each copy is checked (every page, record count
+// (".partial-<name>-<process>"), each copy is checked (every page, record count
 // against the source), the manifest is written last and the folder is then
 // renamed in one step: a folder under its own name is a whole backup, a
-// kill at any moment leaves at most a hidden partial folder.
+// kill at any moment leaves at most a hidden partial folder, removed by the
+// next backup once its process is gone.
 
 #include <cstdint>
 #include <filesystem>
@@ -55,7 +56,7 @@ struct ListedBackup {
 [[nodiscard]] Status CopyBackup(const std::filesystem::path& backup,
                                 const std::filesystem::path& destination);
 
-// Hidden name a folder is built under before it gets `final_path`.
+// Hidden name this process builds a folder under before it gets `final_path`.
 std::filesystem::path PartialNameOf(const std::filesystem::path& final_path);
 
 }  // namespace pcshop::tables

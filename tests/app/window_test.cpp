@@ -126,9 +126,14 @@ TEST_F(WindowTest, ExitInAnyWindowEndsTheMessageLoopWithCodeZero) {
       Open(window);
       clicked = user_->Click(window, "按钮退出").ok();
     });
-    QTimer::singleShot(5000, qApp, [&] {
+    // Owned by this round: a fallback left pending would fire in a later
+    // round and close its windows under it.
+    QTimer fallback;
+    fallback.setSingleShot(true);
+    QObject::connect(&fallback, &QTimer::timeout, [&] {
       for (uint32_t id : runtime_->windows()->OpenWindows()) runtime_->windows()->UnloadWindow(id);
     });
+    fallback.start(5000);
     const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(runtime_->Start().ok());
     EXPECT_TRUE(clicked);

@@ -234,6 +234,44 @@ TEST_F(FileBackupTest, KillDuringBackupLeavesNoFolderThatLooksComplete) {
     if (name[0] == '.') continue;  // hidden: never taken for a backup
     EXPECT_TRUE(CheckBackup(entry.path()).ok()) << name;
   }
+  // The next backup clears what the killed ones left.
+  ASSERT_TRUE(MakeBackup({folder_.Native("DATA"), ""}, parent / "next", "w", "r").ok());
+  for (const auto& entry : fs::directory_iterator(parent, ec)) {
+    EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+  }
+}
+
+// Two copies started in the same second back up under one name: one backup
+// is made whole, the other copy is told the name is taken, and neither
+// spoils the other's half-made folder.
+TEST_F(FileBackupTest, TwoCopiesBackingUpUnderOneNameNeitherSpoilsTheOther) {
+  {
+    TableStore store;
+    for (const char* name : {"CPU", "显卡"}) {
+      Make(store, name);
+      std::vector<std::vector<FieldValue>> rows(2000, {std::string(200, 'x'), "", "", int64_t{1}, ""});
+      ASSERT_TRUE(store.AppendRecords(rows).ok());
+    }
+  }
+  for (int round = 0; round < 3; ++round) {
+    const fs::path target = folder_.Native("备份/" + std::to_string(round));
+    int pipe_fds[2];
+    ASSERT_EQ(::pipe(pipe_fds), 0);
+    const pid_t child = Spawn(pipe_fds[1], [&](int out) {
+      Say(out, "go");
+      auto made = MakeBackup({folder_.Native("DATA"), ""}, target, "w", "r");
+      return made.ok() || made.status().message().find("exists already") != std::string::npos ? 0 : 1;
+    });
+    ::close(pipe_fds[1]);
+    ASSERT_EQ(ReadLines(pipe_fds[0], 1), "go\n");
+    auto made = MakeBackup({folder_.Native("DATA"), ""}, target, "w", "r");
+    if (!made.ok()) {
+      EXPECT_NE(made.status().message().find("exists already"), std::string::npos);
+    }
+    EXPECT_EQ(Wait(child), 0);
+    ::close(pipe_fds[0]);
+    EXPECT_TRUE(CheckBackup(target).ok()) << round;
+  }
 }
 
 // A restore cut short at each step: start-up recovery leaves one whole set.

@@ -1,0 +1,25 @@
+#pragma once
+// What the application keeps for the life of the process, shared by every
+// window: the search indexes and what the daily backup has tried. Kept in a
+// var slot, made on first use, freed by the exit routine.
+
+#include <string>
+
+#include "app/search/name_index.h"
+#include "app/search/product_index.h"
+#include "image/calls/calls.h"
+
+namespace pcshop::app {
+
+struct ProcessState {
+  ProductIndex products;
+  NameIndex names;
+  // The day ("2026-12-10") the daily backup was last tried in this process:
+  // a failure is said once a day, not at every return to the quote window.
+  std::string daily_backup_tried;
+};
+
+ProcessState& TheProcessState(calls::Calls& rt);
+void FreeProcessState(calls::Calls& rt);
+
+}  // namespace pcshop::app
