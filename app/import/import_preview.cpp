@@ -5,6 +5,7 @@
 
 #include "app/catalogue/category_tables.h"
 #include "app/catalogue/product_fields.h"
+#include "app/lists/settings_table.h"
 #include "image/app_symbols.h"
 #include "image/type_ids.h"
 
@@ -61,7 +62,12 @@ ImportPreview BuildPreview(calls::Calls& rt, const ImportControls& c, const char
     p.category_names.push_back(Held(rt.GetComboItem(ObjectOf(c.category), i)));
   }
   ColumnMap map = p.list.map;
-  if (!remap) {
+  if (remap) {
+    // The columns the user last applied for a list of the same headers win
+    // over the guess from them.
+    const std::optional<std::string> kept = ReadSetting(rt, MappingSettingName(rt, p.list.headers));
+    if (kept) (void)ParseMapText(*kept, p.list.headers.size(), map);
+  } else {
     const auto columns = static_cast<int32_t>(p.list.headers.size());
     for (size_t f = 0; f < kImportFieldCount; ++f) {
       // Item 0 is （无）; a chooser left empty keeps what the headers gave.
@@ -86,6 +92,10 @@ ImportPreview BuildPreview(calls::Calls& rt, const ImportControls& c, const char
     }
   }
   return p;
+}
+
+std::string MappingSettingName(calls::Calls& rt, std::span<const std::string> headers) {
+  return rt.ConstText(sym::text::kImportMappingSetting) + HeaderSignature(headers);
 }
 
 int32_t EncodingOfChoice(int32_t index) {

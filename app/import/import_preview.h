@@ -5,6 +5,7 @@
 // keeps no state of its own beyond its controls, so every change re-reads.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,9 @@ struct ImportPreview {
 // else from the window's column choosers. Rows the user unticked stay so.
 ImportPreview BuildPreview(calls::Calls& rt, const ImportControls& c, const char* path,
                            int32_t encoding, int32_t sheet, bool remap);
+
+// The name the columns applied for a list of these headers are kept under.
+std::string MappingSettingName(calls::Calls& rt, std::span<const std::string> headers);
 
 // The encoding argument of the read for the encoding chooser's index.
 int32_t EncodingOfChoice(int32_t index);

@@ -13,6 +13,7 @@
 #include "app/import/before_apply.h"
 #include "app/import/import_preview.h"
 #include "app/import/row_reason.h"
+#include "app/lists/settings_table.h"
 #include "app/routines.h"
 #include "image/app_symbols.h"
 #include "image/property_numbers.h"
@@ -242,6 +243,9 @@ void ApplyImport(const calls::RoutineCall& call) {
     RollBackUnfinishedImport(rt);
     (void)rt.MessageBox(rt.ConstText(t::kImportApplyFailed), 0);
   } else {
+    // Offered again for the next list of these headers; not keeping it
+    // loses nothing but the convenience.
+    (void)WriteSetting(rt, MappingSettingName(rt, p.list.headers), MapText(p.list.map));
     const std::string done =
         rt.ConstText(t::kImportApplied) + count + rt.ConstText(t::kImportCountEnd);
     (void)rt.MessageBox(done.c_str(), 0);

@@ -9,6 +9,7 @@
 #include "app/catalogue/catalogue_tables.h"
 #include "app/import/import_apply.h"
 #include "app/import/import_table.h"
+#include "app/lists/settings_table.h"
 #include "app/quote/config_table.h"
 #include "app/quote/path_checks.h"
 #include "app/quote/skin_library.h"
@@ -35,6 +36,7 @@ void PrepareStartupTables(calls::Calls& rt) {
   CreateConfigTable(rt);
   CreateProductTables(rt);
   PrepareShopTable(rt);
+  PrepareSettingsTable(rt);
   // Before the others: the last one opened stays current, and the quote's
   // export names its file after it.
   OpenPaymentTable(rt);

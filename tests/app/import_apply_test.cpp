@@ -2,7 +2,8 @@
 // a GBK price list previewed, applied, and undone; an undo leaves alone and
 // names a product changed since; an import whose completion line never got
 // written (the program killed between the category writes and the log) is
-// rolled back when the quote window is next created.
+// rolled back when the quote window is next created; the columns applied
+// are offered again for a list of the same headers.
 
 #include <gtest/gtest.h>
 
@@ -116,6 +117,32 @@ TEST_F(ImportApplyTest, AnImportWithoutItsCompletionLineIsRolledBackAtTheNextSta
     Click(kProduct, "按钮返回");  // the quote window is created again
     Click(kQuote, "按钮商品管理");
     EXPECT_EQ(Catalogue(), (Texts{"Intel i5-12400F 899", "AMD R5 5600 699"}));
+  });
+}
+
+TEST_F(ImportApplyTest, TheColumnsAppliedAreOfferedAgainForAListOfTheSameHeaders) {
+  Run([&] {
+    SeedCpus();
+    Click(kQuote, "按钮商品管理");
+    OpenPreview();
+    const char* const choosers[] = {"组合框列品名", "组合框列品牌", "组合框列型号", "组合框列价格",
+                                    "组合框列备注"};
+    auto chosen = [&] {
+      std::vector<int> out;
+      for (const char* c : choosers) out.push_back(user_->CurrentIndex(kImport, c));
+      return out;
+    };
+    ASSERT_EQ(chosen(), (std::vector<int>{1, 2, 3, 4, 0}));
+    // The user reads every row as a CPU instead of by its 品名 column.
+    Ok(user_->ChooseComboItem(kImport, "组合框列品名", 0));
+    Ok(user_->ChooseComboItem(kImport, "组合框类别", 0));
+    user_->ProcessEvents();
+    Click(kImport, "按钮应用");
+    ASSERT_EQ(Messages().back(), "导入完成，新增或改动的商品共 2 个。");
+    Click(kImport, "按钮返回");
+    OpenPreview();
+    EXPECT_EQ(chosen(), (std::vector<int>{0, 2, 3, 4, 0}));
+    Click(kImport, "按钮返回");
   });
 }
 

@@ -140,6 +140,7 @@ std::vector<ExpectedTable> StartupTables() {
   t.push_back({"出库", MovementFields(true)});
   t.push_back({"收付款", PaymentTableFields()});
   t.push_back({"店铺", ShopTableFields()});
+  t.push_back({"设置", {Text("名称", 1000), Text("值", 1000)}});
   t.push_back({"配置", ConfigFields()});
   return t;
 }

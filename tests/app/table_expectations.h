@@ -1,5 +1,5 @@
 #pragma once
-// What the start-up must leave in the data folder: the nineteen table files
+// What the start-up must leave in the data folder: the twenty table files
 // and their field lists, and a way to read a table's fields and records
 // without the program, wherever the program under test keeps its tables.
 
@@ -36,7 +36,7 @@ struct ExpectedTable {
   std::vector<tables::FieldSpec> fields;  // names in GBK
 };
 
-// The nineteen tables of the start-up, 配置 last.
+// The twenty tables of the start-up besides the import log, 配置 last.
 std::vector<ExpectedTable> StartupTables();
 
 // The stock tables' eight fields of before: the product's five, 数量, 金额,
