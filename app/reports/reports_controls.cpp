@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/checks/day_number.h"
+#include "app/checks/typed_values.h"
 #include "image/app_symbols.h"
 #include "image/type_ids.h"
 
@@ -42,9 +43,12 @@ StockReport ChosenStockReport(calls::Calls& rt, const ReportsWindow& w) {
   return static_cast<StockReport>(i);
 }
 
-int64_t Threshold(calls::Calls& rt, const ReportsWindow& w) {
+std::optional<int64_t> Threshold(calls::Calls& rt, const ReportsWindow& w) {
   const calls::OwnedText text = TextOf(rt, w.threshold);
-  return text.view().empty() ? 0 : rt.TextToInt(text.c_str());
+  if (text.view().empty()) return 0;
+  const std::optional<int64_t> n = WholeNumber(text.view());
+  if (!n || *n < 0) return std::nullopt;
+  return n;
 }
 
 std::optional<DayRange> ChosenDays(calls::Calls& rt, const ReportsWindow& w) {

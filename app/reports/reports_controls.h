@@ -1,6 +1,8 @@
 #pragma once
 // The reports window's controls.
 
+#include <optional>
+
 #include "app/catalogue/entry_panel.h"
 #include "app/reports/report_lists.h"
 #include "app/reports/report_period.h"
@@ -29,8 +31,9 @@ ReportsWindow Reports(calls::Calls& rt);
 PeriodChoice ChosenPeriod(calls::Calls& rt, const ReportsWindow& w);
 SalesGrouping ChosenGrouping(calls::Calls& rt, const ReportsWindow& w);
 StockReport ChosenStockReport(calls::Calls& rt, const ReportsWindow& w);
-// The low-stock threshold typed in 预警; 0 when empty.
-int64_t Threshold(calls::Calls& rt, const ReportsWindow& w);
+// The low-stock threshold typed in 预警: a whole number not below 0, 0 when
+// empty; nothing for other text.
+std::optional<int64_t> Threshold(calls::Calls& rt, const ReportsWindow& w);
 
 // The period the window shows; nothing when 日期范围 is chosen and 从 or 到
 // is no date, or 从 lies after 到.

@@ -109,9 +109,10 @@ void ShowSalesList(calls::Calls& rt, const ReportsWindow& w) {
 
 void ShowStockList(calls::Calls& rt, const ReportsWindow& w) {
   const std::optional<DayRange> period = ChosenDays(rt, w);
-  const auto rows = period ? StockRows(rt, ChosenStockReport(rt, w), *period, Threshold(rt, w),
-                                       TodayNumber(rt))
-                           : std::nullopt;
+  const std::optional<int64_t> threshold = Threshold(rt, w);
+  const auto rows = period && threshold ? StockRows(rt, ChosenStockReport(rt, w), *period,
+                                                    *threshold, TodayNumber(rt))
+                                        : std::nullopt;
   FillList(rt, w.stock, rows ? *rows : std::vector<ReportRow>{});
 }
 

@@ -122,6 +122,17 @@ TEST_F(ReportsTest, FiguresAndListsMatchAHandComputationAcrossAMonthBoundary) {
     Ok(user_->SetText(kReports, "编辑框预警", "2"));
     Ok(user_->ChooseComboItem(kReports, "组合框库存", 1));
     EXPECT_EQ(Rows("超级列表框库存", 7), (Texts{"内存|B|M1|2|100|200|3", "显卡|C|G1|-1||0|1"}));
+    // A threshold that is no number is said and clears the list; the last
+    // good one is what the window opens with next time.
+    Ok(user_->SetText(kReports, "编辑框预警", "两"));
+    Ok(user_->PressEnter(kReports, "编辑框预警"));
+    user_->ProcessEvents();
+    EXPECT_EQ(Messages(), std::vector<std::string>{"预警请填0或正整数，如 3。"});
+    EXPECT_EQ(user_->RowCount(kReports, "超级列表框库存"), 0);
+    Click(kReports, "按钮返回");
+    Click(kQuote, "按钮报表");
+    EXPECT_EQ(user_->Text(kReports, "编辑框预警"), "2");
+    ChooseRange("2024年2月1日", "2024-2-29");
     // Nothing sold in the 90 days up to today: all stock is slow.
     Ok(user_->ChooseComboItem(kReports, "组合框库存", 2));
     EXPECT_EQ(Rows("超级列表框库存", 7),
