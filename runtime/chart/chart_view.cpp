@@ -5,6 +5,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsScene>
 #include <QHorizontalBarSeries>
 #include <QImage>
 #include <QPainter>
@@ -46,6 +47,8 @@ void AddBars(QChart& chart, const ChartData& data) {
   }
   series->setLabelsVisible(labels.size() <= 12);
   series->setLabelsFormat(QStringLiteral("@value"));
+  // Whole yuan as the shop writes them: 1234567, not 1.23457e+06.
+  series->setLabelsPrecision(18);
   chart.addSeries(series);  // the chart owns its series and axes
   auto* categories = new QBarCategoryAxis;
   categories->append(labels);
@@ -114,6 +117,21 @@ void ShowChartIn(QWidget& host, const ChartData& data) {
   view->setAccessibleName(Title(data));
   view->setAccessibleDescription(Description(data));
   view->show();
+}
+
+void PaintChart(const ChartData& data, QPainter& painter, const QRectF& target,
+                qreal layout_width) {
+  if (target.width() <= 0 || target.height() <= 0 || layout_width <= 0) return;
+  const QSizeF layout(layout_width, layout_width * target.height() / target.width());
+  QGraphicsScene scene;
+  QChart* chart = BuildChart(data).release();
+  scene.addItem(chart);  // the scene owns it
+  chart->setGeometry(QRectF(QPointF(0, 0), layout));
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  scene.render(&painter, target, QRectF(QPointF(0, 0), layout), Qt::IgnoreAspectRatio);
+  painter.restore();
 }
 
 Status WriteChartPicture(const ChartData& data, const std::filesystem::path& path, int width,
