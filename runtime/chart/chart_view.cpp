@@ -5,6 +5,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QFont>
 #include <QGraphicsScene>
 #include <QHorizontalBarSeries>
 #include <QImage>
@@ -52,9 +53,14 @@ void AddBars(QChart& chart, const ChartData& data) {
   chart.addSeries(series);  // the chart owns its series and axes
   auto* categories = new QBarCategoryAxis;
   categories->append(labels);
+  // A day or a part is read whole, never cut to "…": the bars make room.
+  // Under a row of many bars a label lies on its side so none overlap.
+  categories->setTruncateLabels(false);
+  if (!horizontal && labels.size() > 12) categories->setLabelsAngle(-90);
   auto* amounts = new QValueAxis;
   amounts->setLabelFormat(QStringLiteral("%.0f"));
   amounts->setRange(low, high > low ? high * 1.1 : low + 1);
+  amounts->applyNiceNumbers();  // ticks at 1000, 2000, not 1168, 2336
   chart.addAxis(categories, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
   chart.addAxis(amounts, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
   series->attachAxis(categories);
@@ -77,6 +83,9 @@ void AddPie(QChart& chart, const ChartData& data) {
 std::unique_ptr<QChart> BuildChart(const ChartData& data) {
   auto chart = std::make_unique<QChart>();
   chart->setTitle(Title(data));
+  QFont title = chart->titleFont();
+  title.setBold(true);
+  chart->setTitleFont(title);
   chart->setAnimationOptions(QChart::NoAnimation);
   chart->setMargins(QMargins(2, 2, 2, 2));
   if (!data.empty()) {

@@ -27,7 +27,7 @@ constexpr qreal kTitlePoints = 18;
 constexpr qreal kFooterPoints = 9;
 // A chart is half as tall as the text is wide; one without points shows
 // only its title and the line saying so.
-constexpr qreal kChartAspect = 0.5;
+constexpr qreal kChartAspect = 0.45;
 constexpr qreal kEmptyChartAspect = 0.1;
 // The block property that marks a chart's place: the chart's index; its size.
 constexpr int kChartIndexProperty = QTextFormat::UserProperty + 1;

@@ -27,7 +27,7 @@ constexpr int kPngQuality = 80;
 
 // Charts are laid out as on a screen this many pixels wide and scaled to
 // their place: their texts come out about as large as the document's.
-constexpr qreal kChartLayoutWidth = 760;
+constexpr qreal kChartLayoutWidth = 620;
 
 // The laid-out text in `clip` (layout coordinates), its charts over their places.
 void DrawContents(const Document& doc, QTextDocument& text, QPainter& painter,
