@@ -1,8 +1,8 @@
 #pragma once
 // What a list window hands to the spreadsheet and document writers: a
 // title, header lines, charts (documents only), typed columns, rows (a
-// totals row marked) and footer lines, all GBK. The window decides what goes in; the runtime decides how
-// it looks.
+// totals row marked) and footer lines, all GBK. The window decides what
+// goes in; the runtime decides how it looks.
 
 #include <cstdint>
 #include <string>

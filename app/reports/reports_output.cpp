@@ -74,8 +74,9 @@ void Export(const calls::RoutineCall& call, Which which) {
   calls::Calls rt = AppCalls(call);
   const Chosen c = Choose(rt, which);
   if (!HasRows(rt, c)) return;
-  ExportList(rt, ObjectOf(c.w.dialog), ObjectOf(c.list),
-             [c](calls::Calls& r) { return Content(r, c, false); }, c.title);
+  ExportList(
+      rt, ObjectOf(c.w.dialog), ObjectOf(c.list),
+      [c](calls::Calls& r) { return Content(r, c, false); }, c.title);
 }
 
 void SaveAs(const calls::RoutineCall& call, Which which) {

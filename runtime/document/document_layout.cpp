@@ -218,10 +218,10 @@ std::vector<ChartPlace> ChartPlaces(const QTextDocument& text) {
     const QSizeF size = format.property(kChartSizeProperty).toSizeF();
     const QTextLine line = block.layout()->lineAt(0);
     // The picture sits on the line's baseline.
-    const QPointF at = block.layout()->position() +
-                       QPointF(line.x(), line.y() + line.ascent() - size.height());
-    places.push_back({static_cast<size_t>(format.intProperty(kChartIndexProperty)),
-                      QRectF(at, size)});
+    const QPointF at =
+        block.layout()->position() + QPointF(line.x(), line.y() + line.ascent() - size.height());
+    places.push_back(
+        {static_cast<size_t>(format.intProperty(kChartIndexProperty)), QRectF(at, size)});
   }
   return places;
 }

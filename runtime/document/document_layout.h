@@ -1,17 +1,18 @@
 #pragma once
 // The document as Qt lays it out: the title centred and large, the lines
-// under it, a place as wide as the text for each chart, the table with a bold shaded header row and its totals rows in
-// bold, the footer lines small and centred, all in a CJK font. Texts are
-// converted from GBK here; a text that is not valid GBK is an error that
-// names it, never shown as replacement characters.
+// under it, a place as wide as the text for each chart, the table with a
+// bold shaded header row and its totals rows in bold, the footer lines
+// small and centred, all in a CJK font. Texts are converted from GBK here;
+// a text that is not valid GBK is an error that names it, never shown as
+// replacement characters.
 
 #include <QRectF>
 #include <QTextDocument>
 #include <memory>
 #include <vector>
 
-#include "runtime/document/document.h"
 #include "base/status.h"
+#include "runtime/document/document.h"
 
 class QPaintDevice;
 

@@ -30,8 +30,7 @@ constexpr int kPngQuality = 80;
 constexpr qreal kChartLayoutWidth = 620;
 
 // The laid-out text in `clip` (layout coordinates), its charts over their places.
-void DrawContents(const Document& doc, QTextDocument& text, QPainter& painter,
-                  const QRectF& clip) {
+void DrawContents(const Document& doc, QTextDocument& text, QPainter& painter, const QRectF& clip) {
   text.drawContents(&painter, clip);
   for (const ChartPlace& place : ChartPlaces(text)) {
     if (!place.rect.intersects(clip)) continue;
@@ -40,8 +39,7 @@ void DrawContents(const Document& doc, QTextDocument& text, QPainter& painter,
 }
 
 // Paints a document laid out at the width of `area`, shrunk when taller.
-void PaintLaidOut(const Document& doc, QTextDocument& text, QPainter& painter,
-                  const QRectF& area) {
+void PaintLaidOut(const Document& doc, QTextDocument& text, QPainter& painter, const QRectF& area) {
   const qreal height = text.size().height();
   painter.save();
   painter.translate(area.topLeft());

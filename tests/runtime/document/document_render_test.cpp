@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
-#include <QImage>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QScreen>
@@ -158,8 +158,8 @@ TEST(DocumentRenderTest, PictureFileIsAPngOfThatSize) {
 
 // A chart of 31 days, or one without points.
 calls::ChartData DaysChart(int n, bool empty) {
-  calls::ChartData chart{calls::ChartKind::kBars, Gbk("图表") + std::to_string(n),
-                         Gbk("本期没有数据"), {}};
+  calls::ChartData chart{
+      calls::ChartKind::kBars, Gbk("图表") + std::to_string(n), Gbk("本期没有数据"), {}};
   if (empty) return chart;
   chart.series.push_back({Gbk("销售额"), {}});
   for (int d = 1; d <= 31; ++d) chart.series[0].points.push_back({std::to_string(d), d * 1000});
@@ -186,7 +186,8 @@ TEST(DocumentRenderTest, ChartsRunOverPagesEachWholeOnOnePage) {
   probe.setDotsPerMeterY(static_cast<int>(dots_per_mm * 1000));
   for (const int lines : {0, 7, 19}) {
     SCOPED_TRACE(lines);
-    Result<std::unique_ptr<QTextDocument>> laid = LayOutDocument(Report(lines), &probe, page.width());
+    Result<std::unique_ptr<QTextDocument>> laid =
+        LayOutDocument(Report(lines), &probe, page.width());
     ASSERT_TRUE(laid.ok()) << laid.status().ToString();
     SetPages(**laid, page);
     EXPECT_GE((*laid)->pageCount(), 3);
