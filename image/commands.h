@@ -106,7 +106,7 @@ enum class ResultKind : uint8_t {
   X(WriteRecords,    127, kVariadic, kLogical)                 \
   /* DLL commands */                                           \
   X(BindDllLibrary,  130, 2, kLogical)                         \
-  /* Documents: a title, lines, a table, footer lines */       \
+  /* Documents: a title, lines, charts, a table, footer lines */\
   X(NewDocument,       140, 1, kInteger)                       \
   X(AddDocumentLine,   141, 2, kLogical)                       \
   X(AddDocumentColumn, 142, 4, kLogical)                       \
@@ -116,6 +116,7 @@ enum class ResultKind : uint8_t {
   X(SaveDocumentPdf,   146, 2, kLogical)                       \
   X(SaveDocumentPicture, 147, 3, kLogical)                     \
   X(CloseDocument,     148, 1, kNone)                         \
+  X(AddDocumentChart,  149, 2, kLogical)                       \
   /* Charts: series handed over as one text */                \
   X(ShowChart,         150, 2, kLogical)                       \
   X(SaveChartPicture,  151, 4, kLogical)                       \

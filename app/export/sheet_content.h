@@ -1,8 +1,8 @@
 #pragma once
 // What a list window hands to the spreadsheet and document writers: a
-// title, header lines, typed columns, rows (a totals row marked) and footer
-// lines, all GBK. The window decides what goes in; the runtime decides how
-// it looks.
+// title, header lines, charts (documents only), typed columns, rows (a
+// totals row marked) and footer lines, all GBK. The window decides what
+// goes in; the runtime decides how it looks.
 
 #include <cstdint>
 #include <string>
@@ -28,6 +28,7 @@ struct SheetRow {
 struct SheetContent {
   std::string title;               // document title; the workbook's sheet name
   std::vector<std::string> lines;  // above the table
+  std::vector<calls::ChartData> charts;  // documents only, between the lines and the table
   std::vector<SheetColumn> columns;
   std::vector<SheetRow> rows;
   std::vector<std::string> footer;  // documents only

@@ -90,6 +90,7 @@ int32_t BuildDocument(calls::Calls& rt, const SheetContent& content, DocumentHea
   if (heading != nullptr) heading(rt, doc);
   bool ok = true;
   for (const std::string& line : content.lines) ok = ok && rt.AddDocumentLine(doc, line.c_str());
+  for (const calls::ChartData& chart : content.charts) ok = ok && rt.AddDocumentChart(doc, chart);
   for (const SheetColumn& column : content.columns) {
     ok = ok && rt.AddDocumentColumn(doc, column.title.c_str(),
                                     column.right ? kAlignRight : kAlignLeft, column.width);

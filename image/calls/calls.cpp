@@ -487,6 +487,10 @@ bool Calls::AddDocumentRow(int32_t document, int32_t style, std::span<const char
 bool Calls::AddDocumentFooter(int32_t document, const char* text) {
   return Kernel(KernelCommand::kAddDocumentFooter, {Int(document), Arg(text)}).low != 0;
 }
+bool Calls::AddDocumentChart(int32_t document, const ChartData& chart) {
+  const std::string text = EncodeChart(chart);
+  return Kernel(KernelCommand::kAddDocumentChart, {Int(document), Arg(text.c_str())}).low != 0;
+}
 bool Calls::PreviewDocument(int32_t document) {
   return Kernel(KernelCommand::kPreviewDocument, {Int(document)}).low != 0;
 }

@@ -286,6 +286,9 @@ class Calls {
   bool AddDocumentColumn(int32_t document, const char* title, int32_t alignment, int32_t width);
   bool AddDocumentRow(int32_t document, int32_t style, std::span<const char* const> cells);
   bool AddDocumentFooter(int32_t document, const char* text);
+  // A chart drawn between the document's lines and its table, whole on one
+  // page; the document then runs over as many pages as it needs.
+  bool AddDocumentChart(int32_t document, const ChartData& chart);
   bool PreviewDocument(int32_t document);
   bool SaveDocumentPdf(int32_t document, const char* path);
   // `width` in pixels; 0 for the runtime's phone-screen width.

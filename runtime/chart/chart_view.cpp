@@ -5,6 +5,8 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QFont>
+#include <QGraphicsScene>
 #include <QHorizontalBarSeries>
 #include <QImage>
 #include <QPainter>
@@ -46,12 +48,19 @@ void AddBars(QChart& chart, const ChartData& data) {
   }
   series->setLabelsVisible(labels.size() <= 12);
   series->setLabelsFormat(QStringLiteral("@value"));
+  // Whole yuan as the shop writes them: 1234567, not 1.23457e+06.
+  series->setLabelsPrecision(18);
   chart.addSeries(series);  // the chart owns its series and axes
   auto* categories = new QBarCategoryAxis;
   categories->append(labels);
+  // A day or a part is read whole, never cut to "…": the bars make room.
+  // Under a row of many bars a label lies on its side so none overlap.
+  categories->setTruncateLabels(false);
+  if (!horizontal && labels.size() > 12) categories->setLabelsAngle(-90);
   auto* amounts = new QValueAxis;
   amounts->setLabelFormat(QStringLiteral("%.0f"));
   amounts->setRange(low, high > low ? high * 1.1 : low + 1);
+  amounts->applyNiceNumbers();  // ticks at 1000, 2000, not 1168, 2336
   chart.addAxis(categories, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
   chart.addAxis(amounts, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
   series->attachAxis(categories);
@@ -74,6 +83,9 @@ void AddPie(QChart& chart, const ChartData& data) {
 std::unique_ptr<QChart> BuildChart(const ChartData& data) {
   auto chart = std::make_unique<QChart>();
   chart->setTitle(Title(data));
+  QFont title = chart->titleFont();
+  title.setBold(true);
+  chart->setTitleFont(title);
   chart->setAnimationOptions(QChart::NoAnimation);
   chart->setMargins(QMargins(2, 2, 2, 2));
   if (!data.empty()) {
@@ -114,6 +126,21 @@ void ShowChartIn(QWidget& host, const ChartData& data) {
   view->setAccessibleName(Title(data));
   view->setAccessibleDescription(Description(data));
   view->show();
+}
+
+void PaintChart(const ChartData& data, QPainter& painter, const QRectF& target,
+                qreal layout_width) {
+  if (target.width() <= 0 || target.height() <= 0 || layout_width <= 0) return;
+  const QSizeF layout(layout_width, layout_width * target.height() / target.width());
+  QGraphicsScene scene;
+  QChart* chart = BuildChart(data).release();
+  scene.addItem(chart);  // the scene owns it
+  chart->setGeometry(QRectF(QPointF(0, 0), layout));
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+  scene.render(&painter, target, QRectF(QPointF(0, 0), layout), Qt::IgnoreAspectRatio);
+  painter.restore();
 }
 
 Status WriteChartPicture(const ChartData& data, const std::filesystem::path& path, int width,

@@ -31,6 +31,26 @@ Status Document::AddFooter(std::string_view text) {
   return Status::Ok();
 }
 
+Status Document::AddChart(calls::ChartData chart) {
+  if (charts_.size() >= kMaxCharts) return Status::InvalidArgument("document: too many charts");
+  size_t points = 0;
+  for (const calls::ChartSeries& s : chart.series) points += s.points.size();
+  if (chart.series.size() > kMaxColumns || points > kMaxRows) {
+    return Status::InvalidArgument("document: a chart of more points than a page can show");
+  }
+  for (std::string_view text : {std::string_view(chart.title), std::string_view(chart.note)}) {
+    if (Status s = CheckText(text, "a chart's title"); !s.ok()) return s;
+  }
+  for (const calls::ChartSeries& series : chart.series) {
+    if (Status s = CheckText(series.name, "a chart's series"); !s.ok()) return s;
+    for (const calls::ChartPoint& p : series.points) {
+      if (Status s = CheckText(p.label, "a chart's label"); !s.ok()) return s;
+    }
+  }
+  charts_.push_back(std::move(chart));
+  return Status::Ok();
+}
+
 Status Document::AddColumn(std::string_view title, Alignment alignment, int32_t width) {
   if (!rows_.empty()) return Status::InvalidArgument("document: a column after the first row");
   if (columns_.size() >= kMaxColumns) return Status::InvalidArgument("document: too many columns");

@@ -4,10 +4,18 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QImage>
+#include <QPaintDevice>
 #include <QStringList>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextImageFormat>
+#include <QTextLayout>
 #include <QTextTable>
+#include <QUrl>
 #include <QVector>
+#include <algorithm>
+#include <cmath>
 
 #include "runtime/text/gbk_codec.h"
 
@@ -17,6 +25,14 @@ namespace {
 constexpr qreal kBodyPoints = 10.5;
 constexpr qreal kTitlePoints = 18;
 constexpr qreal kFooterPoints = 9;
+// A chart is half as tall as the text is wide; one without points shows
+// only its title and the line saying so.
+constexpr qreal kChartAspect = 0.45;
+constexpr qreal kEmptyChartAspect = 0.1;
+// The block property that marks a chart's place: the chart's index; its size.
+constexpr int kChartIndexProperty = QTextFormat::UserProperty + 1;
+constexpr int kChartSizeProperty = QTextFormat::UserProperty + 2;
+const QUrl kChartPlaceholder(QStringLiteral("pcshop-chart:place"));
 
 // Chinese set in a CJK face, Latin letters and digits in DejaVu Sans when
 // present: a PDF reader maps both back to their characters. WenQuanYi comes
@@ -71,6 +87,19 @@ Result<QtTexts> ConvertAll(const Document& doc) {
     Result<QString> t = Convert(doc.lines()[i], "line " + std::to_string(i + 1));
     if (!t.ok()) return t.status();
     out.lines << *t;
+  }
+  for (size_t i = 0; i < doc.charts().size(); ++i) {
+    // Checked, not kept: the chart family converts its own texts.
+    const calls::ChartData& chart = doc.charts()[i];
+    const std::string what = "chart " + std::to_string(i + 1);
+    std::vector<std::string_view> parts = {chart.title, chart.note};
+    for (const calls::ChartSeries& series : chart.series) {
+      parts.push_back(series.name);
+      for (const calls::ChartPoint& p : series.points) parts.push_back(p.label);
+    }
+    for (std::string_view part : parts) {
+      if (Result<QString> t = Convert(part, what); !t.ok()) return t.status();
+    }
   }
   for (size_t i = 0; i < doc.columns().size(); ++i) {
     Result<QString> t = Convert(doc.columns()[i].title, "column title " + std::to_string(i + 1));
@@ -158,7 +187,65 @@ void InsertTable(QTextCursor& cursor, const Document& doc, const QtTexts& texts,
   }
 }
 
+// Each chart's place: an empty picture of the chart's size standing alone
+// in its block, so that a page break moves it whole, never through it.
+// `dots_per_pixel`: device pixels per pixel of a 96-dpi screen, the unit Qt
+// sizes a picture in.
+void InsertChartPlaces(QTextCursor& cursor, const Document& doc, qreal width, qreal pt,
+                       qreal dots_per_pixel) {
+  for (size_t i = 0; i < doc.charts().size(); ++i) {
+    const qreal aspect = doc.charts()[i].empty() ? kEmptyChartAspect : kChartAspect;
+    const QSizeF size(width, std::floor(width * aspect));
+    QTextBlockFormat block = BlockFormat(Qt::AlignLeft, 6 * pt, 6 * pt);
+    block.setProperty(kChartIndexProperty, static_cast<int>(i));
+    block.setProperty(kChartSizeProperty, size);
+    cursor.insertBlock(block);
+    QTextImageFormat place;
+    place.setName(kChartPlaceholder.toString());
+    place.setWidth(size.width() / dots_per_pixel);
+    place.setHeight(size.height() / dots_per_pixel);
+    cursor.insertImage(place);
+  }
+}
+
 }  // namespace
+
+std::vector<ChartPlace> ChartPlaces(const QTextDocument& text) {
+  std::vector<ChartPlace> places;
+  for (QTextBlock block = text.begin(); block.isValid(); block = block.next()) {
+    const QTextBlockFormat format = block.blockFormat();
+    if (!format.hasProperty(kChartIndexProperty) || block.layout()->lineCount() == 0) continue;
+    const QSizeF size = format.property(kChartSizeProperty).toSizeF();
+    const QTextLine line = block.layout()->lineAt(0);
+    // The picture sits on the line's baseline.
+    const QPointF at =
+        block.layout()->position() + QPointF(line.x(), line.y() + line.ascent() - size.height());
+    places.push_back(
+        {static_cast<size_t>(format.intProperty(kChartIndexProperty)), QRectF(at, size)});
+  }
+  return places;
+}
+
+void SetPages(QTextDocument& text, const QSizeF& page) {
+  text.setPageSize(page);
+  if (page.height() <= 0) return;
+  // Qt breaks pages between lines but lets a line taller than what is left
+  // of a page run over; a chart that would is moved to the next page.
+  for (QTextBlock block = text.begin(); block.isValid(); block = block.next()) {
+    QTextBlockFormat format = block.blockFormat();
+    if (!format.hasProperty(kChartIndexProperty)) continue;
+    const std::vector<ChartPlace> places = ChartPlaces(text);
+    const auto place = std::find_if(places.begin(), places.end(), [&](const ChartPlace& p) {
+      return p.index == static_cast<size_t>(format.intProperty(kChartIndexProperty));
+    });
+    if (place == places.end() || place->rect.height() > page.height()) continue;
+    const auto first = static_cast<int64_t>(place->rect.top() / page.height());
+    const auto last = static_cast<int64_t>((place->rect.bottom() - 1) / page.height());
+    if (first == last) continue;
+    format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    QTextCursor(block).setBlockFormat(format);  // lays the rest out again
+  }
+}
 
 Status CheckTexts(const Document& doc) {
   Result<QtTexts> texts = ConvertAll(doc);
@@ -175,6 +262,9 @@ Result<std::unique_ptr<QTextDocument>> LayOutDocument(const Document& doc, QPain
   out->setDefaultFont(CjkFont(kBodyPoints));
   out->setDocumentMargin(0);
   out->setTextWidth(width);
+  QImage clear(1, 1, QImage::Format_ARGB32);
+  clear.fill(Qt::transparent);
+  out->addResource(QTextDocument::ImageResource, kChartPlaceholder, clear);
 
   const qreal pt = 96.0 / 72.0;
   QTextCursor cursor(out.get());
@@ -186,6 +276,8 @@ Result<std::unique_ptr<QTextDocument>> LayOutDocument(const Document& doc, QPain
     cursor.insertBlock(BlockFormat(Qt::AlignLeft, 2 * pt, 2 * pt), CharFormat(kBodyPoints, false));
     cursor.insertText(line);
   }
+  const qreal dots_per_pixel = device != nullptr ? device->logicalDpiX() / 96.0 : 1.0;
+  InsertChartPlaces(cursor, doc, width, pt, dots_per_pixel > 0 ? dots_per_pixel : 1.0);
   if (!doc.columns().empty()) {
     cursor.insertBlock(BlockFormat(Qt::AlignLeft, 6 * pt, 0));
     InsertTable(cursor, doc, *texts, pt);

@@ -1,15 +1,18 @@
 #pragma once
 // The document as Qt lays it out: the title centred and large, the lines
-// under it, the table with a bold shaded header row and its totals rows in
-// bold, the footer lines small and centred, all in a CJK font. Texts are
-// converted from GBK here; a text that is not valid GBK is an error that
-// names it, never shown as replacement characters.
+// under it, a place as wide as the text for each chart, the table with a
+// bold shaded header row and its totals rows in bold, the footer lines
+// small and centred, all in a CJK font. Texts are converted from GBK here;
+// a text that is not valid GBK is an error that names it, never shown as
+// replacement characters.
 
+#include <QRectF>
 #include <QTextDocument>
 #include <memory>
+#include <vector>
 
-#include "runtime/document/document.h"
 #include "base/status.h"
+#include "runtime/document/document.h"
 
 class QPaintDevice;
 
@@ -24,5 +27,23 @@ namespace pcshop::document {
 [[nodiscard]] Result<std::unique_ptr<QTextDocument>> LayOutDocument(const Document& doc,
                                                                     QPaintDevice* device,
                                                                     qreal width);
+
+}  // namespace pcshop::document
+
+namespace pcshop::document {
+
+// Where chart `index` of the document goes, in the layout's coordinates.
+// The places are empty: the chart is painted there afterwards.
+struct ChartPlace {
+  size_t index = 0;
+  QRectF rect;
+};
+
+std::vector<ChartPlace> ChartPlaces(const QTextDocument& text);
+
+// Breaks `text` into pages of `page` (device pixels): between lines and
+// table rows, and before a chart that would not fit whole on what is left
+// of its page.
+void SetPages(QTextDocument& text, const QSizeF& page);
 
 }  // namespace pcshop::document

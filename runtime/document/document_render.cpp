@@ -5,10 +5,12 @@
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 #include <cmath>
 
+#include "runtime/chart/chart_view.h"
 #include "runtime/document/document_layout.h"
 #include "runtime/files/whole_file.h"
 
@@ -23,8 +25,21 @@ constexpr int kMaxPictureAspect = 8;
 // zlib's faster levels: the picture is mostly white and shrinks as well.
 constexpr int kPngQuality = 80;
 
+// Charts are laid out as on a screen this many pixels wide and scaled to
+// their place: their texts come out about as large as the document's.
+constexpr qreal kChartLayoutWidth = 620;
+
+// The laid-out text in `clip` (layout coordinates), its charts over their places.
+void DrawContents(const Document& doc, QTextDocument& text, QPainter& painter, const QRectF& clip) {
+  text.drawContents(&painter, clip);
+  for (const ChartPlace& place : ChartPlaces(text)) {
+    if (!place.rect.intersects(clip)) continue;
+    chart::PaintChart(doc.charts()[place.index], painter, place.rect, kChartLayoutWidth);
+  }
+}
+
 // Paints a document laid out at the width of `area`, shrunk when taller.
-void PaintLaidOut(QTextDocument& text, QPainter& painter, const QRectF& area) {
+void PaintLaidOut(const Document& doc, QTextDocument& text, QPainter& painter, const QRectF& area) {
   const qreal height = text.size().height();
   painter.save();
   painter.translate(area.topLeft());
@@ -34,17 +49,39 @@ void PaintLaidOut(QTextDocument& text, QPainter& painter, const QRectF& area) {
     painter.translate((area.width() - area.width() * scale) / 2, 0);
     painter.scale(scale, scale);
   }
-  text.drawContents(&painter, QRectF(0, 0, area.width(), std::max(height, area.height())));
+  DrawContents(doc, text, painter, QRectF(0, 0, area.width(), std::max(height, area.height())));
   painter.restore();
+}
+
+// Paints a document over as many pages of `area`'s size as it needs; the
+// layout breaks pages between lines and table rows, and before a chart
+// that would not fit whole.
+void PaintPages(const Document& doc, QTextDocument& text, QPainter& painter,
+                QPagedPaintDevice& device, const QRectF& area) {
+  SetPages(text, area.size());
+  const int pages = text.pageCount();
+  for (int page = 0; page < pages; ++page) {
+    if (page > 0 && !device.newPage()) return;
+    const QRectF clip(0, page * area.height(), area.width(), area.height());
+    painter.save();
+    painter.translate(area.topLeft() - clip.topLeft());
+    painter.setClipRect(clip);
+    DrawContents(doc, text, painter, clip);
+    painter.restore();
+  }
 }
 
 }  // namespace
 
-Status PaintDocument(const Document& doc, QPainter& painter, QPaintDevice* device,
+Status PaintDocument(const Document& doc, QPainter& painter, QPagedPaintDevice* device,
                      const QRectF& area) {
   Result<std::unique_ptr<QTextDocument>> laid = LayOutDocument(doc, device, area.width());
   if (!laid.ok()) return laid.status();
-  PaintLaidOut(**laid, painter, area);
+  if (doc.charts().empty()) {
+    PaintLaidOut(doc, **laid, painter, area);
+  } else {
+    PaintPages(doc, **laid, painter, *device, area);
+  }
   return Status::Ok();
 }
 
@@ -101,7 +138,7 @@ Result<QImage> Picture(const Document& doc, int width) {
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
   // The layout made for the probe holds for the image: same resolution, same width.
-  PaintLaidOut(**laid, painter, QRectF(margin, margin, width - 2 * margin, content));
+  PaintLaidOut(doc, **laid, painter, QRectF(margin, margin, width - 2 * margin, content));
   painter.end();
   return image;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "image/calls/chart_text.h"
 #include "runtime/document/document_render.h"
 #include "runtime/files/native_path.h"
 #include "runtime/kernel/runtime.h"
@@ -59,6 +60,7 @@ std::optional<ValueTriple> DocumentCommand(Runtime& rt, KernelCommand command,
     case KernelCommand::kAddDocumentColumn:
     case KernelCommand::kAddDocumentRow:
     case KernelCommand::kAddDocumentFooter:
+    case KernelCommand::kAddDocumentChart:
     case KernelCommand::kPreviewDocument:
     case KernelCommand::kSaveDocumentPdf:
     case KernelCommand::kSaveDocumentPicture:
@@ -79,6 +81,12 @@ std::optional<ValueTriple> DocumentCommand(Runtime& rt, KernelCommand command,
       return Ok(doc->AddRow(std::move(*cells), a.Int(1) == 1));
     }
     case KernelCommand::kAddDocumentFooter: return Ok(doc->AddFooter(a.Text(1)));
+    case KernelCommand::kAddDocumentChart: {
+      // AddDocumentChart(document, chart text as ShowChart takes it)
+      std::optional<calls::ChartData> chart = calls::DecodeChart(a.Text(1));
+      if (!chart) return Logical(false);
+      return Ok(doc->AddChart(std::move(*chart)));
+    }
     case KernelCommand::kPreviewDocument: {
       if (rt.windows() == nullptr) return Logical(false);
       return Ok(document::ShowPreview(*doc, PreviewOwner(rt), docs.preview_responder()));

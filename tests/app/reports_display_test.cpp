@@ -1,7 +1,7 @@
 // 报表 in the built program on a virtual display: the window opens on this
 // month of a seeded shop, its chart is drawn and read through the
 // accessibility bus, choosing 今天 changes the figures, and the print
-// preview opens. With PCSHOP_REPORTS_SHOTS set to a folder, the screen is
+// preview of the month's sales opens. With PCSHOP_REPORTS_SHOTS set to a folder, the screen is
 // saved there with the month shown (reports.png) and with the preview open
 // (reports_print.png).
 
@@ -75,17 +75,35 @@ TEST(ReportsDisplayTest, TheMonthShowsWithItsChartTodayChangesTheFiguresAndThePr
                                 std::string(), int64_t{1}, int64_t{amount}, Gbk(DaysAgo(days)),
                                 std::string(), int64_t{amount}, int64_t{2000}}));
   }
+  // For the printed report: the shop's name, more parts sold today (2796
+  // more), bought over the months before.
+  ASSERT_TRUE(AppendRecordTo(data / "店铺.zdb",
+                             {Gbk("华强电脑城 明辉电脑"), Gbk("深圳市福田区华强北路1号A座3楼"),
+                              std::string("0755-83000000")}));
+  for (const auto& [kind, brand, model, price, quantity, cost] :
+       std::vector<std::tuple<const char*, const char*, const char*, int64_t, int64_t, int64_t>>{
+           {"内存", "金士顿", "FURY 16G", 399, 2, 300},
+           {"CPU", "Intel", "i5-13400F", 1199, 1, 1000},
+           {"主板", "华硕", "B760M", 799, 1, 650}}) {
+    ASSERT_TRUE(
+        AppendRecordTo(data / "出库.zdb",
+                       {Gbk(kind), Gbk(brand), std::string(model), price, std::string(), quantity,
+                        price * quantity, Gbk(DaysAgo(0)), std::string(), price * quantity, cost}));
+    ASSERT_TRUE(AppendRecordTo(
+        data / "入库.zdb", {Gbk(kind), Gbk(brand), std::string(model), cost, std::string(),
+                            int64_t{10}, cost * 10, Gbk(DaysAgo(100)), std::string(), cost * 10}));
+  }
   ASSERT_TRUE(counter.Start()) << "the quote window did not show again";
   ASSERT_TRUE(counter.Navigate("配置单", kQuoteToReports, kReports));
 
   ScreenText shown;
   // This month holds today's sale, and the chart reads out its series.
   ASSERT_TRUE(counter.WaitForScreen(
-      [](const ScreenText& s) { return !SalesShown(s).empty() && ChartShown(s, "2399"); },
-      &shown, 10s))
+      [](const ScreenText& s) { return !SalesShown(s).empty() && ChartShown(s, "5195"); }, &shown,
+      10s))
       << shown.raw;
   const std::string month = SalesShown(shown);
-  EXPECT_TRUE(month == "4899" || month == "2399") << month;
+  EXPECT_TRUE(month == "7695" || month == "5195") << month;
   const char* shots = std::getenv("PCSHOP_REPORTS_SHOTS");
   const auto snapshot = [&](const char* name) {
     if (shots != nullptr && shots[0] != '\0') {
@@ -96,8 +114,13 @@ TEST(ReportsDisplayTest, TheMonthShowsWithItsChartTodayChangesTheFiguresAndThePr
 
   ASSERT_TRUE(counter.Choose(kReports, kPeriodArrow, 0));  // 今天
   EXPECT_TRUE(counter.WaitForScreen(
-      [](const ScreenText& s) { return SalesShown(s) == "2399" && ChartShown(s, "2399"); },
-      &shown, 5s))
+      [](const ScreenText& s) { return SalesShown(s) == "5195" && ChartShown(s, "5195"); }, &shown,
+      5s))
+      << shown.raw;
+  // The month again for the printed report.
+  ASSERT_TRUE(counter.Choose(kReports, kPeriodArrow, 2));  // 本月
+  EXPECT_TRUE(counter.WaitForScreen([&](const ScreenText& s) { return SalesShown(s) == month; },
+                                    &shown, 5s))
       << shown.raw;
 
   ASSERT_TRUE(counter.Press(kReports, kPrintSales));

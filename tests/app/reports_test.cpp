@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "runtime/tables/table_store.h"
 #include "tests/app/stock_fixture.h"
 #include "tests/app/table_expectations.h"
+#include "tests/runtime/document/tool_output.h"
 
 namespace pcshop::app::testing {
 namespace {
@@ -160,6 +162,45 @@ TEST_F(ReportsTest, AnEmptyPeriodShowsZerosAndSaysSo) {
     EXPECT_EQ(user_->RowCount(kReports, "超级列表框概况"), 0);
     EXPECT_EQ(user_->Text(kReports, "透明标签说明"),
               "请在“从”和“到”填入日期（如2024年5月3日），“从”不能晚于“到”");
+  });
+}
+
+// The printed sales list carries the five charts of the period above the
+// list, as vector text a PDF reader finds; the empty one says so.
+TEST_F(ReportsTest, ThePrintedSalesListCarriesTheChartsAboveIt) {
+  using pcshop::testing::PdfPages;
+  using pcshop::testing::PdfText;
+  if (!pcshop::testing::HasTool("pdftotext") || !pcshop::testing::HasTool("pdfinfo")) {
+    GTEST_SKIP() << "poppler-utils missing";
+  }
+  Run([&] {
+    Click(kQuote, "按钮报表");
+    SeedShop();
+    ChooseRange("2024年2月1日", "2024-2-29");
+    (void)Messages();
+    Click(kReports, "按钮销售存为PDF");
+    const std::vector<std::string> said = Messages();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_EQ(said[1], "存为PDF成功！");
+    std::filesystem::path pdf;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(folder_)) {
+      const std::string name = e.path().filename().string();
+      if (name.starts_with("商品销售统计") && said[0].ends_with(name)) pdf = e.path();
+    }
+    ASSERT_FALSE(pdf.empty()) << said[0];
+    EXPECT_GE(PdfPages(pdf), 2) << "five charts and the list do not fit one page";
+    const std::string text = PdfText(pdf);
+    std::filesystem::remove(pdf);
+    // In order: the charts (the twelve months before today are empty), then the list.
+    size_t at = 0;
+    for (const char* expected :
+         {"商品销售统计", "期间:2024年2月1日 至 2024年2月29日", "销售额与毛利", "毛利前十", "C G1",
+          "销量前十", "类别销售额", "显卡 999", "近十二个月进货与销售", "本期没有数据",
+          "合计 5 1609 410 200 3"}) {
+      const size_t found = text.find(expected, at);
+      EXPECT_NE(found, std::string::npos) << expected << " after " << at << " in\n" << text;
+      if (found != std::string::npos) at = found;
+    }
   });
 }
 

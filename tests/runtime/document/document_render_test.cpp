@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
-#include <QImage>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QScreen>
@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "runtime/document/document_layout.h"
 #include "runtime/document/document_preview.h"
 #include "tests/runtime/document/tool_output.h"
 #include "tests/runtime/files/scoped_data_home.h"
@@ -155,6 +156,68 @@ TEST(DocumentRenderTest, PictureFileIsAPngOfThatSize) {
   EXPECT_FALSE(Picture(Quote(5), 100).ok()) << "narrower than any phone";
 }
 
+// A chart of 31 days, or one without points.
+calls::ChartData DaysChart(int n, bool empty) {
+  calls::ChartData chart{
+      calls::ChartKind::kBars, Gbk("图表") + std::to_string(n), Gbk("本期没有数据"), {}};
+  if (empty) return chart;
+  chart.series.push_back({Gbk("销售额"), {}});
+  for (int d = 1; d <= 31; ++d) chart.series[0].points.push_back({std::to_string(d), d * 1000});
+  return chart;
+}
+
+// A report: lines, six charts (the fourth empty), a long list.
+Document Report(int lines) {
+  Document doc = Quote(40);
+  for (int i = 0; i < lines; ++i) EXPECT_TRUE(doc.AddLine(Gbk("说明") + std::to_string(i)).ok());
+  for (int n = 1; n <= 6; ++n) EXPECT_TRUE(doc.AddChart(DaysChart(n, n == 4)).ok());
+  return doc;
+}
+
+// Page breaks fall between charts, never through one, whatever stands
+// above them; the PDF holds every page and the charts' texts as text.
+TEST(DocumentRenderTest, ChartsRunOverPagesEachWholeOnOnePage) {
+  constexpr int kDpi = 300;
+  const qreal dots_per_mm = kDpi / 25.4;
+  const QSizeF page((210 - 2 * kPageMarginMillimetres) * dots_per_mm,
+                    (297 - 2 * kPageMarginMillimetres) * dots_per_mm);
+  QImage probe(1, 1, QImage::Format_RGB32);
+  probe.setDotsPerMeterX(static_cast<int>(dots_per_mm * 1000));
+  probe.setDotsPerMeterY(static_cast<int>(dots_per_mm * 1000));
+  for (const int lines : {0, 7, 19}) {
+    SCOPED_TRACE(lines);
+    Result<std::unique_ptr<QTextDocument>> laid =
+        LayOutDocument(Report(lines), &probe, page.width());
+    ASSERT_TRUE(laid.ok()) << laid.status().ToString();
+    SetPages(**laid, page);
+    EXPECT_GE((*laid)->pageCount(), 3);
+    const std::vector<ChartPlace> places = ChartPlaces(**laid);
+    ASSERT_EQ(places.size(), 6u);
+    qreal below = 0;
+    for (const ChartPlace& p : places) {
+      EXPECT_GE(p.rect.top(), below) << "chart " << p.index;
+      EXPECT_EQ(static_cast<int>(p.rect.top() / page.height()),
+                static_cast<int>((p.rect.bottom() - 1) / page.height()))
+          << "chart " << p.index << " from " << p.rect.top() << " to " << p.rect.bottom();
+      below = p.rect.bottom();
+    }
+    EXPECT_LT(places[3].rect.height(), places[2].rect.height() / 2) << "an empty chart is short";
+  }
+  if (!HasTool("pdftotext") || !HasTool("pdfinfo")) GTEST_SKIP() << "poppler-utils missing";
+  ScopedDataHome home;
+  const fs::path pdf = home.root() / "报表.pdf";
+  ASSERT_TRUE(WritePdf(Report(7), pdf).ok());
+  EXPECT_GE(PdfPages(pdf), 3);
+  const std::string text = PdfText(pdf);
+  for (int n = 1; n <= 6; ++n) {
+    const std::string title = "图表" + std::to_string(n);
+    EXPECT_NE(text.find(title), std::string::npos) << title << " in\n" << text;
+    EXPECT_EQ(text.find(title, text.find(title) + 1), std::string::npos) << title << " twice";
+  }
+  EXPECT_NE(text.find("本期没有数据"), std::string::npos);
+  EXPECT_NE(text.find("5639"), std::string::npos) << "the last row";
+}
+
 TEST(DocumentRenderTest, TextThatIsNotGbkIsRefusedNamingItsCell) {
   Document doc(Gbk("报价单"));
   ASSERT_TRUE(doc.AddColumn(Gbk("品名"), Alignment::kLeft, 1).ok());
@@ -193,6 +256,8 @@ TEST(DocumentModelTest, RowsAndColumnsKeepTheirShape) {
   EXPECT_FALSE(doc.AddRow({"1", "2", "3"}, false).ok()) << "more cells than columns";
   EXPECT_FALSE(doc.AddColumn("late", Alignment::kLeft, 1).ok()) << "a column after a row";
   EXPECT_FALSE(doc.AddLine(std::string(kMaxTextBytes + 1, 'x')).ok());
+  for (size_t i = 0; i < kMaxCharts; ++i) ASSERT_TRUE(doc.AddChart({}).ok());
+  EXPECT_FALSE(doc.AddChart({}).ok()) << "more charts than the limit";
 }
 
 TEST(DocumentPreviewTest, PreviewShowsOnePageAndOffersPdf) {
