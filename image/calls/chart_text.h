@@ -6,6 +6,7 @@
 //   P \t series \t label \t amount  one line per point (series from 0)
 // The application writes it, the runtime reads it; both use this file.
 
+#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -63,16 +64,12 @@ inline std::vector<std::string_view> Split(std::string_view line) {
   return fields;
 }
 inline std::optional<int64_t> Number(std::string_view text) {
-  if (text.empty() || text.size() > 19) return std::nullopt;
-  const bool negative = text[0] == '-';
-  if (negative) text.remove_prefix(1);
-  if (text.empty()) return std::nullopt;
+  // from_chars refuses what does not fit 64 bits; a leading '+' is no number.
   int64_t v = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    v = v * 10 + (c - '0');
-  }
-  return negative ? -v : v;
+  const char* last = text.data() + text.size();
+  const auto [end, ec] = std::from_chars(text.data(), last, v);
+  if (text.empty() || ec != std::errc() || end != last) return std::nullopt;
+  return v;
 }
 }  // namespace chart_detail
 
