@@ -120,4 +120,15 @@ ServerDay ServerDayExpression(std::string_view table, std::string_view column) {
   return out;
 }
 
+std::string ServerDayFunctionSql() {
+  const ServerDay day = ServerDayExpression("(SELECT $1 AS pcshop_date)", "pcshop_date");
+  return "CREATE OR REPLACE FUNCTION " + std::string(kDayFunction) +
+         "(bytea) RETURNS integer LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE AS $pcshop$SELECT " +
+         day.day + " FROM " + day.from + "$pcshop$";
+}
+
+std::string ServerDayIndexName(std::string_view table, std::string_view column) {
+  return std::string(table) + "_day_" + std::string(column);
+}
+
 }  // namespace pcshop::tables
