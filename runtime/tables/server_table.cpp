@@ -351,7 +351,7 @@ Result<std::vector<RangedSum>> ServerTable::SumInRange(std::string_view date_fie
       field == fields_.end() ? "NULL" : FieldColumn(static_cast<size_t>(field - fields_.begin()));
   RangedSumDialect dialect{records_, std::string(kDayFunction) + "({date})", "$1", "$2",
                            "::bigint"};
-  if (field == fields_.end() || !DayIndexed(column)) {
+  if (field == fields_.end() || field->type_code != kTextField || !DayIndexed(column)) {
     // Without the index the function, not inlined, costs more than the same
     // day worked out in the query itself.
     const ServerDay day = ServerDayExpression(records_, column);
@@ -441,8 +441,9 @@ bool ServerTable::DayIndexed(const std::string& column) {
   const std::string create = "CREATE INDEX IF NOT EXISTS " + index + " ON " + records_ + " (" +
                              std::string(kDayFunction) + "(" + column + "))";
   if (conn_->in_snapshot()) {
-    conn_->AfterSnapshot(create);  // looked for again next time
-    return false;
+    conn_->AfterSnapshot(create);
+    day_index_queued_ = true;  // looked for again once the snapshot ends
+    return day_indexed_[column] = false;
   }
   // A role without the right sums without it.
   const bool made = conn_->RunText(create, Context("making the day index"), Retry::kNo).ok();
@@ -460,6 +461,10 @@ void ServerTable::EndSnapshot() {
   if (!snapshot_) return;
   snapshot_ = false;
   conn_->EndSnapshot();
+  if (day_index_queued_) {
+    day_index_queued_ = false;
+    std::erase_if(day_indexed_, [](const auto& known) { return !known.second; });
+  }
 }
 
 }  // namespace pcshop::tables
