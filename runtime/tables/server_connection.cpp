@@ -280,6 +280,7 @@ Result<PgResult> ServerConnection::Execute(const std::function<int(PGconn*)>& se
     if (in_snapshot() && Connected() && PQtransactionStatus(conn_.get()) == PQTRANS_INERROR) {
       (void)Exchange([](PGconn* c) { return PQsendQuery(c, "ROLLBACK"); }, context);
       (void)Exchange([](PGconn* c) { return PQsendQuery(c, kBeginSnapshot); }, context);
+      ++snapshot_number_;
     }
     return failed;
   }
@@ -298,6 +299,7 @@ Status ServerConnection::BeginSnapshot(std::string_view context) {
   }
   snapshot_depth_ = 1;
   snapshot_generation_ = generation_;
+  ++snapshot_number_;
   return Status::Ok();
 }
 

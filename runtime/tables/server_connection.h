@@ -103,6 +103,10 @@ class ServerConnection {
   Status BeginSnapshot(std::string_view context);
   void EndSnapshot();
   bool in_snapshot() const { return snapshot_depth_ > 0; }
+  // Moves on with every snapshot begun, and when a failed statement made
+  // the connection begin its snapshot again: what was read under one
+  // number holds while it stays.
+  uint64_t snapshot_number() const { return snapshot_number_; }
   // A statement that writes (an index to make), run once the snapshot has
   // ended; its failure is nobody's business but the next try's.
   void AfterSnapshot(std::string sql);
@@ -139,6 +143,7 @@ class ServerConnection {
   uint64_t generation_ = 0;
   int snapshot_depth_ = 0;
   uint64_t snapshot_generation_ = 0;  // the connection the snapshot lives on
+  uint64_t snapshot_number_ = 0;
   std::vector<std::string> after_snapshot_;
 };
 

@@ -78,6 +78,8 @@ Status ServerTable::EnsureIds() {
 }
 
 Result<int64_t> ServerTable::ReadVersion() {
+  const bool snapshot = snapshot_ && conn_->in_snapshot();
+  if (snapshot && snapshot_read_ == conn_->snapshot_number()) return snapshot_version_;
   const PgParam p[] = {Int8Param(id_)};
   auto r = conn_->Run("SELECT version FROM pcshop_tables WHERE id = $1::int8", p,
                       Context("reading the change counter"), Retry::kOnce);
@@ -86,7 +88,12 @@ Result<int64_t> ServerTable::ReadVersion() {
     Forget();
     return Status::NotFound(label_ + ": the table is no longer on the server");
   }
-  return CellInt8(r->get(), 0, 0);
+  const int64_t version = CellInt8(r->get(), 0, 0);
+  if (snapshot) {
+    snapshot_read_ = conn_->snapshot_number();
+    snapshot_version_ = version;
+  }
+  return version;
 }
 
 Status ServerTable::CheckVersion() {

@@ -117,6 +117,10 @@ class ServerTable final : public Table {
   std::unordered_map<std::string, size_t, TransparentHash, std::equal_to<>> field_index_;
 
   bool snapshot_ = false;  // this table's part in the connection's snapshot
+  // The version as the snapshot of that number sees it: it cannot move
+  // there, so it is read once instead of before every sum.
+  uint64_t snapshot_read_ = 0;  // 0: not read in a snapshot
+  int64_t snapshot_version_ = -1;
   uint64_t seen_changes_ = 0;
   uint64_t seen_generation_ = 0;
   int64_t version_ = -1;  // the version ids_ reflects; -1: read again before use
