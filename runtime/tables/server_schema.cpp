@@ -102,7 +102,8 @@ Status EnsureServerObjects(ServerConnection& conn) {
   // Only what is missing is created, so that a counter's role needs no right
   // to change the schema once the tables are there.
   static constexpr char kPresent[] =
-      "SELECT to_regclass('pcshop_tables') IS NOT NULL AND to_regclass('pcshop_fields') IS NOT NULL,"
+      "SELECT to_regclass('pcshop_tables') IS NOT NULL"
+      " AND to_regclass('pcshop_fields') IS NOT NULL,"
       " to_regprocedure('pcshop_day(bytea)') IS NOT NULL";
   static constexpr char kContext[] = "setting up the server's tables";
   static constexpr char kLock[] = "BEGIN; SELECT pg_advisory_xact_lock(20547);";  // 0x5043
@@ -119,9 +120,7 @@ Status EnsureServerObjects(ServerConnection& conn) {
     }
     return Status::Ok();
   }
-  const std::string sql =
-      kLock +
-      std::string(
+  static constexpr char kTables[] =
       "CREATE TABLE IF NOT EXISTS pcshop_tables ("
       " id integer GENERATED ALWAYS AS IDENTITY PRIMARY KEY,"
       " name bytea NOT NULL UNIQUE,"
@@ -129,8 +128,8 @@ Status EnsureServerObjects(ServerConnection& conn) {
       "CREATE TABLE IF NOT EXISTS pcshop_fields ("
       " table_id integer NOT NULL REFERENCES pcshop_tables(id) ON DELETE CASCADE,"
       " pos integer NOT NULL, name bytea NOT NULL, type integer NOT NULL, width integer NOT NULL,"
-      " PRIMARY KEY (table_id, pos));") +
-      ServerDayFunctionSql() + "; COMMIT";
+      " PRIMARY KEY (table_id, pos));";
+  const std::string sql = kLock + std::string(kTables) + ServerDayFunctionSql() + "; COMMIT";
   auto r = conn.RunText(sql, kContext, Retry::kOnce);
   if (!r.ok()) {
     conn.RollbackIfOpen();

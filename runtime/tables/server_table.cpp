@@ -437,7 +437,9 @@ Result<std::vector<MatchingRow>> ServerTable::ReadMatching(std::string_view matc
 }
 
 bool ServerTable::DayIndexed(const std::string& column) {
-  if (const auto known = day_indexed_.find(column); known != day_indexed_.end()) return known->second;
+  if (const auto known = day_indexed_.find(column); known != day_indexed_.end()) {
+    return known->second;
+  }
   const std::string index = ServerDayIndexName(records_, column);
   auto r = conn_->RunText("SELECT to_regprocedure('pcshop_day(bytea)') IS NOT NULL, to_regclass('" +
                               index + "') IS NOT NULL",

@@ -143,7 +143,7 @@ class ServerTable final : public Table {
   };
   static constexpr size_t kKeptRangedLimit = 64;
   std::unordered_map<std::string, bool> day_indexed_;  // by column, once known
-  bool day_index_queued_ = false;  // one to make after the snapshot
+  bool day_index_queued_ = false;                      // one to make after the snapshot
   std::unordered_map<std::string, KeptRanged> ranged_;
   std::vector<int64_t> ids_;
   size_t page_first_ = 0;  // position of page_[0]

@@ -152,8 +152,9 @@ class TableFile final : public Table {
   bool day_function_ = false;  // pcshop_day registered on db_
   bool snapshot_ = false;      // a read snapshot holds db_'s transaction
   // The last groups of each sum query, with the file's version they were
-  // read at (both in one read transaction, so never newer than it): stock on hand is asked for on every list of the catalogue and
-  // changes only with a movement, this copy's or another's.
+  // read at (both in one read transaction, so never newer than it): stock
+  // on hand is asked for on every list of the catalogue and changes only
+  // with a movement, this copy's or another's.
   struct KeptSums {
     int64_t version = -1;
     std::vector<GroupSum> groups;

@@ -21,7 +21,9 @@ using calls::Text;
 using calls::ValueTriple;
 
 void NoOp(const calls::RoutineCall&) {}
-void BeginsASnapshot(const calls::RoutineCall& call) { (void)calls::Calls(call).ReadSnapshot(true); }
+void BeginsASnapshot(const calls::RoutineCall& call) {
+  (void)calls::Calls(call).ReadSnapshot(true);
+}
 
 class RuntimeCommandsTest : public ::testing::Test {
  protected:

@@ -591,7 +591,9 @@ TEST_P(ProductTableTest, ASnapshotHidesOtherCopiesWritesUntilItEnds) {
       {"RecordCount", [&] { return int64_t{*store_->RecordCount()}; }, 2, 3},
       {"SumGrouped", [&] { return store_->SumGrouped(Gbk("价格"), brand)->at(0).sum; }, 12, 112},
       {"SumInRange",
-       [&] { return store_->SumInRange(Gbk("备注"), {kJan31, kJan31}, price, brand)->at(0).sums[0]; },
+       [&] {
+         return store_->SumInRange(Gbk("备注"), {kJan31, kJan31}, price, brand)->at(0).sums[0];
+       },
        12, 112},
       {"ReadMatching",
        [&] { return static_cast<int64_t>(store_->ReadMatching(Gbk("品牌"), "a", price)->size()); },
