@@ -103,6 +103,8 @@ enum class ResultKind : uint8_t {
   X(ChangeCount,     123, 0, kInteger)                         \
   X(ReadMatching,    124, kVariadic, kTyped)                   \
   X(SumInRange,      125, kVariadic, kTyped)                   \
+  /* a report's read snapshot: 1 begins, 0 ends */           \
+  X(ReadSnapshot,    126, 1, kLogical)                         \
   X(WriteRecords,    127, kVariadic, kLogical)                 \
   /* DLL commands */                                           \
   X(BindDllLibrary,  130, 2, kLogical)                         \

@@ -12,6 +12,7 @@
 #include "app/routines.h"
 #include "app/stock/stock_tables.h"
 #include "image/app_symbols.h"
+#include "image/calls/read_snapshot.h"
 
 namespace pcshop::app {
 namespace {
@@ -188,6 +189,7 @@ std::optional<ChartData> BuildReportChart(calls::Calls& rt, ReportChart chart, D
 }
 
 void ShowChart(calls::Calls& rt, const ReportsWindow& w) {
+  const calls::ReadSnapshotScope snapshot(rt);
   const int32_t index = std::clamp(IndexOf(rt, w.chart_kind), 0, 4);
   const std::optional<DayRange> period = ChosenDays(rt, w);
   std::optional<ChartData> chart =

@@ -7,6 +7,7 @@
 #include "app/reports/report_charts.h"
 #include "app/reports/report_figures.h"
 #include "image/app_symbols.h"
+#include "image/calls/read_snapshot.h"
 
 namespace pcshop::app {
 namespace {
@@ -69,6 +70,8 @@ const char* StockTitle(calls::Calls& rt, const ReportsWindow& w) {
 }
 
 void ShowReports(calls::Calls& rt, const ReportsWindow& w) {
+  // Every figure, list and the chart from one state of the tables.
+  const calls::ReadSnapshotScope snapshot(rt);
   const std::optional<DayRange> period = ChosenDays(rt, w);
   if (!period) {
     ClearAll(rt, w);
@@ -102,12 +105,14 @@ void ShowReports(calls::Calls& rt, const ReportsWindow& w) {
 }
 
 void ShowSalesList(calls::Calls& rt, const ReportsWindow& w) {
+  const calls::ReadSnapshotScope snapshot(rt);
   const std::optional<DayRange> period = ChosenDays(rt, w);
   const auto rows = period ? SalesRows(rt, ChosenGrouping(rt, w), *period) : std::nullopt;
   FillList(rt, w.sales, rows ? *rows : std::vector<ReportRow>{});
 }
 
 void ShowStockList(calls::Calls& rt, const ReportsWindow& w) {
+  const calls::ReadSnapshotScope snapshot(rt);
   const std::optional<DayRange> period = ChosenDays(rt, w);
   const std::optional<int64_t> threshold = Threshold(rt, w);
   const auto rows = period && threshold ? StockRows(rt, ChosenStockReport(rt, w), *period,

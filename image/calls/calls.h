@@ -248,6 +248,10 @@ class Calls {
   // The current table's change counter: it moves with every committed
   // change, this copy's or another's; -1 when it cannot be read.
   int32_t ChangeCount();
+  // Begins (true) or ends (false) a read snapshot over the open tables
+  // (table_store.h); begins nest. Hold one with ReadSnapshotScope
+  // (read_snapshot.h) instead of pairing these by hand.
+  bool ReadSnapshot(bool begin);
 
   // --- Backups (calls_backup.cpp). Paths are GBK; a text result is empty
   // when the work was done, else why it was not (GBK, for the user).

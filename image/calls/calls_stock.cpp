@@ -83,4 +83,8 @@ int32_t Calls::ChangeCount() {
   return static_cast<int32_t>(Kernel(KernelCommand::kChangeCount, {}).low);
 }
 
+bool Calls::ReadSnapshot(bool begin) {
+  return Kernel(KernelCommand::kReadSnapshot, {Int(begin ? 1 : 0)}).low != 0;
+}
+
 }  // namespace pcshop::calls

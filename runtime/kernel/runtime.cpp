@@ -237,10 +237,19 @@ void Runtime::CallEventHandler(uint32_t code_offset, std::span<const int32_t> ev
     explicit Depth(int& d) : depth(++d) {}
     ~Depth() { --depth; }
   } depth(handler_depth_);
+  const int snapshots = tables_.snapshot_depth();
   calls::RoutineCall call;
   call.code = code_;
   call.event_data = event_data;
   routine(call);
+  // A read snapshot the handler left open ends with it: its transaction
+  // would hold back the other counters' log checkpoints (and on the server
+  // be ended by the server as idle) until some later action.
+  if (tables_.snapshot_depth() > snapshots) {
+    std::fprintf(options_.errors, "runtime: an event handler left a read snapshot open; ended\n");
+    std::fflush(options_.errors);
+    while (tables_.snapshot_depth() > snapshots) tables_.EndSnapshot();
+  }
 }
 
 Result<const text::PinyinReader*> Runtime::pinyin() {

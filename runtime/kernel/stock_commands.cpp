@@ -138,6 +138,17 @@ std::optional<ValueTriple> StockTableCommand(Runtime& rt, KernelCommand command,
     case KernelCommand::kSumInRange: return barred ? ValueTriple{} : SumInRange(rt, a);
     case KernelCommand::kAppendRecords: return barred ? calls::Logical(false) : AppendRecords(rt, a);
     case KernelCommand::kWriteRecords: return barred ? calls::Logical(false) : WriteRecords(rt, a);
+    case KernelCommand::kReadSnapshot: {
+      // Ending is never barred: a snapshot must not outlive the action.
+      if (a.Int(0) == 0) {
+        t.EndSnapshot();
+        return calls::Logical(true);
+      }
+      if (barred) return calls::Logical(false);
+      const Status begun = t.BeginSnapshot();
+      rt.NoteTables(begun);
+      return calls::Logical(begun.ok());
+    }
     case KernelCommand::kChangeCount: {
       // -1 when it cannot be read: never equal to a counter seen before
       // it, so a reader rebuilds rather than trusting old data.

@@ -49,8 +49,9 @@ Result<std::vector<GroupSum>> TableFile::SumGrouped(std::string_view sum_field,
   if (!keys.empty()) EnsureSumIndex(query->key_columns + ", " + query->summed_column);
   const std::string& sql = query->sql;
   // A read makes the version take in other copies' commits; this copy's own
-  // move it at once. The sum runs after the version is read, so a commit in
-  // between can only make the kept groups newer than their version says.
+  // move it at once. Version and sum come from one read transaction, so the
+  // kept groups are exactly those of their version, as a snapshot needs.
+  const ReadScope scope(db_.get());
   if (Status s = TakeInOtherCommits(); !s.ok()) return s;
   const int64_t version = FileVersion();
   if (const auto kept = sums_.find(sql);
@@ -80,7 +81,9 @@ Result<std::vector<GroupSum>> TableFile::SumGrouped(std::string_view sum_field,
 // on-hand figures: 2-3x faster over 100,000 movements). Made once, on the
 // first sum; a file that cannot take it (read-only, busy) sums without it.
 void TableFile::EnsureSumIndex(const std::string& columns) {
-  if (read_only_ || !sum_indexes_.insert(columns).second) return;
+  // Never inside a snapshot: the index would turn its read into a write
+  // that holds the file's lock until the report ends.
+  if (read_only_ || snapshot_ || !sum_indexes_.insert(columns).second) return;
   std::string name = "records_sum";
   for (const char c : columns) {
     if (c != ' ' && c != ',') name += c;

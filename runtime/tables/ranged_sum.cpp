@@ -85,7 +85,8 @@ Result<std::vector<RangedSum>> TableFile::SumInRange(std::string_view date_field
     }
     day_function_ = true;
   }
-  // As SumGrouped: kept per file version, read after the version.
+  // As SumGrouped: kept per file version, read with it in one transaction.
+  const ReadScope scope(db_.get());
   if (Status s = TakeInOtherCommits(); !s.ok()) return s;
   const int64_t version = FileVersion();
   const std::string kept_key =

@@ -256,16 +256,70 @@ Result<PgResult> ServerConnection::RunText(const std::string& sql, std::string_v
   return Execute([&](PGconn* c) { return PQsendQuery(c, sql.c_str()); }, context, retry);
 }
 
+namespace {
+constexpr char kBeginSnapshot[] = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; SELECT 1";
+}  // namespace
+
 Result<PgResult> ServerConnection::Execute(const std::function<int(PGconn*)>& send,
                                            std::string_view context, Retry retry) {
   for (int attempt = 0;; ++attempt) {
+    if (in_snapshot() && (!Connected() || generation_ != snapshot_generation_)) {
+      return ServerFailure(ServerFault::kUnreachable,
+                           "the connection to the server was lost during a report", context);
+    }
     if (Status s = EnsureConnected(context); !s.ok()) return s;
     auto r = Exchange(send, context);
     if (!r.ok()) return r.status();  // silent: waiting again would double the wait
     const ExecStatusType st = PQresultStatus(r->get());
     if (*r != nullptr && (st == PGRES_TUPLES_OK || st == PGRES_COMMAND_OK)) return r;
-    if (retry == Retry::kOnce && attempt == 0 && !Connected()) continue;
-    return Failure(context, r->get());
+    if (retry == Retry::kOnce && attempt == 0 && !Connected() && !in_snapshot()) continue;
+    Status failed = Failure(context, r->get());
+    // A failed statement (a sum past 64 bits, a cancel) aborts the
+    // transaction; the report's later reads go on in a new snapshot rather
+    // than all failing.
+    if (in_snapshot() && Connected() && PQtransactionStatus(conn_.get()) == PQTRANS_INERROR) {
+      (void)Exchange([](PGconn* c) { return PQsendQuery(c, "ROLLBACK"); }, context);
+      (void)Exchange([](PGconn* c) { return PQsendQuery(c, kBeginSnapshot); }, context);
+      ++snapshot_number_;
+    }
+    return failed;
+  }
+}
+
+Status ServerConnection::BeginSnapshot(std::string_view context) {
+  if (in_snapshot()) {
+    ++snapshot_depth_;
+    return Status::Ok();
+  }
+  // The SELECT fixes the snapshot; BEGIN alone would wait for the first read.
+  auto r = RunText(kBeginSnapshot, context, Retry::kOnce);
+  if (!r.ok()) {
+    RollbackIfOpen();
+    return r.status();
+  }
+  snapshot_depth_ = 1;
+  snapshot_generation_ = generation_;
+  ++snapshot_number_;
+  return Status::Ok();
+}
+
+void ServerConnection::EndSnapshot() {
+  if (!in_snapshot() || --snapshot_depth_ > 0) return;
+  std::vector<std::string> after = std::move(after_snapshot_);
+  after_snapshot_.clear();
+  if (!Connected() || generation_ != snapshot_generation_) return;
+  if (PQtransactionStatus(conn_.get()) != PQTRANS_IDLE) {
+    // Read only: COMMIT and ROLLBACK end it alike.
+    (void)Exchange([](PGconn* c) { return PQsendQuery(c, "COMMIT"); }, "ending a read snapshot");
+  }
+  for (const std::string& sql : after) {
+    if (!RunText(sql, "after a read snapshot", Retry::kNo).ok()) RollbackIfOpen();
+  }
+}
+
+void ServerConnection::AfterSnapshot(std::string sql) {
+  if (std::find(after_snapshot_.begin(), after_snapshot_.end(), sql) == after_snapshot_.end()) {
+    after_snapshot_.push_back(std::move(sql));
   }
 }
 

@@ -29,6 +29,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "base/status.h"
 
@@ -95,6 +96,21 @@ class ServerConnection {
   // Rolls back an open transaction, if any; the connection may be gone.
   void RollbackIfOpen();
 
+  // A read snapshot (table_store.h): one REPEATABLE READ READ ONLY
+  // transaction from the first begin to the matching last end; each open
+  // table begins and ends it once. A connection lost inside it fails every
+  // statement until it ends, rather than reading outside it.
+  Status BeginSnapshot(std::string_view context);
+  void EndSnapshot();
+  bool in_snapshot() const { return snapshot_depth_ > 0; }
+  // Moves on with every snapshot begun, and when a failed statement made
+  // the connection begin its snapshot again: what was read under one
+  // number holds while it stays.
+  uint64_t snapshot_number() const { return snapshot_number_; }
+  // A statement that writes (an index to make), run once the snapshot has
+  // ended; its failure is nobody's business but the next try's.
+  void AfterSnapshot(std::string sql);
+
   // Takes in the notices that have arrived, without waiting.
   void Poll();
   // How many notices other connections sent for table `id` so far.
@@ -125,6 +141,10 @@ class ServerConnection {
   std::chrono::milliseconds answer_limit_ = AnswerLimit(kStatementTimeoutMs);
   std::unordered_map<int32_t, uint64_t> changes_;
   uint64_t generation_ = 0;
+  int snapshot_depth_ = 0;
+  uint64_t snapshot_generation_ = 0;  // the connection the snapshot lives on
+  uint64_t snapshot_number_ = 0;
+  std::vector<std::string> after_snapshot_;
 };
 
 // libpq's message without its trailing newline.

@@ -78,6 +78,8 @@ Status ServerTable::EnsureIds() {
 }
 
 Result<int64_t> ServerTable::ReadVersion() {
+  const bool snapshot = snapshot_ && conn_->in_snapshot();
+  if (snapshot && snapshot_read_ == conn_->snapshot_number()) return snapshot_version_;
   const PgParam p[] = {Int8Param(id_)};
   auto r = conn_->Run("SELECT version FROM pcshop_tables WHERE id = $1::int8", p,
                       Context("reading the change counter"), Retry::kOnce);
@@ -86,7 +88,12 @@ Result<int64_t> ServerTable::ReadVersion() {
     Forget();
     return Status::NotFound(label_ + ": the table is no longer on the server");
   }
-  return CellInt8(r->get(), 0, 0);
+  const int64_t version = CellInt8(r->get(), 0, 0);
+  if (snapshot) {
+    snapshot_read_ = conn_->snapshot_number();
+    snapshot_version_ = version;
+  }
+  return version;
 }
 
 Status ServerTable::CheckVersion() {
@@ -320,7 +327,9 @@ Result<std::vector<GroupSum>> ServerTable::SumGrouped(std::string_view sum_field
   // the kept groups newer than their version says, never older.
   const Result<int64_t> version = ReadVersion();
   if (!version.ok()) return version.status();
-  if (const auto kept = sums_.find(sql); kept != sums_.end() && kept->second.version == *version) {
+  const bool snapshot = conn_->in_snapshot();
+  if (const auto kept = sums_.find(sql); kept != sums_.end() && kept->second.version == *version &&
+                                         (kept->second.exact || !snapshot)) {
     return kept->second.groups;
   }
   auto r = conn_->Run(sql, {}, Context("SumGrouped"), Retry::kOnce);
@@ -336,7 +345,7 @@ Result<std::vector<GroupSum>> ServerTable::SumGrouped(std::string_view sum_field
     g.sum = CellInt8(res, row, static_cast<int>(keys.size()));
     groups.push_back(std::move(g));
   }
-  sums_[sql] = KeptSums{*version, groups};
+  sums_[sql] = KeptSums{*version, groups, snapshot};
   return groups;
 }
 
@@ -347,8 +356,15 @@ Result<std::vector<RangedSum>> ServerTable::SumInRange(std::string_view date_fie
                                   [&](const FieldSpec& f) { return f.name == date_field; });
   const std::string column =
       field == fields_.end() ? "NULL" : FieldColumn(static_cast<size_t>(field - fields_.begin()));
-  const ServerDay day = ServerDayExpression(records_, column);
-  const RangedSumDialect dialect{day.from, day.day, "$1", "$2", "::bigint"};
+  RangedSumDialect dialect{records_, std::string(kDayFunction) + "({date})", "$1", "$2",
+                           "::bigint"};
+  if (field == fields_.end() || field->type_code != kTextField || !DayIndexed(column)) {
+    // Without the index the function, not inlined, costs more than the same
+    // day worked out in the query itself.
+    const ServerDay day = ServerDayExpression(records_, column);
+    dialect.from = day.from;
+    dialect.day = day.day;
+  }
   const Result<RangedSumQuery> query =
       BuildRangedSum(label_, fields_, date_field, terms, keys, dialect);
   if (!query.ok()) return query.status();
@@ -357,8 +373,10 @@ Result<std::vector<RangedSum>> ServerTable::SumInRange(std::string_view date_fie
       query->sql + '\n' + std::to_string(days.first) + ' ' + std::to_string(days.last);
   const Result<int64_t> version = ReadVersion();
   if (!version.ok()) return version.status();
-  if (const auto kept = ranged_.find(kept_key);
-      kept != ranged_.end() && kept->second.version == *version) {
+  const bool snapshot = conn_->in_snapshot();
+  if (const auto kept = ranged_.find(kept_key); kept != ranged_.end() &&
+                                                kept->second.version == *version &&
+                                                (kept->second.exact || !snapshot)) {
     return kept->second.groups;
   }
   const PgParam params[] = {Int8Param(days.first), Int8Param(days.last)};
@@ -378,7 +396,7 @@ Result<std::vector<RangedSum>> ServerTable::SumInRange(std::string_view date_fie
     groups.push_back(std::move(g));
   }
   if (ranged_.size() >= kKeptRangedLimit) ranged_.clear();
-  ranged_[kept_key] = KeptRanged{*version, groups};
+  ranged_[kept_key] = KeptRanged{*version, groups, snapshot};
   return groups;
 }
 
@@ -416,6 +434,46 @@ Result<std::vector<MatchingRow>> ServerTable::ReadMatching(std::string_view matc
     rows.push_back(std::move(out));
   }
   return rows;
+}
+
+bool ServerTable::DayIndexed(const std::string& column) {
+  if (const auto known = day_indexed_.find(column); known != day_indexed_.end()) {
+    return known->second;
+  }
+  const std::string index = ServerDayIndexName(records_, column);
+  auto r = conn_->RunText("SELECT to_regprocedure('pcshop_day(bytea)') IS NOT NULL, to_regclass('" +
+                              index + "') IS NOT NULL",
+                          Context("looking for the day index"), Retry::kOnce);
+  if (!r.ok() || PQntuples(r->get()) != 1) return false;
+  if (std::string_view(PQgetvalue(r->get(), 0, 0)) != "t") return day_indexed_[column] = false;
+  if (std::string_view(PQgetvalue(r->get(), 0, 1)) == "t") return day_indexed_[column] = true;
+  const std::string create = "CREATE INDEX IF NOT EXISTS " + index + " ON " + records_ + " (" +
+                             std::string(kDayFunction) + "(" + column + "))";
+  if (conn_->in_snapshot()) {
+    conn_->AfterSnapshot(create);
+    day_index_queued_ = true;  // looked for again once the snapshot ends
+    return day_indexed_[column] = false;
+  }
+  // A role without the right sums without it.
+  const bool made = conn_->RunText(create, Context("making the day index"), Retry::kNo).ok();
+  return day_indexed_[column] = made;
+}
+
+Status ServerTable::BeginSnapshot() {
+  if (snapshot_) return Status::Ok();
+  if (Status s = conn_->BeginSnapshot(Context("starting a read snapshot")); !s.ok()) return s;
+  snapshot_ = true;
+  return Status::Ok();
+}
+
+void ServerTable::EndSnapshot() {
+  if (!snapshot_) return;
+  snapshot_ = false;
+  conn_->EndSnapshot();
+  if (day_index_queued_) {
+    day_index_queued_ = false;
+    std::erase_if(day_indexed_, [](const auto& known) { return !known.second; });
+  }
 }
 
 }  // namespace pcshop::tables

@@ -27,7 +27,7 @@ class ServerTable final : public Table {
               std::vector<FieldSpec> fields);
   ServerTable(const ServerTable&) = delete;
   ServerTable& operator=(const ServerTable&) = delete;
-  ~ServerTable() override = default;
+  ~ServerTable() override { EndSnapshot(); }
 
   // Puts the pointer on record 1 (no record when the table is empty).
   Status Start();
@@ -63,6 +63,9 @@ class ServerTable final : public Table {
   Status AppendRecords(std::span<const std::vector<FieldValue>> records) override;
   Status WriteRecords(std::span<const RecordWrite> writes) override;
   Result<int64_t> ChangeCount() override;
+  // On the connection all tables share (server_connection.h).
+  Status BeginSnapshot() override;
+  void EndSnapshot() override;
 
  private:
   struct TransparentHash {
@@ -100,6 +103,9 @@ class ServerTable final : public Table {
   // date inside it when another counter wrote, `body`, commit.
   Status RunWrite(std::string_view op, const std::function<Status()>& body);
   std::string InsertSql(size_t rows) const;
+  // Whether the dates of `column` have their day index (stored_day.h), made
+  // here when missing: at once, or after the snapshot when one is open.
+  bool DayIndexed(const std::string& column);
   void AddRowParams(const std::vector<FieldValue>& row, std::vector<PgParam>* params) const;
   void Appended(int64_t id, std::vector<FieldValue> row);
 
@@ -110,23 +116,34 @@ class ServerTable final : public Table {
   std::vector<FieldSpec> fields_;
   std::unordered_map<std::string, size_t, TransparentHash, std::equal_to<>> field_index_;
 
+  bool snapshot_ = false;  // this table's part in the connection's snapshot
+  // The version as the snapshot of that number sees it: it cannot move
+  // there, so it is read once instead of before every sum.
+  uint64_t snapshot_read_ = 0;  // 0: not read in a snapshot
+  int64_t snapshot_version_ = -1;
   uint64_t seen_changes_ = 0;
   uint64_t seen_generation_ = 0;
   int64_t version_ = -1;  // the version ids_ reflects; -1: read again before use
   // Grouped sums by their query, with the table's version read before each
   // was summed: kept while the version stays, so a 刷新 over unchanged
-  // tables costs one round trip per sum instead of a scan.
+  // tables costs one round trip per sum instead of a scan. A commit between
+  // the two reads can make groups newer than their version says, unless
+  // both ran in one snapshot (exact); a snapshot takes only exact ones.
   struct KeptSums {
     int64_t version = -1;
     std::vector<GroupSum> groups;
+    bool exact = false;
   };
   std::unordered_map<std::string, KeptSums> sums_;
   // The last groups of each ranged query and range, kept the same way.
   struct KeptRanged {
     int64_t version = -1;
     std::vector<RangedSum> groups;
+    bool exact = false;
   };
   static constexpr size_t kKeptRangedLimit = 64;
+  std::unordered_map<std::string, bool> day_indexed_;  // by column, once known
+  bool day_index_queued_ = false;                      // one to make after the snapshot
   std::unordered_map<std::string, KeptRanged> ranged_;
   std::vector<int64_t> ids_;
   size_t page_first_ = 0;  // position of page_[0]

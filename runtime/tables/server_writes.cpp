@@ -43,8 +43,12 @@ Result<int64_t> BeginWrite(ServerConnection& conn, int32_t table_id, std::string
 }
 
 Status ServerTable::RunWrite(std::string_view op, const std::function<Status()>& body) {
-  TakeNotices();
   const std::string context = Context(op);
+  // Its BEGIN would be ignored and its failure would roll the snapshot back.
+  if (conn_->in_snapshot()) {
+    return Status::InvalidArgument(context + ": refused inside a read snapshot");
+  }
+  TakeNotices();
   auto fail = [&](Status s) {
     conn_->RollbackIfOpen();
     Forget();  // whatever the body kept may not have happened

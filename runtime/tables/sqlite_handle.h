@@ -39,6 +39,28 @@ class StatementReset {
   sqlite3_stmt* stmt_;
 };
 
+// A read transaction for the life of the scope when `db` has none open (a
+// snapshot's is used as it is): a version read inside it and the query after
+// it see one state of the file.
+class ReadScope {
+ public:
+  explicit ReadScope(sqlite3* db)
+      : db_(sqlite3_get_autocommit(db) != 0 &&
+                    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK
+                ? db
+                : nullptr) {}
+  ReadScope(const ReadScope&) = delete;
+  ReadScope& operator=(const ReadScope&) = delete;
+  ~ReadScope() {
+    if (db_ != nullptr && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      (void)sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+  }
+
+ private:
+  sqlite3* db_;
+};
+
 // Opens an existing file read-write; never creates one. The busy timeout is
 // set before anything is read, so a second running copy waits for the lock.
 Result<Connection> OpenConnection(const std::filesystem::path& file, int busy_timeout_ms);

@@ -32,4 +32,12 @@ struct ServerDay {
 };
 ServerDay ServerDayExpression(std::string_view table, std::string_view column);
 
+// The same worked out by the server's function pcshop_day(bytea), made with
+// the server's tables. It is IMMUTABLE, so a table can keep an index of the
+// day of a date field: a range of days is then read through the index
+// instead of working out every record's day on each query.
+std::string ServerDayFunctionSql();
+// The index of pcshop_day over `column` of the records table `table`.
+std::string ServerDayIndexName(std::string_view table, std::string_view column);
+
 }  // namespace pcshop::tables

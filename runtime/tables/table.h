@@ -91,6 +91,12 @@ class Table {
   // A number that moves with every committed change to the table, this
   // copy's or another's; equal numbers mean nothing changed in between.
   virtual Result<int64_t> ChangeCount() = 0;
+
+  // A read snapshot (table_store.h): from BeginSnapshot to EndSnapshot every
+  // read sees the table as it was when the snapshot began; other copies go
+  // on writing meanwhile. The store refuses writes in between.
+  virtual Status BeginSnapshot() = 0;
+  virtual void EndSnapshot() = 0;
 };
 
 class TableBackend {

@@ -428,6 +428,27 @@ Status TableFile::NoCurrentRecord(std::string_view op) const {
   return Status::NotFound(path_.string() + ": " + std::string(op) + ": no current record");
 }
 
+Status TableFile::BeginSnapshot() {
+  if (snapshot_) return Status::Ok();
+  if (Status s = Exec(db_.get(), "BEGIN", path_, "starting a read snapshot"); !s.ok()) return s;
+  // BEGIN alone reads nothing: the first read fixes what the snapshot sees.
+  if (Status s = TakeInOtherCommits(); !s.ok()) {
+    (void)Exec(db_.get(), "ROLLBACK", path_, "ending a read snapshot");
+    return s;
+  }
+  snapshot_ = true;
+  return Status::Ok();
+}
+
+void TableFile::EndSnapshot() {
+  if (!snapshot_) return;
+  snapshot_ = false;
+  if (sqlite3_get_autocommit(db_.get()) != 0) return;
+  if (!Exec(db_.get(), "COMMIT", path_, "ending a read snapshot").ok()) {
+    (void)Exec(db_.get(), "ROLLBACK", path_, "ending a read snapshot");
+  }
+}
+
 // One write, one transaction: BEGIN IMMEDIATE takes the write lock first (a
 // second copy waits up to the busy timeout), the mapping is brought up to
 // date inside it, and COMMIT returns only once the log is synced.
@@ -436,6 +457,10 @@ Status TableFile::RunWrite(std::string_view what, const std::function<Status()>&
     return Status::IOError(path_.string() + ": " + std::string(what) +
                            ": the table is open read-only; the file or its folder cannot be "
                            "written");
+  }
+  if (snapshot_) {
+    return Status::InvalidArgument(path_.string() + ": " + std::string(what) +
+                                   ": refused inside a read snapshot");
   }
   if (Status s = Exec(db_.get(), "BEGIN IMMEDIATE", path_, std::string(what) + ": locking");
       !s.ok()) {

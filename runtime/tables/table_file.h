@@ -93,6 +93,10 @@ class TableFile final : public Table {
   Status AppendRecords(std::span<const std::vector<FieldValue>> records) override;
   Status WriteRecords(std::span<const RecordWrite> writes) override;
   Result<int64_t> ChangeCount() override;
+  // One read transaction, begun with a read so that SQLite fixes what it
+  // sees; writers go on in the log meanwhile.
+  Status BeginSnapshot() override;
+  void EndSnapshot() override;
 
  private:
   struct TransparentHash {
@@ -146,9 +150,11 @@ class TableFile final : public Table {
   // Column lists a sum index was made (or tried) for (aggregate.cpp).
   std::set<std::string> sum_indexes_;
   bool day_function_ = false;  // pcshop_day registered on db_
+  bool snapshot_ = false;      // a read snapshot holds db_'s transaction
   // The last groups of each sum query, with the file's version they were
-  // read at: stock on hand is asked for on every list of the catalogue and
-  // changes only with a movement, this copy's or another's.
+  // read at (both in one read transaction, so never newer than it): stock
+  // on hand is asked for on every list of the catalogue and changes only
+  // with a movement, this copy's or another's.
   struct KeptSums {
     int64_t version = -1;
     std::vector<GroupSum> groups;

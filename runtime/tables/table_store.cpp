@@ -30,7 +30,7 @@ TableStore::TableStore(std::unique_ptr<TableBackend> backend) : backend_(std::mo
 TableStore::~TableStore() = default;
 
 Status TableStore::UseBackend(std::unique_ptr<TableBackend> backend) {
-  if (!tables_.empty()) {
+  if (!tables_.empty() || snapshot_depth_ > 0) {
     return Status::InvalidArgument("the table store changes its backend only before a table is open");
   }
   backend_ = std::move(backend);
@@ -53,8 +53,20 @@ Result<Table*> TableStore::CurrentForChange(std::string_view op) const {
   return Current(op);
 }
 
+Status TableStore::CheckNotInSnapshot(std::string_view op) const {
+  if (snapshot_depth_ == 0) return Status::Ok();
+  return Status::InvalidArgument(std::string(op) +
+                                 " cannot be called inside a read snapshot: it only reads");
+}
+
+Result<Table*> TableStore::CurrentForWrite(std::string_view op) const {
+  if (Status s = CheckNotInSnapshot(op); !s.ok()) return s;
+  return CurrentForChange(op);
+}
+
 Status TableStore::CreateTable(std::string_view path, std::span<const FieldSpec> fields) {
   if (Status s = CheckNotInCondition("CreateTable"); !s.ok()) return s;
+  if (Status s = CheckNotInSnapshot("CreateTable"); !s.ok()) return s;
   auto native = files::ToNativePath(path);
   if (!native.ok()) return Status::InvalidArgument("CreateTable: " + native.status().message());
   return backend_->Create(*native, fields);
@@ -84,6 +96,9 @@ Status TableStore::OpenTable(std::string_view path, std::string_view alias,
   }
   auto file = backend_->Open(*native);
   if (!file.ok()) return file.status();
+  if (snapshot_depth_ > 0) {
+    if (Status s = (*file)->BeginSnapshot(); !s.ok()) return s;
+  }
   tables_.push_back(std::make_unique<OpenEntry>(
       OpenEntry{std::string(alias), normalised, std::move(file).value()}));
   current_ = tables_.back().get();
@@ -179,14 +194,14 @@ Result<bool> TableStore::FindRecord(const std::function<bool()>& condition) {
 }
 
 Status TableStore::AppendRecord(std::span<const FieldValue> values) {
-  auto t = CurrentForChange("AppendRecord");
+  auto t = CurrentForWrite("AppendRecord");
   if (!t.ok()) return t.status();
   return (*t)->AppendRecord(values);
 }
 
 Result<bool> TableStore::AppendUniqueRecord(std::span<const FieldValue> values,
                                             std::span<const std::string> key_fields) {
-  auto t = CurrentForChange("AppendRecord");
+  auto t = CurrentForWrite("AppendRecord");
   if (!t.ok()) return t.status();
   const std::vector<FieldSpec>& fields = (*t)->fields();
   std::vector<size_t> key;
@@ -203,25 +218,25 @@ Result<bool> TableStore::AppendUniqueRecord(std::span<const FieldValue> values,
 }
 
 Status TableStore::ModifyRecord(std::span<const OptionalValue> values) {
-  auto t = CurrentForChange("ModifyRecord");
+  auto t = CurrentForWrite("ModifyRecord");
   if (!t.ok()) return t.status();
   return (*t)->ModifyRecord(values);
 }
 
 Status TableStore::DeleteRecord() {
-  auto t = CurrentForChange("DeleteRecord");
+  auto t = CurrentForWrite("DeleteRecord");
   if (!t.ok()) return t.status();
   return (*t)->DeleteRecord();
 }
 
 Status TableStore::PurgeDeleted() {
-  auto t = CurrentForChange("PurgeDeleted");
+  auto t = CurrentForWrite("PurgeDeleted");
   if (!t.ok()) return t.status();
   return (*t)->PurgeDeleted();
 }
 
 Status TableStore::RemoveRecord() {
-  auto t = CurrentForChange("RemoveRecord");
+  auto t = CurrentForWrite("RemoveRecord");
   if (!t.ok()) return t.status();
   return (*t)->RemoveRecord();
 }
@@ -256,19 +271,20 @@ Result<std::vector<MatchingRow>> TableStore::ReadMatching(std::string_view match
 }
 
 Status TableStore::AppendRecords(std::span<const std::vector<FieldValue>> records) {
-  auto t = CurrentForChange("AppendRecords");
+  auto t = CurrentForWrite("AppendRecords");
   if (!t.ok()) return t.status();
   return (*t)->AppendRecords(records);
 }
 
 Status TableStore::WriteRecords(std::span<const RecordWrite> writes) {
-  auto t = CurrentForChange("WriteRecords");
+  auto t = CurrentForWrite("WriteRecords");
   if (!t.ok()) return t.status();
   return (*t)->WriteRecords(writes);
 }
 
 Status TableStore::UpgradeTable(std::string_view path, std::span<const FieldSpec> fields) {
   if (Status s = CheckNotInCondition("UpgradeTable"); !s.ok()) return s;
+  if (Status s = CheckNotInSnapshot("UpgradeTable"); !s.ok()) return s;
   auto native = files::ToNativePath(path);
   if (!native.ok()) return Status::InvalidArgument("UpgradeTable: " + native.status().message());
   const Result<bool> upgraded = backend_->Upgrade(*native, fields);
@@ -286,6 +302,7 @@ Status TableStore::UpgradeTable(std::string_view path, std::span<const FieldSpec
 
 Status TableStore::ReopenAround(const std::function<Status()>& change) {
   if (Status s = CheckNotInCondition("ReopenAround"); !s.ok()) return s;
+  if (Status s = CheckNotInSnapshot("ReopenAround"); !s.ok()) return s;
   const std::string current = CurrentTableName();
   current_ = nullptr;
   for (auto& entry : tables_) entry->file.reset();
@@ -313,6 +330,26 @@ Result<bool> TableStore::NeedsUpgrade(std::string_view path, std::span<const Fie
   const std::vector<FieldSpec>& have = (*table)->fields();
   if (!CheckFieldPrefix("", have, fields).ok()) return false;
   return have.size() < fields.size();
+}
+
+Status TableStore::BeginSnapshot() {
+  if (snapshot_depth_ > 0) {
+    ++snapshot_depth_;
+    return Status::Ok();
+  }
+  for (auto it = tables_.begin(); it != tables_.end(); ++it) {
+    if (Status s = (*it)->file->BeginSnapshot(); !s.ok()) {
+      for (auto begun = tables_.begin(); begun != it; ++begun) (*begun)->file->EndSnapshot();
+      return s;
+    }
+  }
+  snapshot_depth_ = 1;
+  return Status::Ok();
+}
+
+void TableStore::EndSnapshot() {
+  if (snapshot_depth_ == 0 || --snapshot_depth_ > 0) return;
+  for (const auto& entry : tables_) entry->file->EndSnapshot();
 }
 
 }  // namespace pcshop::tables

@@ -56,6 +56,15 @@
 //   crash. Another running copy waits up to five seconds for the lock.
 //   Changes made by another copy are seen from the next operation on; a
 //   record's values are read when the pointer moves onto it.
+// - BeginSnapshot ... EndSnapshot: a read snapshot over every open table,
+//   so that the figures of one report agree with each other while other
+//   copies write. Every read in between (records, counts, sums, matching
+//   reads) sees the tables as they were when it began. Begins nest; the
+//   outermost end ends it. Inside it every write, CreateTable, UpgradeTable,
+//   ReopenAround and UseBackend are refused (nothing is done); a table
+//   opened inside it joins it. The runtime ends a snapshot that an event
+//   handler left open when the handler returns, so that no read
+//   transaction outlives it and holds back other copies' log checkpoints.
 
 #include <array>
 #include <cstdint>
@@ -157,6 +166,11 @@ class TableStore {
   // a table that has them and for one it would refuse.
   Result<bool> NeedsUpgrade(std::string_view path, std::span<const FieldSpec> fields);
 
+  Status BeginSnapshot();
+  void EndSnapshot();
+  // How many begun snapshots are not yet ended (0: reads see every commit).
+  int snapshot_depth() const { return snapshot_depth_; }
+
  private:
   struct OpenEntry;
 
@@ -164,11 +178,15 @@ class TableStore {
   // Record moves and writes are refused while a FindRecord condition runs.
   Status CheckNotInCondition(std::string_view op) const;
   Result<Table*> CurrentForChange(std::string_view op) const;
+  // Writes and layout changes are refused inside a read snapshot.
+  Status CheckNotInSnapshot(std::string_view op) const;
+  Result<Table*> CurrentForWrite(std::string_view op) const;
 
   std::unique_ptr<TableBackend> backend_;  // before the tables it opened
   std::vector<std::unique_ptr<OpenEntry>> tables_;
   OpenEntry* current_ = nullptr;
   bool in_condition_ = false;
+  int snapshot_depth_ = 0;
 };
 
 }  // namespace pcshop::tables

@@ -21,6 +21,9 @@ using calls::Text;
 using calls::ValueTriple;
 
 void NoOp(const calls::RoutineCall&) {}
+void BeginsASnapshot(const calls::RoutineCall& call) {
+  (void)calls::Calls(call).ReadSnapshot(true);
+}
 
 class RuntimeCommandsTest : public ::testing::Test {
  protected:
@@ -104,6 +107,22 @@ TEST_F(RuntimeCommandsTest, UniqueAppendAndOneStepRemoveWorkThroughCountedCalls)
   ASSERT_TRUE(calls_->GoToRecord(2));
   EXPECT_EQ(calls_->ReadFieldText("name", {1, 2}).view(), "ram");
   EXPECT_EQ(rt_.Errors(), "");
+}
+
+TEST_F(RuntimeCommandsTest, AReadSnapshotRefusesWritesAndEndsWithTheHandlerThatLeftItOpen) {
+  OpenGoodsTable();
+  const ValueTriple ram[] = {Text("ram"), Int(300)};
+  ASSERT_TRUE(calls_->ReadSnapshot(true));
+  EXPECT_FALSE(calls_->AppendRecord(ram));
+  EXPECT_EQ(calls_->RecordCount(), 2);
+  EXPECT_TRUE(calls_->ReadSnapshot(false));
+  EXPECT_TRUE(calls_->AppendRecord(ram));
+
+  image_->SetCodeSlot(kEntrySlot, reinterpret_cast<uintptr_t>(&BeginsASnapshot));
+  rt_.runtime().CallEventHandler(kEntrySlot, {});
+  EXPECT_EQ(rt_.runtime().tables().snapshot_depth(), 0);
+  EXPECT_TRUE(calls_->AppendRecord(ram));
+  EXPECT_NE(rt_.Errors().find("left a read snapshot open"), std::string::npos) << rt_.Errors();
 }
 
 TEST_F(RuntimeCommandsTest, IntegerFieldReadAsTextReportsFault5AndTheStatementGoesOn) {
