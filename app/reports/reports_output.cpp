@@ -14,6 +14,7 @@
 #include "app/reports/reports_view.h"
 #include "app/routines.h"
 #include "image/app_symbols.h"
+#include "image/calls/read_snapshot.h"
 
 namespace pcshop::app {
 namespace {
@@ -42,6 +43,8 @@ std::vector<calls::ChartData> Charts(calls::Calls& rt, DayRange period) {
                                   ReportChart::kTopUnits, ReportChart::kCategories,
                                   ReportChart::kTwelveMonths};
   const int64_t today = TodayNumber(rt);
+  // The five read one state of the tables, as the window's report does.
+  const calls::ReadSnapshotScope snapshot(rt);
   std::vector<calls::ChartData> charts;
   for (const ReportChart which : kAll) {
     std::optional<calls::ChartData> chart = BuildReportChart(rt, which, period, today);
@@ -53,12 +56,25 @@ std::vector<calls::ChartData> Charts(calls::Calls& rt, DayRange period) {
   return charts;
 }
 
+// What a stock list holds, said above it: the threshold of 缺货预警 is
+// otherwise nowhere on the page.
+std::string StockRule(calls::Calls& rt, const ReportsWindow& w) {
+  switch (ChosenStockReport(rt, w)) {
+    case StockReport::kValue: return rt.ConstText(t::kReportStockRule);
+    case StockReport::kLow:
+      return rt.ConstText(t::kReportLowRule) + std::to_string(Threshold(rt, w).value_or(0));
+    case StockReport::kSlow: return rt.ConstText(t::kReportSlowRule);
+  }
+  return {};
+}
+
 SheetContent Content(calls::Calls& rt, const Chosen& c, bool with_charts) {
   SheetContent content = ListContent(rt, ObjectOf(c.list), c.title);
   if (const auto period = ChosenDays(rt, c.w)) {
     content.lines.push_back(PeriodLine(rt, *period));
     if (with_charts && c.sales) content.charts = Charts(rt, *period);
   }
+  if (!c.sales) content.lines.push_back(StockRule(rt, c.w));
   for (SheetRow& row : content.rows) {
     row.total = !row.cells.empty() && row.cells[0] == rt.ConstText(t::kReportTotal);
   }

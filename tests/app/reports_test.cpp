@@ -177,20 +177,29 @@ TEST_F(ReportsTest, ThePrintedSalesListCarriesTheChartsAboveIt) {
     Click(kQuote, "按钮报表");
     SeedShop();
     ChooseRange("2024年2月1日", "2024-2-29");
-    (void)Messages();
-    Click(kReports, "按钮销售存为PDF");
-    const std::vector<std::string> said = Messages();
-    ASSERT_EQ(said.size(), 2u);
-    EXPECT_EQ(said[1], "存为PDF成功！");
-    std::filesystem::path pdf;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(folder_)) {
-      const std::string name = e.path().filename().string();
-      if (name.starts_with("商品销售统计") && said[0].ends_with(name)) pdf = e.path();
-    }
-    ASSERT_FALSE(pdf.empty()) << said[0];
-    EXPECT_GE(PdfPages(pdf), 2) << "five charts and the list do not fit one page";
-    const std::string text = PdfText(pdf);
-    std::filesystem::remove(pdf);
+    // The PDF a 存为PDF button wrote, its text, and the file gone again.
+    auto saved_pdf = [&](const char* button, const char* stem, int* pages) {
+      (void)Messages();
+      Click(kReports, button);
+      const std::vector<std::string> said = Messages();
+      EXPECT_EQ(said.size(), 2u);
+      if (said.size() != 2) return std::string();
+      EXPECT_EQ(said[1], "存为PDF成功！");
+      std::filesystem::path pdf;
+      for (const auto& e : std::filesystem::recursive_directory_iterator(folder_)) {
+        const std::string name = e.path().filename().string();
+        if (name.starts_with(stem) && said[0].ends_with(name)) pdf = e.path();
+      }
+      EXPECT_FALSE(pdf.empty()) << said[0];
+      if (pdf.empty()) return std::string();
+      *pages = PdfPages(pdf);
+      std::string text = PdfText(pdf);
+      std::filesystem::remove(pdf);
+      return text;
+    };
+    int pages = 0;
+    const std::string text = saved_pdf("按钮销售存为PDF", "商品销售统计", &pages);
+    EXPECT_GE(pages, 2) << "five charts and the list do not fit one page";
     // In order: the charts (the twelve months before today are empty), then the list.
     size_t at = 0;
     for (const char* expected :
@@ -201,6 +210,12 @@ TEST_F(ReportsTest, ThePrintedSalesListCarriesTheChartsAboveIt) {
       EXPECT_NE(found, std::string::npos) << expected << " after " << at << " in\n" << text;
       if (found != std::string::npos) at = found;
     }
+    // A stock list has no chart and says its rule, the threshold included.
+    Ok(user_->SetText(kReports, "编辑框预警", "2"));
+    Ok(user_->ChooseComboItem(kReports, "组合框库存", 1));
+    const std::string low = saved_pdf("按钮库存存为PDF", "缺货预警", &pages);
+    EXPECT_NE(low.find("本期卖出过、库存不高于 2"), std::string::npos) << low;
+    EXPECT_EQ(low.find("销售额与毛利"), std::string::npos) << low;
   });
 }
 
