@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "base/calendar_text.h"
+
 namespace pcshop::tables {
 namespace {
 
@@ -9,23 +11,6 @@ namespace {
 constexpr std::string_view kYearMark = "\xC4\xEA";
 constexpr std::string_view kMonthMark = "\xD4\xC2";
 constexpr std::string_view kDayMark = "\xC8\xD5";
-
-std::optional<int64_t> Digits(std::string_view text, size_t& pos, size_t most) {
-  const size_t start = pos;
-  int64_t v = 0;
-  while (pos < text.size() && pos - start < most && text[pos] >= '0' && text[pos] <= '9') {
-    v = v * 10 + (text[pos] - '0');
-    ++pos;
-  }
-  if (pos == start) return std::nullopt;
-  return v;
-}
-
-bool Skip(std::string_view text, size_t& pos, std::string_view mark) {
-  if (mark.empty() || text.substr(pos, mark.size()) != mark) return false;
-  pos += mark.size();
-  return true;
-}
 
 void DayFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) != SQLITE_BLOB && sqlite3_value_type(argv[0]) != SQLITE_TEXT) {
@@ -46,30 +31,11 @@ void DayFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }  // namespace
 
 std::optional<int64_t> StoredDayNumber(std::string_view text) {
-  size_t pos = 0;
-  const auto year = Digits(text, pos, 4);
-  if (!year) return std::nullopt;
-  std::string_view second_mark, end_mark;
-  if (Skip(text, pos, kYearMark)) {
-    second_mark = kMonthMark;
-    end_mark = kDayMark;
-  } else if (pos < text.size() && (text[pos] == '-' || text[pos] == '/' || text[pos] == '.')) {
-    second_mark = text.substr(pos, 1);
-    ++pos;
-  } else {
-    return std::nullopt;
-  }
-  const auto month = Digits(text, pos, 2);
-  if (!month || !Skip(text, pos, second_mark)) return std::nullopt;
-  const auto day = Digits(text, pos, 2);
-  if (!day || (!end_mark.empty() && !Skip(text, pos, end_mark)) || pos != text.size()) {
-    return std::nullopt;
-  }
+  const std::optional<CalendarDay> day = ReadCalendarText(text, kYearMark, kMonthMark, kDayMark);
+  if (!day) return std::nullopt;
   namespace c = std::chrono;
-  const c::year_month_day date{c::year{static_cast<int>(*year)},
-                               c::month{static_cast<unsigned>(*month)},
-                               c::day{static_cast<unsigned>(*day)}};
-  if (*year < 1900 || !date.ok()) return std::nullopt;
+  const c::year_month_day date{c::year{day->year}, c::month{static_cast<unsigned>(day->month)},
+                               c::day{static_cast<unsigned>(day->day)}};
   return c::sys_days{date}.time_since_epoch().count();
 }
 
