@@ -46,7 +46,7 @@ bool SeedCatalogue(const fs::path& data) {
   for (int c = 0; c < 14; ++c) {
     const std::string kind = Gbk(bench::kCategories[c]);
     const bool ok = bench::AppendRows(
-        data / (kind + ".zdb"), 5, kPerCategory,
+        data / (std::string(bench::kCategories[c]) + ".zdb"), 5, kPerCategory,
         [&](int i, bench::RowWriter& row) {
           row.Text(1, kind);
           row.Text(2, brand);
