@@ -130,6 +130,19 @@ class Counter {
     return false;
   }
 
+  // Answers the program's file dialog (captioned `caption`) with `path`: put
+  // into its file name box, which has the focus, through the clipboard, then
+  // Return, as a user pastes a path there.
+  bool ChooseFile(const std::string& caption, const std::string& path) {
+    const std::string id = WindowId(caption);
+    return !id.empty() &&
+           test_display::Shell("printf '%s' '" + path + "' | " + OnDisplay() +
+                               "xclip -selection clipboard") &&
+           Xdotool("windowfocus --sync " + id + " key ctrl+a ctrl+v Return") &&
+           run_.WaitFor([&] { return WindowId(caption, std::chrono::milliseconds(0)).empty(); },
+                        std::chrono::seconds(5));
+  }
+
   // Types `text` (Latin) one key at a time, as a user types.
   bool Type(const std::string& text) { return Xdotool("type --delay 120 '" + text + "'"); }
 
