@@ -139,15 +139,6 @@ void Measure(bench::AppSession& s, const fs::path& list, const std::string& wher
   benchmark::RunSpecifiedBenchmarks(&reporter);
 }
 
-void PrintTimes(const bench::RatioReporter& reporter, const char* where) {
-  const std::pair<const char*, double> all[] = {{"Preview_", kPreviewTargetMs},
-                                                {"Apply_", kApplyTargetMs}};
-  for (const auto& [name, target] : all) {
-    const double ms = reporter.Find(std::string("BM_") + name + where);
-    if (ms > 0) std::printf("%s%s: %.1f ms (target under %.0f ms)\n", name, where, ms, target);
-  }
-}
-
 }  // namespace
 }  // namespace pcshop
 
@@ -159,19 +150,20 @@ int main(int argc, char** argv) {
   std::optional<test_server::TestSchema> schema;
   if (test_server::TestServer() != nullptr) schema.emplace();
   const fs::path list = fs::temp_directory_path() / "pcshop-import-apply-bench.xlsx";
-  bool ran = WriteList(list) && bench::RunProgram("import_apply_bench", "", [&](bench::AppSession& s) {
-    const fs::path data = s.program / "DATA";
-    if (!SeedCatalogue(data)) return false;
-    if (schema && schema->ready()) {
-      auto copied = servercopy::CopyToServer(data, schema->conninfo(), {});
-      if (!copied.ok()) {
-        std::fprintf(stderr, "import_apply_bench: %s\n", copied.status().message().c_str());
-        schema.reset();
-      }
-    }
-    Measure(s, list, "Files", reporter);
-    return true;
-  });
+  bool ran =
+      WriteList(list) && bench::RunProgram("import_apply_bench", "", [&](bench::AppSession& s) {
+        const fs::path data = s.program / "DATA";
+        if (!SeedCatalogue(data)) return false;
+        if (schema && schema->ready()) {
+          auto copied = servercopy::CopyToServer(data, schema->conninfo(), {});
+          if (!copied.ok()) {
+            std::fprintf(stderr, "import_apply_bench: %s\n", copied.status().message().c_str());
+            schema.reset();
+          }
+        }
+        Measure(s, list, "Files", reporter);
+        return true;
+      });
   if (ran && schema && schema->ready()) {
     ran = bench::RunProgram("import_apply_bench", schema->conninfo(), [&](bench::AppSession& s) {
       Measure(s, list, "Server", reporter);
@@ -183,7 +175,8 @@ int main(int argc, char** argv) {
   }
   benchmark::Shutdown();
   fs::remove(list);
-  PrintTimes(reporter, "Files");
-  PrintTimes(reporter, "Server");
+  for (const char* where : {"Files", "Server"}) {
+    reporter.PrintTargets({{"Preview_", kPreviewTargetMs}, {"Apply_", kApplyTargetMs}}, where);
+  }
   return ran ? 0 : 1;
 }

@@ -47,7 +47,9 @@ constexpr double kMonthTargetMs = 200, kYearTargetMs = 500, kChartTargetMs = 300
 
 using bench::Gbk;
 
-std::string NameOf(int i) { return Gbk("客户") + std::to_string(i); }
+std::string NameOf(int i) {
+  return Gbk("客户") + std::to_string(i);
+}
 
 std::string DateText(std::chrono::sys_days day) {
   const std::chrono::year_month_day d{day};
@@ -155,8 +157,8 @@ class OtherCopy {
     if (!ok_) return false;
     const Product p = ProductOf(1);
     const std::vector<tables::FieldValue> sale = {
-        p.kind,     p.brand,      p.model,   int64_t{100}, std::string(), int64_t{1},
-        int64_t{120}, date_, NameOf(1), int64_t{0},   int64_t{100}};
+        p.kind,       p.brand, p.model,   int64_t{100}, std::string(), int64_t{1},
+        int64_t{120}, date_,   NameOf(1), int64_t{0},   int64_t{100}};
     const std::string file = (data_ / (Gbk("出库") + ".zdb")).string();
     const Status opened = store_.OpenTable(file, "out");
     const Status appended = opened.ok() ? store_.AppendRecord(sale) : opened;
@@ -244,15 +246,6 @@ bool OpenWindow(bench::AppSession& s) {
   return s.user->IsOpen(kWindow);
 }
 
-void PrintTimes(const bench::RatioReporter& reporter, const char* where) {
-  const std::pair<const char*, double> all[] = {
-      {"Report_Month_", kMonthTargetMs}, {"Report_Year_", kYearTargetMs}, {"Charts_", kChartTargetMs}};
-  for (const auto& [name, target] : all) {
-    const double ms = reporter.Find(std::string("BM_") + name + where);
-    if (ms > 0) std::printf("%s%s: %.1f ms (target under %.0f ms)\n", name, where, ms, target);
-  }
-}
-
 }  // namespace
 }  // namespace pcshop
 
@@ -293,7 +286,11 @@ int main(int argc, char** argv) {
                  schema->ready() ? "the copy failed" : schema->error().c_str());
   }
   benchmark::Shutdown();
-  PrintTimes(reporter, "Files");
-  PrintTimes(reporter, "Server");
+  for (const char* where : {"Files", "Server"}) {
+    reporter.PrintTargets({{"Report_Month_", kMonthTargetMs},
+                           {"Report_Year_", kYearTargetMs},
+                           {"Charts_", kChartTargetMs}},
+                          where);
+  }
   return ran ? 0 : 1;
 }

@@ -102,4 +102,12 @@ double RatioReporter::Find(const std::string& name) const {
   return -1;
 }
 
+void RatioReporter::PrintTargets(std::initializer_list<std::pair<const char*, double>> targets,
+                                 const char* where) const {
+  for (const auto& [prefix, target] : targets) {
+    const double ms = Find(std::string("BM_") + prefix + where);
+    if (ms > 0) std::printf("%s%s: %.1f ms (target under %.0f ms)\n", prefix, where, ms, target);
+  }
+}
+
 }  // namespace pcshop::bench

@@ -7,8 +7,10 @@
 
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/ui/responder.h"
@@ -61,6 +63,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
   // The real time of the run `name` (its "/real_time" suffix left out), or
   // -1 when it did not run.
   double Find(const std::string& name) const;
+  // For each {prefix, target}: "<prefix><where>: <ms> ms (target under ..)"
+  // of the run BM_<prefix><where>, when it ran.
+  void PrintTargets(std::initializer_list<std::pair<const char*, double>> targets,
+                    const char* where) const;
 
  private:
   std::vector<std::string> walks_;
