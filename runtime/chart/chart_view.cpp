@@ -121,7 +121,10 @@ void ShowChartIn(QWidget& host, const ChartData& data) {
     view->setObjectName(QString::fromLatin1(kViewName));
     view->setRenderHint(QPainter::Antialiasing);
   }
-  view->setChart(BuildChart(data).release());  // the view owns it, deletes the one before
+  // The view owns the new chart but only lets go of the one before (its own
+  // first one included) without deleting it.
+  const std::unique_ptr<QChart> before(view->chart());
+  view->setChart(BuildChart(data).release());
   view->setGeometry(host.rect().adjusted(2, 2, -2, -2));
   view->setAccessibleName(Title(data));
   view->setAccessibleDescription(Description(data));
