@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,16 @@ std::string BackupTime() {
   return out;
 }
 
+// Copies and checks take as long as the shop is big: they run while the
+// windows go on painting.
+void WhileAnswering(Runtime& rt, const std::function<void()>& work) {
+  if (rt.windows() != nullptr) {
+    rt.windows()->RunAnswering(work);
+  } else {
+    work();
+  }
+}
+
 ValueTriple Backup(Runtime& rt, const CommandArguments& a) {
   auto data = Native(a.Text(0));
   auto target = Native(a.Text(1));
@@ -78,8 +89,11 @@ ValueTriple Backup(Runtime& rt, const CommandArguments& a) {
   if (!target.ok()) return Outcome(target.status());
   const tables::BackupSource source{*data, rt.server_connection()};
   // The manifest is UTF-8 throughout, as the file names in it are.
-  auto made = tables::MakeBackup(source, *target, Utf8(a.Text(2)), Utf8(a.Text(3)));
-  return Outcome(made.status());
+  const std::string when = Utf8(a.Text(2));
+  const std::string why = Utf8(a.Text(3));
+  Status made;
+  WhileAnswering(rt, [&] { made = tables::MakeBackup(source, *target, when, why).status(); });
+  return Outcome(made);
 }
 
 ValueTriple Restore(Runtime& rt, const CommandArguments& a) {
@@ -88,11 +102,17 @@ ValueTriple Restore(Runtime& rt, const CommandArguments& a) {
   if (!backup.ok()) return Outcome(backup.status());
   if (!data.ok()) return Outcome(data.status());
   // Checked before any table is closed: a damaged backup changes nothing.
-  if (auto checked = tables::CheckBackup(*backup); !checked.ok()) return Outcome(checked.status());
+  Status checked;
+  WhileAnswering(rt, [&] { checked = tables::CheckBackup(*backup).status(); });
+  if (!checked.ok()) return Outcome(checked);
   const std::string server = rt.server_connection();
   const Status s = rt.tables().ReopenAround([&] {
-    return server.empty() ? tables::RestoreIntoFiles(*backup, *data)
-                          : tables::RestoreIntoServer(*backup, server);
+    Status restored;
+    WhileAnswering(rt, [&] {
+      restored = server.empty() ? tables::RestoreIntoFiles(*backup, *data)
+                                : tables::RestoreIntoServer(*backup, server);
+    });
+    return restored;
   });
   return Outcome(s);
 }
@@ -126,7 +146,9 @@ std::optional<ValueTriple> BackupCommand(Runtime& rt, KernelCommand command,
     case KernelCommand::kCheckBackup: {
       auto backup = Native(a.Text(0));
       if (!backup.ok()) return Outcome(backup.status());
-      return Outcome(tables::CheckBackup(*backup).status());
+      Status checked;
+      WhileAnswering(rt, [&] { checked = tables::CheckBackup(*backup).status(); });
+      return Outcome(checked);
     }
     case KernelCommand::kRestoreTables: return Restore(rt, a);
     case KernelCommand::kListBackups: return List(a);
@@ -139,7 +161,9 @@ std::optional<ValueTriple> BackupCommand(Runtime& rt, KernelCommand command,
       auto destination = Native(a.Text(1));
       if (!backup.ok()) return Outcome(backup.status());
       if (!destination.ok()) return Outcome(destination.status());
-      return Outcome(tables::CopyBackup(*backup, *destination));
+      Status copied;
+      WhileAnswering(rt, [&] { copied = tables::CopyBackup(*backup, *destination); });
+      return Outcome(copied);
     }
     case KernelCommand::kBackupTime: return TextResult(BackupTime());
     case KernelCommand::kTableNeedsUpgrade: {

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTranslator>
 #include <algorithm>
+#include <thread>
 
 #include "image/event_numbers.h"
 #include "image/property_numbers.h"
@@ -182,6 +183,7 @@ void WindowManager::Build(Window& window) {
   if (!form.window.font_name.empty()) top->setFont(QFont(FromGbk(form.window.font_name)));
   const uint64_t serial = window.serial;
   top->closing = [this, serial] {
+    if (working_) return;  // the handler that started the work still needs it
     if (Window* w = BySerial(serial)) UnloadWindow(w->form->id);
   };
 
@@ -258,6 +260,7 @@ void WindowManager::Connect(const Window& window, size_t index) {
 
 void WindowManager::Raise(uint64_t serial, int index, int32_t event,
                           std::span<const int32_t> data) {
+  if (working_) return;  // a handler is waiting for RunAnswering's work
   const Window* w = BySerial(serial);
   if (w == nullptr) return;  // closed: its widgets wait for deletion
   const image::ControlForm& form =
@@ -284,6 +287,26 @@ void WindowManager::RaiseEvent(ControlRef ref, int32_t event, std::span<const in
       return;
     }
   }
+}
+
+void WindowManager::RunAnswering(const std::function<void()>& work) {
+  if (QCoreApplication::instance() == nullptr || working_) {
+    work();
+    return;
+  }
+  working_ = true;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  {
+    QEventLoop loop;
+    // The queued quit waits in the loop's queue if the work ends before exec.
+    std::jthread worker([&] {
+      work();
+      QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  }
+  QApplication::restoreOverrideCursor();
+  working_ = false;
 }
 
 // --- Windows.

@@ -69,6 +69,10 @@ class WindowManager final : public dll::ListControls {
   void RunMessageLoop();
   // Tests run their scenario in place of the event loop.
   void SetMessageLoop(std::function<void()> loop) { loop_override_ = std::move(loop); }
+  // Runs `work` on a thread of its own while the windows go on painting:
+  // the user's input, window closes and event handlers wait until it is
+  // done, under a busy cursor. `work` must not touch the windows.
+  void RunAnswering(const std::function<void()>& work);
   // Answers dialogs instead of showing them; null shows them again.
   void SetResponder(Responder* responder) { responder_ = responder; }
 
@@ -184,6 +188,7 @@ class WindowManager final : public dll::ListControls {
   QEventLoop* loop_ = nullptr;  // the running message loop
   std::function<void()> loop_override_;
   Responder* responder_ = nullptr;
+  bool working_ = false;  // RunAnswering's work is running
 };
 
 }  // namespace pcshop::ui

@@ -10,6 +10,9 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "image/property_numbers.h"
 #include "runtime/text/gbk_codec.h"
@@ -243,6 +246,33 @@ TEST(ControlEventsTest, MessageLoopEndsWhenTheLastWindowCloses) {
   EXPECT_TRUE(t.windows().OpenWindows().empty());
   // With no window open the loop returns at once.
   t.windows().RunMessageLoop();
+}
+
+// A long copy runs on its own thread while the windows' loop goes on (a
+// timer fires during it); what arrives meanwhile neither runs a handler nor
+// closes the window the waiting handler belongs to.
+TEST(ControlEventsTest, LongWorkLetsTheWindowsPaintAndHoldsTheirEventsUntilItEnds) {
+  TestWindows t;
+  ASSERT_TRUE(t.windows().LoadWindow(kWindow, false));
+  const std::thread::id windows_thread = std::this_thread::get_id();
+  std::atomic<bool> loop_ran = false;
+  std::thread::id work_thread;
+  QTimer::singleShot(0, [&] {
+    EXPECT_TRUE(t.user().Click("主窗口", "按钮保存").ok());
+    t.windows().Widget({kWindow, 0})->close();
+    loop_ran = true;
+  });
+  t.windows().RunAnswering([&] {
+    work_thread = std::this_thread::get_id();
+    for (int i = 0; i < 500 && !loop_ran; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  });
+  EXPECT_TRUE(loop_ran);
+  EXPECT_NE(work_thread, windows_thread);
+  EXPECT_TRUE(t.windows().IsOpen(kWindow));
+  EXPECT_EQ(t.Handlers(), (std::vector<uint32_t>{kCreated}));
+  ASSERT_TRUE(t.user().Click("主窗口", "按钮保存").ok());
+  EXPECT_EQ(t.Handlers(), (std::vector<uint32_t>{kCreated, kClicked}));
 }
 
 }  // namespace
