@@ -131,7 +131,8 @@ enum class ResultKind : uint8_t {
   X(CopyBackup,        165, 2, kText)                          \
   X(BackupTime,        166, 0, kText)                          \
   X(TableNeedsUpgrade, 167, 2, kLogical)                       \
-  X(ChooseFolder,      168, 1, kText)
+  X(ChooseFolder,      168, 1, kText)                          \
+  X(OtherCopiesUseTables, 169, 0, kLogical)
 
 // X(name, library, number, parameters, result); library 1 = ctlpk,
 // 2 = xlsbridge (the positions in the image's library list).

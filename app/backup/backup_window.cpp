@@ -90,6 +90,8 @@ void RestoreBackupClicked(const calls::RoutineCall& call) {
   const std::string folder = BackupPath(rt, chosen->name);
   const std::string damage(rt.CheckBackup(folder.c_str()).view());
   if (!damage.empty()) return Say(rt, rt.ConstText(t::kBackupDamaged) + damage);
+  // The tables are swapped under every running copy's feet.
+  if (rt.OtherCopiesUseTables()) return Say(rt, rt.ConstText(t::kRestoreOthersRunning));
   const std::string ask = rt.ConstText(t::kRestoreAskStart) + chosen->when +
                           rt.ConstText(t::kRestoreAskMiddle) + std::to_string(chosen->tables) +
                           rt.ConstText(t::kRestoreAskTables) + std::to_string(chosen->records) +

@@ -274,6 +274,9 @@ class Calls {
   bool TableNeedsUpgrade(const char* path, std::span<const FieldRecord> fields);
   // A folder the user chooses; empty when cancelled.
   OwnedText ChooseFolder(const char* title);
+  // Whether another running copy of the program uses these table files (a
+  // restore is refused then); false on a server.
+  bool OtherCopiesUseTables();
 
   // --- DLL commands.
   bool BindDllLibrary(const char* path, const char* function);

@@ -52,4 +52,8 @@ OwnedText Calls::ChooseFolder(const char* title) {
   return TakeText(Kernel(KernelCommand::kChooseFolder, {Arg(title)}));
 }
 
+bool Calls::OtherCopiesUseTables() {
+  return Kernel(KernelCommand::kOtherCopiesUseTables, {}).low != 0;
+}
+
 }  // namespace pcshop::calls

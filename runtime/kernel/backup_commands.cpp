@@ -106,6 +106,11 @@ ValueTriple Restore(Runtime& rt, const CommandArguments& a) {
   WhileAnswering(rt, [&] { checked = tables::CheckBackup(*backup).status(); });
   if (!checked.ok()) return Outcome(checked);
   const std::string server = rt.server_connection();
+  // Files are swapped under every copy's open tables: no other copy may run.
+  if (server.empty() && !rt.data_lock().TakeAlone()) {
+    return Outcome(Status::InvalidArgument(
+        "another copy of the program is using these tables; close it before a restore"));
+  }
   const Status s = rt.tables().ReopenAround([&] {
     Status restored;
     WhileAnswering(rt, [&] {
@@ -114,6 +119,7 @@ ValueTriple Restore(Runtime& rt, const CommandArguments& a) {
     });
     return restored;
   });
+  if (server.empty()) rt.data_lock().ShareAgain();
   return Outcome(s);
 }
 
@@ -171,6 +177,8 @@ std::optional<ValueTriple> BackupCommand(Runtime& rt, KernelCommand command,
       const Result<bool> needs = rt.tables().NeedsUpgrade(a.Text(0), fields);
       return calls::Logical(needs.ok() && *needs);
     }
+    case KernelCommand::kOtherCopiesUseTables:
+      return calls::Logical(rt.server_connection().empty() && rt.data_lock().OthersUseIt());
     case KernelCommand::kChooseFolder: {
       if (rt.windows() == nullptr) return TextResult("");
       const std::optional<std::string> chosen = rt.windows()->ChooseFolder(a.Text(0));

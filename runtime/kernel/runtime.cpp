@@ -133,7 +133,9 @@ bool Runtime::ChooseTables() {
       const auto settings = tables::ReadServerSettings(folder);
       if (settings.ok() && settings->has_value()) server_connection_ = (*settings)->connection;
     } else {
-      // A restore cut short is finished (or undone) before a table opens.
+      // A restore another copy is making ends before this copy looks; one
+      // cut short is finished (or undone) before a table opens.
+      data_lock_ = tables::DataFolderLock(folder / "DATA");
       const Status recovered = tables::RecoverDataFolder(folder / "DATA");
       if (!recovered.ok()) {
         std::fprintf(options_.errors, "runtime: %s\n", recovered.message().c_str());

@@ -25,6 +25,7 @@
 #include "runtime/document/documents.h"
 #include "runtime/files/text_files.h"
 #include "base/status.h"
+#include "runtime/tables/data_folder_lock.h"
 #include "runtime/tables/table_store.h"
 #include "runtime/text/pinyin.h"
 #include "runtime/xlsbridge/sheet_files.h"
@@ -114,6 +115,8 @@ class Runtime {
   bool tables_on_server() const { return tables_on_server_; }
   // The server's connection string when the tables are on one, else empty.
   const std::string& server_connection() const { return server_connection_; }
+  // Held while the tables are files (data_folder_lock.h).
+  tables::DataFolderLock& data_lock() { return data_lock_; }
 
  private:
   void RunExitRoutine();
@@ -136,6 +139,7 @@ class Runtime {
   bool server_failure_said_ = false;  // in the current user action
   bool tables_on_server_ = false;
   std::string server_connection_;
+  tables::DataFolderLock data_lock_;
   int handler_depth_ = 0;          // event handlers running, one inside another
 
   tables::TableStore tables_;

@@ -12,6 +12,7 @@
 #include <QTranslator>
 #include <algorithm>
 #include <thread>
+#include <utility>
 
 #include "image/event_numbers.h"
 #include "image/property_numbers.h"
@@ -183,7 +184,13 @@ void WindowManager::Build(Window& window) {
   if (!form.window.font_name.empty()) top->setFont(QFont(FromGbk(form.window.font_name)));
   const uint64_t serial = window.serial;
   top->closing = [this, serial] {
-    if (working_) return;  // the handler that started the work still needs it
+    if (working_) {
+      // The handler that started the work still needs its window.
+      held_.push_back([this, serial] {
+        if (Window* w = BySerial(serial)) UnloadWindow(w->form->id);
+      });
+      return;
+    }
     if (Window* w = BySerial(serial)) UnloadWindow(w->form->id);
   };
 
@@ -260,7 +267,13 @@ void WindowManager::Connect(const Window& window, size_t index) {
 
 void WindowManager::Raise(uint64_t serial, int index, int32_t event,
                           std::span<const int32_t> data) {
-  if (working_) return;  // a handler is waiting for RunAnswering's work
+  if (working_) {
+    // A handler is waiting for RunAnswering's work: this one runs after.
+    held_.push_back([this, serial, index, event, copy = std::vector<int32_t>(data.begin(), data.end())] {
+      Raise(serial, index, event, copy);
+    });
+    return;
+  }
   const Window* w = BySerial(serial);
   if (w == nullptr) return;  // closed: its widgets wait for deletion
   const image::ControlForm& form =
@@ -307,6 +320,11 @@ void WindowManager::RunAnswering(const std::function<void()>& work) {
   }
   QApplication::restoreOverrideCursor();
   working_ = false;
+  // What came meanwhile runs in order once the waiting handler has returned,
+  // as the user's own input does.
+  for (std::function<void()>& held : std::exchange(held_, {})) {
+    QMetaObject::invokeMethod(qApp, std::move(held), Qt::QueuedConnection);
+  }
 }
 
 // --- Windows.

@@ -71,8 +71,10 @@ class WindowManager final : public dll::ListControls {
   void SetMessageLoop(std::function<void()> loop) { loop_override_ = std::move(loop); }
   // Runs `work` on a thread of its own while the windows go on painting:
   // the user's input, window closes and event handlers wait until it is
-  // done, under a busy cursor. `work` must not touch the windows.
+  // done and the handler that asked for it has returned, under a busy
+  // cursor. `work` must not touch the windows.
   void RunAnswering(const std::function<void()>& work);
+  bool working() const { return working_; }
   // Answers dialogs instead of showing them; null shows them again.
   void SetResponder(Responder* responder) { responder_ = responder; }
 
@@ -188,7 +190,8 @@ class WindowManager final : public dll::ListControls {
   QEventLoop* loop_ = nullptr;  // the running message loop
   std::function<void()> loop_override_;
   Responder* responder_ = nullptr;
-  bool working_ = false;  // RunAnswering's work is running
+  bool working_ = false;                    // RunAnswering's work is running
+  std::vector<std::function<void()>> held_;  // events and closes that came meanwhile
 };
 
 }  // namespace pcshop::ui

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/tables/data_folder_lock.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/table_expectations.h"
 
@@ -143,6 +144,16 @@ TEST_F(BackupTest, RestoreBacksUpTheCurrentTablesAndBringsBackTheChosenBackup) {
     EXPECT_TRUE(refused[0].starts_with("这份备份已损坏，不能恢复")) << refused[0];
     EXPECT_NE(refused[0].find("CPU.zdb"), std::string::npos) << refused[0];
     EXPECT_EQ(Cpus().size(), 2u);
+
+    if (!OnServer()) {
+      // Another copy has the table files open: its tables would be swapped
+      // under it, so nothing is asked and nothing replaced.
+      tables::DataFolderLock other_copy(data());
+      Ok(user_->PressListCell(kBackup, "超级列表框备份", 1, 0));
+      Click(kBackup, "按钮恢复");
+      EXPECT_EQ(Messages(), Texts{"还有别的pcshop正在使用这些数据。\r\n请先关闭其它打开的pcshop，再恢复。"});
+      EXPECT_EQ(Cpus().size(), 2u);
+    }
 
     responder_.QueueMessageBoxAnswer(0);  // 确定 in the confirmation
     Ok(user_->PressListCell(kBackup, "超级列表框备份", 1, 0));
