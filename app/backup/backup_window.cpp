@@ -9,6 +9,7 @@
 #include "app/app_calls.h"
 #include "app/backup/backups.h"
 #include "app/catalogue/entry_panel.h"
+#include "app/quote/path_checks.h"
 #include "app/quote/startup_tables.h"
 #include "app/routines.h"
 #include "image/app_symbols.h"
@@ -116,6 +117,12 @@ void CopyBackupClicked(const calls::RoutineCall& call) {
   }
   const std::string destination(rt.ChooseFolder(rt.ConstText(t::kCopyBackupTitle)).view());
   if (destination.empty()) return;
+  // Said in words a shop owner reads, not the file system's.
+  const std::string target = destination + rt.ConstText(t::kBackupSeparator) + chosen->name;
+  if (rt.FileExists(target.c_str()) || IsDirectory(rt, target.c_str())) {
+    return Say(rt, rt.ConstText(t::kCopyBackupInTheWay) +
+                       std::string(rt.PlatformPath(target.c_str()).view()));
+  }
   const std::string failure(
       rt.CopyBackup(BackupPath(rt, chosen->name).c_str(), destination.c_str()).view());
   Say(rt, failure.empty() ? rt.ConstText(t::kCopyBackupDone) + destination

@@ -179,7 +179,13 @@ std::optional<std::string> WindowManager::ChooseFolder(std::string_view title) {
     } else {
       EnsureApplication();
       QWidget* owner = open_.empty() ? nullptr : open_.back()->widget.get();
-      chosen = QFileDialog::getExistingDirectory(owner, FromGbk(title));
+      QFileDialog dialog(owner, FromGbk(title));
+      dialog.setFileMode(QFileDialog::Directory);
+      dialog.setOption(QFileDialog::ShowDirsOnly);
+      dialog.setProxyModel(MakeChild<LocaleFileModel>(&dialog));  // owned by the dialog
+      if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        chosen = dialog.selectedFiles().constFirst();
+      }
     }
     if (chosen.isEmpty()) return std::nullopt;
     if (Result<std::string> gbk = ToGbk(chosen); gbk.ok()) return std::move(gbk).value();

@@ -174,5 +174,26 @@ TEST_F(BackupTest, RestoreBacksUpTheCurrentTablesAndBringsBackTheChosenBackup) {
   EXPECT_EQ(Errors(), "");
 }
 
+// 另存一份到… puts a file copy of the newest backup into the chosen folder;
+// a second time the copy there is in the way and is said so, not replaced.
+TEST_F(BackupTest, CopyToAFolderOfTheUsersChoiceIsWholeAndNeverOverwritten) {
+  const fs::path stick = folder_ / "U盘";
+  fs::remove_all(stick);  // the program folder outlives a test
+  fs::create_directories(stick);
+  Run([&] {
+    Click(kQuote, "按钮数据维护");
+    for (int round = 0; round < 2; ++round) {
+      responder_.QueueFileDialogAnswer(stick.string());
+      Click(kBackup, "按钮复制到");
+    }
+  });
+  const std::string copy = (stick / "2026-12-10 08.15.03 日常").string();
+  EXPECT_EQ(Messages(), (Texts{"已另存到 " + stick.string(),
+                               "那个文件夹里已有同名的文件或文件夹，没有另存：\r\n" + copy}));
+  EXPECT_TRUE(fs::exists(fs::path(copy) / "manifest.txt"));
+  EXPECT_TRUE(fs::exists(fs::path(copy) / "DATA" / "CPU.zdb"));
+  fs::remove_all(stick);
+}
+
 }  // namespace
 }  // namespace pcshop::app::testing
