@@ -73,6 +73,13 @@ class Counter {
     return run_.Start(env) && WaitForWindow("配置单", std::chrono::seconds(30));
   }
   bool Running() { return run_.Running(); }
+  // A first start that makes the tables, then the program stopped so that a
+  // test can seed them before the start it drives.
+  bool StartToMakeTheTables() {
+    if (!Start()) return false;
+    run_.Terminate();
+    return run_.WaitFor([&] { return !Running(); }, std::chrono::seconds(5));
+  }
   ProgramRun& run() { return run_; }
 
   ScreenText Screen() const { return reader_.Read(run_.pid()); }
