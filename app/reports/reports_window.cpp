@@ -7,6 +7,7 @@
 #include "app/app_calls.h"
 #include "app/customers/customer_table.h"
 #include "app/lists/settings_table.h"
+#include "app/process_state.h"
 #include "app/reports/reports_controls.h"
 #include "app/reports/reports_view.h"
 #include "app/routines.h"
@@ -31,9 +32,11 @@ void KeepThreshold(calls::Calls& rt, const ReportsWindow& w) {
     return;
   }
   const std::string text = std::to_string(*threshold);
-  if (ReadSetting(rt, ThresholdSetting(rt)).value_or("0") != text) {
-    (void)WriteSetting(rt, ThresholdSetting(rt), text);
-  }
+  if (ReadSetting(rt, ThresholdSetting(rt)).value_or("0") == text) return;
+  if (WriteSetting(rt, ThresholdSetting(rt), text)) return;
+  bool& said = TheProcessState(rt).threshold_not_kept_said;
+  if (!said) (void)rt.MessageBox(rt.ConstText(t::kReportThresholdNotKept), 0);
+  said = true;
 }
 
 }  // namespace

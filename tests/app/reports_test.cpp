@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,26 @@ TEST_F(ReportsTest, AnEmptyPeriodShowsZerosAndSaysSo) {
     EXPECT_EQ(user_->Text(kReports, "透明标签说明"),
               "请在“从”和“到”填入日期（如2024年5月3日），“从”不能晚于“到”");
   });
+}
+
+// A settings table that cannot be written (here damaged) does not stop the
+// report: the threshold is used, and that it was not kept is said once.
+TEST_F(ReportsTest, AThresholdThatCannotBeKeptIsUsedAndSaidOnce) {
+  PCSHOP_SKIP_ON_SERVER("the damage is done to a table file");
+  Run([&] {
+    std::ofstream(data() / "设置.zdb", std::ios::trunc) << "damaged";
+    Click(kQuote, "按钮报表");
+    SeedShop();
+    for (int round = 0; round < 2; ++round) {
+      Ok(user_->SetText(kReports, "编辑框预警", "3"));
+      Ok(user_->PressEnter(kReports, "编辑框预警"));
+      user_->ProcessEvents();
+    }
+    EXPECT_EQ(Messages(), std::vector<std::string>{"预警的值用于这次的报表，但没有保存下来："
+                                                   "设置表无法写入（只读或已损坏）。"});
+    EXPECT_EQ(user_->Text(kReports, "编辑框预警"), "3");
+  });
+  std::filesystem::remove(data() / "设置.zdb");
 }
 
 // The printed sales list carries the five charts of the period above the
