@@ -53,32 +53,14 @@ constexpr double kTargetMs = 200;
 constexpr double kStatementTargetMs = 50;
 
 using bench::Gbk;
-
-std::string NameOf(int i) { return Gbk("客户") + std::to_string(i); }
-
-// The last kDaysBack days as the tables write dates, today first.
-std::vector<std::string> RecentDates() {
-  namespace c = std::chrono;
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  ::localtime_r(&now, &tm);
-  const c::sys_days today = c::year{tm.tm_year + 1900} / (tm.tm_mon + 1) / tm.tm_mday;
-  std::vector<std::string> dates;
-  for (int d = 0; d < kDaysBack; ++d) {
-    const c::year_month_day day{today - c::days{d}};
-    dates.push_back(Gbk(std::to_string(static_cast<int>(day.year())) + "年" +
-                        std::to_string(static_cast<unsigned>(day.month())) + "月" +
-                        std::to_string(static_cast<unsigned>(day.day())) + "日"));
-  }
-  return dates;
-}
+using bench::CustomerName;
 
 bool SeedRegister(const fs::path& data) {
   const std::string person = Gbk("个人");
   return bench::AppendRows(
       data / "客户信息.zdb", 9, kNames,
       [&](int i, bench::RowWriter& row) {
-        row.Text(1, NameOf(i));
+        row.Text(1, CustomerName(i));
         row.Text(2, "kh" + std::to_string(i));
         row.Text(3, person);
         row.Text(4, std::string());
@@ -107,27 +89,9 @@ bool SeedMovements(const fs::path& data, const std::vector<std::string>& dates, 
         row.Int(6, 1);
         row.Int(7, amount);
         row.Text(8, dates[static_cast<size_t>((n * 7919) % kDaysBack)]);
-        row.Text(9, NameOf(n % kNames));
+        row.Text(9, CustomerName(n % kNames));
         row.Int(10, n % 3 == 0 ? amount : (n % 3 == 1 ? amount / 2 : 0));
         if (sale) row.Int(11, amount * 8 / 10);
-      },
-      "aging_bench");
-}
-
-// Payment i is from name i mod kNames; one in four is a 付款.
-bool SeedPayments(const fs::path& data, const std::vector<std::string>& dates) {
-  const std::string received = Gbk("收款");
-  const std::string paid = Gbk("付款");
-  const std::string cash = Gbk("现金");
-  return bench::AppendRows(
-      data / "收付款.zdb", 6, kPayments,
-      [&](int i, bench::RowWriter& row) {
-        row.Text(1, dates[static_cast<size_t>(i % kDaysBack)]);
-        row.Text(2, NameOf(i % kNames));
-        row.Text(3, i % 4 == 0 ? paid : received);
-        row.Int(4, 200 + i % 700);
-        row.Text(5, cash);
-        row.Text(6, std::string());
       },
       "aging_bench");
 }
@@ -151,9 +115,9 @@ class OtherCopy {
     const bool sale = side == 0;
     std::vector<tables::FieldValue> movement = {
         Gbk("CPU"), "Brand1", "M1", int64_t{100}, std::string(), int64_t{1}, int64_t{100},
-        date_,     NameOf(0), int64_t{0}};
+        date_,     CustomerName(0), int64_t{0}};
     if (sale) movement.emplace_back(int64_t{80});
-    const std::vector<tables::FieldValue> payment = {date_, NameOf(0),
+    const std::vector<tables::FieldValue> payment = {date_, CustomerName(0),
                                                      Gbk(sale ? "收款" : "付款"), int64_t{1},
                                                      Gbk("现金"), std::string()};
     return Append(sale ? "出库" : "入库", movement) && Append("收付款", payment);
@@ -206,7 +170,7 @@ void BM_AgedList(benchmark::State& state, Context& ctx) {
 // 客户0's statement over its whole history: 从 and 到 empty.
 void BM_Statement(benchmark::State& state, Context& ctx) {
   const char* window = "窗口往来账";
-  if (!ctx.user->SetText(window, "组合框姓名", NameOf(0)).ok() ||
+  if (!ctx.user->SetText(window, "组合框姓名", CustomerName(0)).ok() ||
       !ctx.user->PressEnter(window, "组合框姓名").ok()) {
     state.SkipWithError("no name box");
   }
@@ -299,9 +263,10 @@ int main(int argc, char** argv) {
     // rest. All are filled behind the program's back.
     if (!s.user->Click("窗口配置单", "按钮客户管理").ok()) return false;
     s.user->ProcessEvents();
-    const std::vector<std::string> dates = RecentDates();
+    const std::vector<std::string> dates = bench::RecentDates(kDaysBack);
     if (!SeedRegister(data) || !SeedMovements(data, dates, true) ||
-        !SeedMovements(data, dates, false) || !SeedPayments(data, dates)) {
+        !SeedMovements(data, dates, false) ||
+        !bench::SeedPayments(data, dates, kPayments, kNames, "aging_bench")) {
       return false;
     }
     if (schema && schema->ready()) {

@@ -38,11 +38,8 @@ constexpr int kCustomers = 5000;
 constexpr int kPayments = 20000;
 constexpr int kMovements = 50000;  // a side
 
+using bench::CustomerName;
 using bench::Gbk;
-
-std::string NameOf(int i) {
-  return Gbk("客户") + std::to_string(i);
-}
 
 bool SeedCustomers(const fs::path& data) {
   const std::string person = Gbk("个人");
@@ -50,7 +47,7 @@ bool SeedCustomers(const fs::path& data) {
   return bench::AppendRows(
       data / "客户信息.zdb", 9, kCustomers,
       [&](int i, bench::RowWriter& row) {
-        row.Text(1, NameOf(i));
+        row.Text(1, CustomerName(i));
         row.Text(2, "kh" + std::to_string(i));
         row.Text(3, person);
         row.Text(4, std::string());
@@ -73,7 +70,7 @@ bool SeedPayments(const fs::path& data) {
       data / "收付款.zdb", 6, kPayments,
       [&](int i, bench::RowWriter& row) {
         row.Text(1, date);
-        row.Text(2, NameOf(i % kCustomers));
+        row.Text(2, CustomerName(i % kCustomers));
         row.Text(3, i % 3 == 0 ? paid : received);
         row.Int(4, 100 + i % 500);
         row.Text(5, cash);
@@ -100,7 +97,7 @@ bool SeedMovements(const fs::path& data) {
           row.Int(6, 1);
           row.Int(7, 1000);
           row.Text(8, date);
-          row.Text(9, NameOf(j % kCustomers));
+          row.Text(9, CustomerName(j % kCustomers));
           row.Int(10, (j / kCustomers) % 2 == 0 ? 1000 : 600);
           if (sale) row.Int(11, 800);
         },

@@ -45,30 +45,8 @@ constexpr int kThisMonth = 2, kThisYear = 4;  // the period chooser's items
 constexpr int kCharts = 5;
 constexpr double kMonthTargetMs = 200, kYearTargetMs = 500, kChartTargetMs = 300;
 
+using bench::CustomerName;
 using bench::Gbk;
-
-std::string NameOf(int i) {
-  return Gbk("客户") + std::to_string(i);
-}
-
-std::string DateText(std::chrono::sys_days day) {
-  const std::chrono::year_month_day d{day};
-  return Gbk(std::to_string(static_cast<int>(d.year())) + "年" +
-             std::to_string(static_cast<unsigned>(d.month())) + "月" +
-             std::to_string(static_cast<unsigned>(d.day())) + "日");
-}
-
-// The last kDaysBack days as the tables write dates, today first.
-std::vector<std::string> RecentDates() {
-  namespace c = std::chrono;
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  ::localtime_r(&now, &tm);
-  const c::sys_days today = c::year{tm.tm_year + 1900} / (tm.tm_mon + 1) / tm.tm_mday;
-  std::vector<std::string> dates;
-  for (int d = 0; d < kDaysBack; ++d) dates.push_back(DateText(today - c::days{d}));
-  return dates;
-}
 
 struct Product {
   std::string kind, brand, model;
@@ -85,7 +63,7 @@ bool SeedRegister(const fs::path& data) {
   return bench::AppendRows(
       data / "客户信息.zdb", 9, kNames,
       [&](int i, bench::RowWriter& row) {
-        row.Text(1, NameOf(i));
+        row.Text(1, CustomerName(i));
         row.Text(2, "kh" + std::to_string(i));
         row.Text(3, person);
         row.Text(4, std::string());
@@ -116,26 +94,9 @@ bool SeedMovements(const fs::path& data, const std::vector<std::string>& dates, 
         row.Int(6, quantity);
         row.Int(7, amount);
         row.Text(8, dates[static_cast<size_t>((n * 7919) % kDaysBack)]);
-        row.Text(9, n % 4 == 0 ? std::string() : NameOf(n % kNames));
+        row.Text(9, n % 4 == 0 ? std::string() : CustomerName(n % kNames));
         row.Int(10, n % 4 == 0 ? amount : amount / 2);
         if (sale) row.Int(11, price);
-      },
-      "reports_bench");
-}
-
-bool SeedPayments(const fs::path& data, const std::vector<std::string>& dates) {
-  const std::string received = Gbk("收款");
-  const std::string paid = Gbk("付款");
-  const std::string cash = Gbk("现金");
-  return bench::AppendRows(
-      data / "收付款.zdb", 6, kPayments,
-      [&](int i, bench::RowWriter& row) {
-        row.Text(1, dates[static_cast<size_t>(i % kDaysBack)]);
-        row.Text(2, NameOf(i % kNames));
-        row.Text(3, i % 4 == 0 ? paid : received);
-        row.Int(4, 200 + i % 700);
-        row.Text(5, cash);
-        row.Text(6, std::string());
       },
       "reports_bench");
 }
@@ -158,7 +119,7 @@ class OtherCopy {
     const Product p = ProductOf(1);
     const std::vector<tables::FieldValue> sale = {
         p.kind,       p.brand, p.model,   int64_t{100}, std::string(), int64_t{1},
-        int64_t{120}, date_,   NameOf(1), int64_t{0},   int64_t{100}};
+        int64_t{120}, date_,   CustomerName(1), int64_t{0},   int64_t{100}};
     const std::string file = (data_ / (Gbk("出库") + ".zdb")).string();
     const Status opened = store_.OpenTable(file, "out");
     const Status appended = opened.ok() ? store_.AppendRecord(sale) : opened;
@@ -170,7 +131,7 @@ class OtherCopy {
   fs::path data_;
   tables::TableStore store_;
   bool ok_ = true;
-  std::string date_ = RecentDates().front();
+  std::string date_ = bench::RecentDates(1).front();
 };
 
 struct Context {
@@ -260,9 +221,10 @@ int main(int argc, char** argv) {
     const fs::path data = s.program / "DATA";
     // The reports window opens the register and the payments; the quote
     // window made the rest. All are filled behind the program's back.
-    const std::vector<std::string> dates = RecentDates();
+    const std::vector<std::string> dates = bench::RecentDates(kDaysBack);
     if (!OpenWindow(s) || !SeedRegister(data) || !SeedMovements(data, dates, true) ||
-        !SeedMovements(data, dates, false) || !SeedPayments(data, dates)) {
+        !SeedMovements(data, dates, false) ||
+        !bench::SeedPayments(data, dates, kPayments, kNames, "reports_bench")) {
       return false;
     }
     if (schema && schema->ready()) {

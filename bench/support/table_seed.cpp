@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <ctime>
 
 #include "runtime/text/gbk_codec.h"
 
@@ -47,6 +48,44 @@ bool AppendRows(const std::filesystem::path& file, int fields, int count,
   if (!ok) std::fprintf(stderr, "%s: %s\n", who, sqlite3_errmsg(db));
   sqlite3_close(db);
   return ok;
+}
+
+std::string CustomerName(int i) { return Gbk("客户") + std::to_string(i); }
+
+std::string DateText(std::chrono::sys_days day) {
+  const std::chrono::year_month_day d{day};
+  return Gbk(std::to_string(static_cast<int>(d.year())) + "年" +
+             std::to_string(static_cast<unsigned>(d.month())) + "月" +
+             std::to_string(static_cast<unsigned>(d.day())) + "日");
+}
+
+std::vector<std::string> RecentDates(int days) {
+  namespace c = std::chrono;
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  ::localtime_r(&now, &tm);
+  const c::sys_days today = c::year{tm.tm_year + 1900} / (tm.tm_mon + 1) / tm.tm_mday;
+  std::vector<std::string> dates;
+  for (int d = 0; d < days; ++d) dates.push_back(DateText(today - c::days{d}));
+  return dates;
+}
+
+bool SeedPayments(const std::filesystem::path& data, const std::vector<std::string>& dates,
+                  int count, int names, const char* who) {
+  const std::string received = Gbk("收款");
+  const std::string paid = Gbk("付款");
+  const std::string cash = Gbk("现金");
+  return AppendRows(
+      data / "收付款.zdb", 6, count,
+      [&](int i, RowWriter& row) {
+        row.Text(1, dates[static_cast<size_t>(i) % dates.size()]);
+        row.Text(2, CustomerName(i % names));
+        row.Text(3, i % 4 == 0 ? paid : received);
+        row.Int(4, 200 + i % 700);
+        row.Text(5, cash);
+        row.Text(6, std::string());
+      },
+      who);
 }
 
 int ReadEveryRecord(tables::TableStore& store, std::span<const std::string> fields) {

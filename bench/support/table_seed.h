@@ -4,11 +4,13 @@
 // transaction; through the store every append is its own synced commit), and
 // the plain walk over a table that the program's lists are measured against.
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "runtime/tables/table_store.h"
 
@@ -40,6 +42,17 @@ class RowWriter {
 // `who`) when the file is not a table of that many fields or a write fails.
 bool AppendRows(const std::filesystem::path& file, int fields, int count,
                 const std::function<void(int, RowWriter&)>& fill, const char* who);
+
+// 客户<i>: the benchmarks' customer names (GBK).
+std::string CustomerName(int i);
+// A day as the tables write dates (GBK), e.g. 2026年5月3日.
+std::string DateText(std::chrono::sys_days day);
+// The last `days` days as the tables write dates, today first.
+std::vector<std::string> RecentDates(int days);
+// `count` payments into DATA's 收付款.zdb: payment i from CustomerName(i %
+// names) on dates[i % dates.size()], one in four a 付款, 200 to 899 yuan.
+bool SeedPayments(const std::filesystem::path& data, const std::vector<std::string>& dates,
+                  int count, int names, const char* who);
 
 // Reads `fields` (GBK names) of every record of the store's current table,
 // in record order; the number of records read.
