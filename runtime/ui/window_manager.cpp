@@ -269,7 +269,8 @@ void WindowManager::Raise(uint64_t serial, int index, int32_t event,
                           std::span<const int32_t> data) {
   if (working_) {
     // A handler is waiting for RunAnswering's work: this one runs after.
-    held_.push_back([this, serial, index, event, copy = std::vector<int32_t>(data.begin(), data.end())] {
+    std::vector<int32_t> copy(data.begin(), data.end());
+    held_.push_back([this, serial, index, event, copy = std::move(copy)] {
       Raise(serial, index, event, copy);
     });
     return;
@@ -323,7 +324,7 @@ void WindowManager::RunAnswering(const std::function<void()>& work) {
   // What came meanwhile runs in order once the waiting handler has returned,
   // as the user's own input does.
   for (std::function<void()>& held : std::exchange(held_, {})) {
-    QMetaObject::invokeMethod(qApp, std::move(held), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&held_context_, std::move(held), Qt::QueuedConnection);
   }
 }
 

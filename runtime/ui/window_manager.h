@@ -12,6 +12,7 @@
 // deleted later by Qt's event loop, so the handler's caller never touches a
 // deleted widget.
 
+#include <QObject>
 #include <QPointer>
 #include <cstdint>
 #include <functional>
@@ -192,6 +193,8 @@ class WindowManager final : public dll::ListControls {
   Responder* responder_ = nullptr;
   bool working_ = false;                    // RunAnswering's work is running
   std::vector<std::function<void()>> held_;  // events and closes that came meanwhile
+  // What held events are queued on once the work is done: they die with it.
+  QObject held_context_;
 };
 
 }  // namespace pcshop::ui
