@@ -25,17 +25,15 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "bench/support/app_session.h"
+#include "bench/support/files_then_server.h"
 #include "bench/support/table_seed.h"
 #include "runtime/tables/server_backend.h"
 #include "runtime/tables/table_store.h"
 #include "runtime/ui/test_seam.h"
-#include "tests/support/test_server.h"
-#include "tools/servercopy/server_copy.h"
 
 namespace pcshop {
 namespace {
@@ -226,8 +224,10 @@ void MeasureBothSides(bench::AppSession& s, const std::string& server, const std
 }
 
 bool OpenWindow(bench::AppSession& s) {
-  if (!s.user->Click("窗口配置单", "按钮客户管理").ok()) return false;
-  s.user->ProcessEvents();
+  if (!s.user->IsOpen("窗口客户管理")) {
+    if (!s.user->Click("窗口配置单", "按钮客户管理").ok()) return false;
+    s.user->ProcessEvents();
+  }
   if (!s.user->Click("窗口客户管理", "按钮欠款账龄").ok()) return false;
   s.user->ProcessEvents();
   return s.user->IsOpen(kWindow);
@@ -255,44 +255,25 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   bench::RatioReporter reporter({}, "");
-  std::optional<test_server::TestSchema> schema;
-  if (test_server::TestServer() != nullptr) schema.emplace();
-  bool ran = bench::RunProgram("aging_bench", "", [&](bench::AppSession& s) {
-    const fs::path data = s.program / "DATA";
-    // The customer window creates the register; the quote window made the
-    // rest. All are filled behind the program's back.
-    if (!s.user->Click("窗口配置单", "按钮客户管理").ok()) return false;
-    s.user->ProcessEvents();
-    const std::vector<std::string> dates = bench::RecentDates(kDaysBack);
-    if (!SeedRegister(data) || !SeedMovements(data, dates, true) ||
-        !SeedMovements(data, dates, false) ||
-        !bench::SeedPayments(data, dates, kPayments, kNames, "aging_bench")) {
-      return false;
-    }
-    if (schema && schema->ready()) {
-      auto copied = servercopy::CopyToServer(data, schema->conninfo(), {});
-      if (!copied.ok()) {
-        std::fprintf(stderr, "aging_bench: %s\n", copied.status().message().c_str());
-        schema.reset();
-      }
-    }
-    if (!s.user->Click("窗口客户管理", "按钮欠款账龄").ok()) return false;
-    s.user->ProcessEvents();
-    MeasureBothSides(s, "", "Files", reporter);
-    MeasureStatement(s, "", "Files", reporter);
-    return true;
-  });
-  if (ran && schema && schema->ready()) {
-    ran = bench::RunProgram("aging_bench", schema->conninfo(), [&](bench::AppSession& s) {
-      if (!OpenWindow(s)) return false;
-      MeasureBothSides(s, schema->conninfo(), "Server", reporter);
-      MeasureStatement(s, schema->conninfo(), "Server", reporter);
-      return true;
-    });
-  } else if (schema) {
-    std::fprintf(stderr, "aging_bench: no server run: %s\n",
-                 schema->ready() ? "the copy failed" : schema->error().c_str());
-  }
+  const bool ran = bench::RunOnFilesThenServer(
+      "aging_bench",
+      [](bench::AppSession& s) {
+        const fs::path data = s.program / "DATA";
+        // The customer window creates the register; the quote window made
+        // the rest. All are filled behind the program's back.
+        if (!s.user->Click("窗口配置单", "按钮客户管理").ok()) return false;
+        s.user->ProcessEvents();
+        const std::vector<std::string> dates = bench::RecentDates(kDaysBack);
+        return SeedRegister(data) && SeedMovements(data, dates, true) &&
+               SeedMovements(data, dates, false) &&
+               bench::SeedPayments(data, dates, kPayments, kNames, "aging_bench");
+      },
+      [&](bench::AppSession& s, const std::string& server, const char* where) {
+        if (!OpenWindow(s)) return false;
+        MeasureBothSides(s, server, where, reporter);
+        MeasureStatement(s, server, where, reporter);
+        return true;
+      });
   benchmark::Shutdown();
   PrintTimes(reporter, "Files");
   PrintTimes(reporter, "Server");

@@ -13,16 +13,14 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "bench/support/app_session.h"
+#include "bench/import/price_list.h"
+#include "bench/support/files_then_server.h"
 #include "bench/support/table_seed.h"
 #include "runtime/ui/test_seam.h"
-#include "runtime/xlsbridge/workbook_files.h"
-#include "tests/support/test_server.h"
-#include "tools/servercopy/server_copy.h"
 
 namespace pcshop {
 namespace {
@@ -60,25 +58,9 @@ bool SeedCatalogue(const fs::path& data) {
   return true;
 }
 
-// Rows over all categories, models typed in another case: most change
-// price, one in ten is new, one in fifty refused.
+// The list: most rows change price, one in ten is new, one in fifty refused.
 bool WriteList(const fs::path& path) {
-  xlsbridge::Workbook book(Gbk("报价"));
-  (void)book.AddColumn(Gbk("品名"), xlsbridge::ColumnKind::kText);
-  (void)book.AddColumn(Gbk("品牌"), xlsbridge::ColumnKind::kText);
-  (void)book.AddColumn(Gbk("型号"), xlsbridge::ColumnKind::kText);
-  (void)book.AddColumn(Gbk("单价"), xlsbridge::ColumnKind::kNumber);
-  (void)book.AddColumn(Gbk("说明"), xlsbridge::ColumnKind::kText);
-  for (int r = 0; r < kListRows; ++r) {
-    const int c = r % 14;
-    const int i = r / 14 + (r % 10 == 0 ? kPerCategory : 0);
-    const std::string price = r % 50 == 0 ? Gbk("询价") : std::to_string(900 + r % 300);
-    std::string model = ModelOf(c, i);
-    model[0] = 'm';
-    (void)book.AddRow({Gbk(bench::kCategories[c]), Gbk("七彩虹"), model, price, Gbk("白色")},
-                      false);
-  }
-  const Status written = xlsbridge::WriteXlsx(book, path);
+  const Status written = bench::WritePriceList(path, kListRows, kPerCategory);
   if (!written.ok()) std::fprintf(stderr, "import_apply_bench: %s\n", written.message().c_str());
   return written.ok();
 }
@@ -147,32 +129,16 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   bench::RatioReporter reporter({}, "");
-  std::optional<test_server::TestSchema> schema;
-  if (test_server::TestServer() != nullptr) schema.emplace();
   const fs::path list = fs::temp_directory_path() / "pcshop-import-apply-bench.xlsx";
-  bool ran =
-      WriteList(list) && bench::RunProgram("import_apply_bench", "", [&](bench::AppSession& s) {
-        const fs::path data = s.program / "DATA";
-        if (!SeedCatalogue(data)) return false;
-        if (schema && schema->ready()) {
-          auto copied = servercopy::CopyToServer(data, schema->conninfo(), {});
-          if (!copied.ok()) {
-            std::fprintf(stderr, "import_apply_bench: %s\n", copied.status().message().c_str());
-            schema.reset();
-          }
-        }
-        Measure(s, list, "Files", reporter);
-        return true;
-      });
-  if (ran && schema && schema->ready()) {
-    ran = bench::RunProgram("import_apply_bench", schema->conninfo(), [&](bench::AppSession& s) {
-      Measure(s, list, "Server", reporter);
-      return true;
-    });
-  } else if (schema) {
-    std::fprintf(stderr, "import_apply_bench: no server run: %s\n",
-                 schema->ready() ? "the copy failed" : schema->error().c_str());
-  }
+  const bool ran =
+      WriteList(list) &&
+      bench::RunOnFilesThenServer(
+          "import_apply_bench",
+          [](bench::AppSession& s) { return SeedCatalogue(s.program / "DATA"); },
+          [&](bench::AppSession& s, const std::string&, const char* where) {
+            Measure(s, list, where, reporter);
+            return true;
+          });
   benchmark::Shutdown();
   fs::remove(list);
   for (const char* where : {"Files", "Server"}) {

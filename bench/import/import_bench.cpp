@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "app/import/import_plan.h"
+#include "bench/import/price_list.h"
 #include "runtime/text/gbk_codec.h"
 #include "runtime/xlsbridge/sheet_reader.h"
-#include "runtime/xlsbridge/workbook_files.h"
 
 namespace pcshop {
 namespace {
@@ -50,24 +50,10 @@ std::vector<app::CatalogueProduct> Catalogue() {
   return products;
 }
 
-// Rows over all categories: most change price, some are new, some refused.
+// The list: most rows change price, some are new, some refused.
 fs::path WriteList(const fs::path& dir) {
-  xlsbridge::Workbook book(Gbk("报价"));
-  (void)book.AddColumn(Gbk("品名"), xlsbridge::ColumnKind::kText);
-  (void)book.AddColumn(Gbk("品牌"), xlsbridge::ColumnKind::kText);
-  (void)book.AddColumn(Gbk("型号"), xlsbridge::ColumnKind::kText);
-  (void)book.AddColumn(Gbk("单价"), xlsbridge::ColumnKind::kNumber);
-  (void)book.AddColumn(Gbk("说明"), xlsbridge::ColumnKind::kText);
-  for (int r = 0; r < kListRows; ++r) {
-    const int c = r % 14;
-    const int i = r / 14 + (r % 10 == 0 ? kPerCategory : 0);  // one in ten new
-    const std::string price = r % 50 == 0 ? Gbk("询价") : std::to_string(900 + r % 300);
-    (void)book.AddRow({Names()[c], Gbk("七彩虹"),
-                       "m" + std::to_string(c) + "-" + std::to_string(i), price, Gbk("白色")},
-                      false);
-  }
   const fs::path path = dir / "list.xlsx";
-  (void)xlsbridge::WriteXlsx(book, path);
+  (void)bench::WritePriceList(path, kListRows, kPerCategory);
   return path;
 }
 

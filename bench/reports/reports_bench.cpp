@@ -17,17 +17,15 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "bench/support/app_session.h"
+#include "bench/support/files_then_server.h"
 #include "bench/support/table_seed.h"
 #include "runtime/tables/server_backend.h"
 #include "runtime/tables/table_store.h"
 #include "runtime/ui/test_seam.h"
-#include "tests/support/test_server.h"
-#include "tools/servercopy/server_copy.h"
 
 namespace pcshop {
 namespace {
@@ -202,6 +200,7 @@ void Measure(bench::AppSession& s, const std::string& server, const std::string&
 }
 
 bool OpenWindow(bench::AppSession& s) {
+  if (s.user->IsOpen(kWindow)) return true;
   if (!s.user->Click("窗口配置单", "按钮报表").ok()) return false;
   s.user->ProcessEvents();
   return s.user->IsOpen(kWindow);
@@ -215,38 +214,22 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   bench::RatioReporter reporter({}, "");
-  std::optional<test_server::TestSchema> schema;
-  if (test_server::TestServer() != nullptr) schema.emplace();
-  bool ran = bench::RunProgram("reports_bench", "", [&](bench::AppSession& s) {
-    const fs::path data = s.program / "DATA";
-    // The reports window opens the register and the payments; the quote
-    // window made the rest. All are filled behind the program's back.
-    const std::vector<std::string> dates = bench::RecentDates(kDaysBack);
-    if (!OpenWindow(s) || !SeedRegister(data) || !SeedMovements(data, dates, true) ||
-        !SeedMovements(data, dates, false) ||
-        !bench::SeedPayments(data, dates, kPayments, kNames, "reports_bench")) {
-      return false;
-    }
-    if (schema && schema->ready()) {
-      auto copied = servercopy::CopyToServer(data, schema->conninfo(), {});
-      if (!copied.ok()) {
-        std::fprintf(stderr, "reports_bench: %s\n", copied.status().message().c_str());
-        schema.reset();
-      }
-    }
-    Measure(s, "", "Files", reporter);
-    return true;
-  });
-  if (ran && schema && schema->ready()) {
-    ran = bench::RunProgram("reports_bench", schema->conninfo(), [&](bench::AppSession& s) {
-      if (!OpenWindow(s)) return false;
-      Measure(s, schema->conninfo(), "Server", reporter);
-      return true;
-    });
-  } else if (schema) {
-    std::fprintf(stderr, "reports_bench: no server run: %s\n",
-                 schema->ready() ? "the copy failed" : schema->error().c_str());
-  }
+  const bool ran = bench::RunOnFilesThenServer(
+      "reports_bench",
+      [](bench::AppSession& s) {
+        const fs::path data = s.program / "DATA";
+        // The reports window opens the register and the payments; the quote
+        // window made the rest. All are filled behind the program's back.
+        const std::vector<std::string> dates = bench::RecentDates(kDaysBack);
+        return OpenWindow(s) && SeedRegister(data) && SeedMovements(data, dates, true) &&
+               SeedMovements(data, dates, false) &&
+               bench::SeedPayments(data, dates, kPayments, kNames, "reports_bench");
+      },
+      [&](bench::AppSession& s, const std::string& server, const char* where) {
+        if (!OpenWindow(s)) return false;
+        Measure(s, server, where, reporter);
+        return true;
+      });
   benchmark::Shutdown();
   for (const char* where : {"Files", "Server"}) {
     reporter.PrintTargets({{"Report_Month_", kMonthTargetMs},
